@@ -1,0 +1,103 @@
+// The operating-system seam. Every call the production runs and the reader make
+// to the operating system goes through this interface, named after the Windows
+// call it stands for, so that the Win32 build, the host build and the simulated
+// station run the same portable code on the same bytes.
+#pragma once
+
+#include <cstdint>
+
+namespace talven {
+
+// A platform handle as an integer of pointer width; all bits set means invalid,
+// as INVALID_HANDLE_VALUE does on Windows.
+using Handle = std::uintptr_t;
+inline constexpr Handle kInvalidHandle = ~Handle{0};
+
+// Values of GetDriveTypeA.
+enum DriveType : std::uint32_t {
+    kDriveUnknown = 0,
+    kDriveNoRootDir = 1,
+    kDriveRemovable = 2,
+    kDriveFixed = 3,
+    kDriveRemote = 4,
+    kDriveCdrom = 5,
+    kDriveRamdisk = 6,
+};
+
+// CreateFileA arguments used by the reader and the test files.
+inline constexpr std::uint32_t kGenericRead = 0x80000000u;
+inline constexpr std::uint32_t kGenericWrite = 0x40000000u;
+inline constexpr std::uint32_t kFileShareRead = 1;
+inline constexpr std::uint32_t kFileShareWrite = 2;
+inline constexpr std::uint32_t kOpenExisting = 3;
+
+// DeviceIoControl codes of the SCSI pass-through interface.
+inline constexpr std::uint32_t kIoctlScsiPassThrough = 0x4D004;
+inline constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x4D014;
+
+// Private-profile texts are read into buffers of this many characters.
+inline constexpr std::uint32_t kMaxPath = 260;
+
+struct DiskFreeSpace {
+    std::uint32_t sectorsPerCluster = 0;
+    std::uint32_t bytesPerSector = 0;
+    std::uint32_t freeClusters = 0;
+    std::uint32_t totalClusters = 0;
+};
+
+// Result of one test-file read or write. `fileError` stands for the
+// CFileException that the framework's file class raises on Windows: the
+// medium went away or refused the transfer.
+struct FileTransfer {
+    bool fileError = false;
+    std::uint32_t bytes = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Drives and volumes. Paths are the drive text ("E:") or a root ("E:\").
+    virtual std::uint32_t GetLogicalDrives() = 0;
+    virtual std::uint32_t GetDriveTypeA(const char* rootPath) = 0;
+    virtual bool GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& space) = 0;
+
+    // Device access: the volume "\\.\E:" and its pass-through requests. The
+    // request record is passed as raw bytes exactly as the driver receives it.
+    virtual Handle CreateFileA(const char* path, std::uint32_t desiredAccess, std::uint32_t shareMode,
+                               std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) = 0;
+    virtual bool DeviceIoControl(Handle device, std::uint32_t ioControlCode, void* inBuffer,
+                                 std::uint32_t inBufferSize, void* outBuffer, std::uint32_t outBufferSize,
+                                 std::uint32_t* bytesReturned) = 0;
+    virtual bool CloseHandle(Handle handle) = 0;
+
+    // Test files. They go to the medium, not to a cache: buffers and sizes
+    // handed to FileWrite and FileRead are whole sectors, buffers sector-aligned.
+    // FileCreate makes a new file or truncates an existing one, write access,
+    // not shared; FileOpen opens for reading only, not shared. Both return
+    // kInvalidHandle when the file cannot be had.
+    virtual Handle FileCreate(const char* path) = 0;
+    virtual Handle FileOpen(const char* path) = 0;
+    virtual FileTransfer FileWrite(Handle file, const void* data, std::uint32_t size) = 0;
+    virtual FileTransfer FileRead(Handle file, void* data, std::uint32_t size) = 0;
+    virtual bool FileFlush(Handle file) = 0;
+    virtual void FileClose(Handle file) = 0;
+    virtual bool FileDelete(const char* path) = 0;
+    // FindFirstFileA followed by FindClose: whether the path names a file.
+    virtual bool FileFind(const char* path) = 0;
+
+    // Private-profile (INI) access, with the Windows semantics.
+    virtual std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
+                                                   char* buffer, std::uint32_t bufferSize, const char* path) = 0;
+    virtual std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
+                                                const char* path) = 0;
+    virtual bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                            const char* path) = 0;
+
+    // The program's own executable path; returns the characters stored.
+    virtual std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) = 0;
+
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+};
+
+}  // namespace talven

@@ -1,0 +1,44 @@
+// The narrow view of the main window that the portable production runs act
+// on: the reader list's row operations, the status line, the string table,
+// the message pump and the `running` flag. The main window provides it over
+// its real list control; host tests provide a list model that behaves alike.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace talven {
+
+// Image index of a list row.
+enum RowIcon : int {
+    kRowNeutral = 0,
+    kRowFailed = 1,
+    kRowPassed = 2,
+    kRowStopped = 3,
+};
+
+class ProductionView {
+public:
+    virtual ~ProductionView() = default;
+
+    // Row operations of the reader list.
+    virtual void InsertRow(int index, const char* text, int image) = 0;
+    virtual void SetRowText(int index, const char* text) = 0;  // column 1
+    virtual void SetRowIcon(int index, int image) = 0;
+    virtual std::string RowText(int index) const = 0;  // column 0
+    virtual std::uint16_t RowCount() const = 0;
+    virtual void DeleteRow(int index) = 0;
+    virtual void DeleteAllRows() = 0;
+
+    virtual void SetStatusText(const char* text) = 0;
+    // The text of a string-table id.
+    virtual std::string LoadText(unsigned id) const = 0;
+    // Dispatches every queued message, then returns.
+    virtual void PumpMessages() = 0;
+    // The one stop signal: non-zero while a run is in progress.
+    virtual std::int32_t& Running() = 0;
+    // Enable state of the GO and EXIT buttons (the EEPROM run disables both).
+    virtual void EnableButtons(bool go, bool exit) = 0;
+};
+
+}  // namespace talven

@@ -1,0 +1,44 @@
+/* The program's string table: one list that both the resource script (through
+   windres' preprocessor) and the portable code take, so every user text has
+   one source. Plain C preprocessor only: this file is read by windres too. */
+#ifndef TALVEN_RESOURCES_STRINGS_H
+#define TALVEN_RESOURCES_STRINGS_H
+
+#define TALVEN_STRINGS(X) \
+    X(124, IDS_CHIP_IDENTITY, "Chip %02x%02x Revision:%02x%02x %c%c/%c%c '%c%c") \
+    X(125, IDS_STATUS, "Status") \
+    X(126, IDS_INSERT_CARD, "Please insert disk card!") \
+    X(127, IDS_CARD_TYPE, "Card Type") \
+    X(128, IDS_TESTING, "Testting(%u/%u)....") \
+    X(129, IDS_TEST_SUCCESS, "Test success.") \
+    X(131, IDS_EXIT, "Exit") \
+    X(132, IDS_READER_ROW, "%s(%s)") \
+    X(133, IDS_WRITE_EEPROM, "Write EEPROM") \
+    X(135, IDS_WRITE_FAILURE, "Write failure!") \
+    X(136, IDS_READ_FAILURE, "Read failure!") \
+    X(137, IDS_COMPARE_FAILURE, "Compare failure!") \
+    X(138, IDS_NAME, "Name") \
+    X(139, IDS_VALUE, "Value") \
+    X(140, IDS_HIGH, "High") \
+    X(141, IDS_LOW, "Low") \
+    X(144, IDS_PRODUCTOR, "Productor") \
+    X(145, IDS_MANUFACTURE, "Manufacture") \
+    X(146, IDS_SERIAL_NO, "Serial No") \
+    X(147, IDS_SCSI_VERSION, "SCSI Version") \
+    X(148, IDS_MMC_SPEED, "MMC Speed") \
+    X(149, IDS_MS_SPEED, "MS Speed") \
+    X(150, IDS_MS_PRO_SPEED, "MS Pro Speed") \
+    X(151, IDS_SD_SPEED, "SD Speed") \
+    X(152, IDS_SM_SPEED, "SM Speed") \
+    X(153, IDS_CF_SPEED, "CF Speed") \
+    X(154, IDS_POWER_CONSUMPTION, "Power Consumption") \
+    X(155, IDS_EEPROM_SUCCESS, "Write EEPROM success.") \
+    X(156, IDS_EEPROM_UNSUCCESS, "Write EEPROM unsuccess.") \
+    X(157, IDS_EEPROM_WRITING, "Write EEPROM...") \
+    X(158, IDS_DISK_REMOVED, "Disk be removed!") \
+    X(159, IDS_WRITE_READ_TEST, "Write/Read Test") \
+    X(160, IDS_STOP_WRITE_READ, "Stop Write/Read") \
+    X(161, IDS_TEST_STOP, "Test stop") \
+    X(162, IDS_NO_READER, "No card reader device.")
+
+#endif

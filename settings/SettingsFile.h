@@ -1,0 +1,52 @@
+// The settings file beside the executable. Nothing is cached: every user reads
+// its key at the moment it needs it, with a default of its own.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+
+namespace talven {
+
+inline constexpr const char* kProgramSection = "Program set";
+inline constexpr const char* kDeviceSection = "VX5308";
+
+// A settings path: at most 259 characters and a terminating zero.
+inline constexpr std::uint32_t kSettingsPathSize = 260;
+// Texts are read into buffers of 259 characters, so at most 258 arrive.
+inline constexpr std::uint32_t kSettingsTextSize = 259;
+
+using SettingsPath = char[kSettingsPathSize];
+
+// Fills `path` with the executable's own path, its extension replaced by "ini".
+void DeriveSettingsPath(Platform& platform, SettingsPath& path);
+
+// Reads and writes of one settings file through the platform's private-profile
+// functions.
+class SettingsFile {
+public:
+    SettingsFile(Platform& platform, const char* path) : platform(platform), path(path) {}
+
+    // GetPrivateProfileStringA with buffer size `size`; returns the count of
+    // characters placed in `buffer`.
+    std::uint32_t ReadText(const char* section, const char* key, const char* defaultText, char* buffer,
+                           std::uint32_t size = kSettingsTextSize) const;
+    // GetPrivateProfileIntA.
+    std::uint32_t ReadNumber(const char* section, const char* key, int defaultValue) const;
+    // WritePrivateProfileStringA; the result is not examined by any caller.
+    void WriteText(const char* section, const char* key, const char* value) const;
+    // The number as decimal text ("%d").
+    void WriteNumber(const char* section, const char* key, int value) const;
+
+    // `WR` of "Program set", default 0: non-zero means write-EEPROM mode.
+    bool EepromMode() const { return ReadNumber(kProgramSection, "WR", 0) != 0; }
+
+    Platform& GetPlatform() const { return platform; }
+    const char* Path() const { return path; }
+
+private:
+    Platform& platform;
+    const char* path;
+};
+
+}  // namespace talven
