@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every build (host, Windows x86_64, Windows
+# i686) and runs every test: host tests natively, Windows tests under Wine on
+# a headless X server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+jobs=$(nproc)
+for preset in host windows windows-i686; do
+  echo "== build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+source scripts/xvfb.sh
+cleanup() {
+  WINEPREFIX="$PWD/build/win64/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  [ -n "${TALVEN_XVFB_PID:-}" ] && kill "$TALVEN_XVFB_PID" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+status=0
+echo "== test: host"
+ctest --preset host -j "$jobs" || status=1
+echo "== test: windows (under Wine)"
+ctest --preset windows -j "$jobs" || status=1
+if [ $status -eq 0 ]; then echo "All tests passed (host and Windows)."; else echo "Some tests FAILED." >&2; fi
+exit $status
