@@ -1,0 +1,54 @@
+#include "about/VersionInfo.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace talven {
+namespace {
+
+// The record's string `name` in the first translation, or empty. Every
+// length the record reports is checked, so a damaged record cannot make us
+// read past its block.
+std::string QueryString(std::vector<unsigned char>& record, const char* name) {
+    void* translation = nullptr;
+    UINT translationSize = 0;
+    if (!::VerQueryValueA(record.data(), "\\VarFileInfo\\Translation", &translation, &translationSize) ||
+        translation == nullptr || translationSize < 2 * sizeof(WORD)) {
+        return {};
+    }
+    WORD pair[2];
+    std::memcpy(pair, translation, sizeof pair);
+    char subBlock[64];
+    std::snprintf(subBlock, sizeof subBlock, "\\StringFileInfo\\%04x%04x\\%s", pair[0], pair[1], name);
+    void* value = nullptr;
+    UINT valueLength = 0;
+    if (!::VerQueryValueA(record.data(), subBlock, &value, &valueLength) || value == nullptr) {
+        return {};
+    }
+    char text[260] = {};
+    std::memcpy(text, value, valueLength < sizeof text - 1 ? valueLength : sizeof text - 1);
+    return std::string(text);
+}
+
+}  // namespace
+
+VersionTexts ReadVersionTexts(const char* file) {
+    VersionTexts texts;
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(file, &ignored);
+    if (size == 0) {
+        return texts;
+    }
+    std::vector<unsigned char> record(size);
+    if (!::GetFileVersionInfoA(file, 0, size, record.data())) {
+        return texts;
+    }
+    texts.version = QueryString(record, "FileVersion");
+    texts.build = QueryString(record, "PrivateBuild");
+    return texts;
+}
+
+}  // namespace talven
