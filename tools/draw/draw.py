@@ -109,21 +109,22 @@ def RedCross(c, small):
         c.line([a, b], RED, w)
 
 
-def Prohibition(c, small, box=(6, 6, 94, 94), fill_inside=False):
-    """A red prohibition sign: a ring with a slash from upper left to lower right."""
+def Prohibition(c, small, box=(6, 6, 94, 94)):
+    """A red prohibition sign: a ring with a slash from upper left to lower right.
+
+    Thin white edges keep it apart from the picture below, which stays visible
+    inside the ring."""
     x0, y0, x1, y1 = box
-    ring = (x1 - x0) * (0.15 if small else 0.12)
-    halo = ring * 0.5
-    c.ellipse(x0, y0, x1, y1, outline=WHITE, width=ring + 2 * halo)
-    if fill_inside:
-        c.ellipse(x0 + ring, y0 + ring, x1 - ring, y1 - ring, fill=(255, 255, 255, 110))
-    c.ellipse(x0 + halo, y0 + halo, x1 - halo, y1 - halo, outline=RED, width=ring)
-    # The slash, kept inside the ring.
+    ring = (x1 - x0) * (0.15 if small else 0.11)
+    edge = 2 if small else 1.2
     cx, cy = (x0 + x1) / 2, (y0 + y1) / 2
-    r = (x1 - x0) / 2 - halo - ring * 0.6
-    d = r * 0.7071
-    c.line([(cx - d, cy - d), (cx + d, cy + d)], WHITE, ring + 2 * halo * 0.8)
-    c.line([(cx - d, cy - d), (cx + d, cy + d)], RED, ring)
+    r = (x1 - x0) / 2 - edge - ring / 2  # the ring's centre line
+    c.ellipse(cx - r, cy - r, cx + r, cy + r, outline=WHITE, width=ring + 2 * edge)
+    d = (r - ring * 0.2) * 0.7071
+    c.line([(cx - d, cy - d), (cx + d, cy + d)], WHITE, ring * 0.7 + 2 * edge)
+    c.ellipse(cx - r - ring / 2, cy - r - ring / 2, cx + r + ring / 2, cy + r + ring / 2,
+              outline=RED, width=ring)
+    c.line([(cx - d, cy - d), (cx + d, cy + d)], RED, ring * 0.7)
 
 
 def DriveIcon(kind, pixels):
@@ -132,6 +133,8 @@ def DriveIcon(kind, pixels):
     if kind == "passed":
         c.ellipse(2, 2, 98, 98, fill=PALE_GREEN, outline=GREEN, width=12 if small else 9)
         Drive(c, small, (18, 32, 84, 70))
+    elif kind == "stopped":
+        Drive(c, small, (8, 30, 92, 76))
     else:
         Drive(c, small)
     if kind == "failed":
@@ -239,10 +242,14 @@ def Flame(c, cx, y_bottom, height):
 
 def GoPicture(pixels, stopped):
     c = Canvas(pixels)
-    Chip(c, 26, 50, 74, 94)
-    Flame(c, 50, 62, 60)
     if stopped:
-        Prohibition(c, False, (3, 3, 97, 97))
+        # The same chip, smaller, so it shows inside the sign.
+        Chip(c, 34, 54, 66, 82)
+        Flame(c, 50, 62, 46)
+        Prohibition(c, False, (1, 1, 99, 99))
+    else:
+        Chip(c, 26, 50, 74, 94)
+        Flame(c, 50, 62, 60)
     return c.result()
 
 
