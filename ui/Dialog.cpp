@@ -51,7 +51,7 @@ HWND CDialog::CreateWindowFromTemplate() {
                                 reinterpret_cast<LPARAM>(this));
 }
 
-bool CDialog::Create() {
+bool CDialog::Create(bool show) {
     if (hwnd != nullptr) {
         return false;
     }
@@ -59,7 +59,9 @@ bool CDialog::Create() {
     if (window == nullptr) {
         return false;
     }
-    ::ShowWindow(window, SW_SHOW);
+    if (show) {
+        ::ShowWindow(window, SW_SHOW);
+    }
     return true;
 }
 

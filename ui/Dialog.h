@@ -24,8 +24,9 @@ public:
     // Runs the dialog modally; the result given to EndDialog, or -1 when the
     // dialog could not be created.
     INT_PTR DoModal();
-    // Creates the dialog modeless (visible); false when it cannot be created.
-    bool Create();
+    // Creates the dialog modeless, shown or hidden; false when it cannot be
+    // created.
+    bool Create(bool show = true);
     void DestroyWindow();
 
     // Ends a modal run with `result` once the current handler returns. A
