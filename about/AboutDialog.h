@@ -19,6 +19,7 @@ public:
 
     const std::string& VersionText() const { return versionText; }
     const std::string& BuildText() const { return buildText; }
+    HWND ToolTipWindow() const { return toolTip.GetSafeHwnd(); }
 
 protected:
     void DoDataExchange(ui::CDataExchange& exchange) override;

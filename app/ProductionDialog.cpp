@@ -1,0 +1,170 @@
+#include "app/ProductionDialog.h"
+
+#include "about/AboutDialog.h"
+#include "resources/StringTable.h"
+#include "resources/resource.h"
+#include "settings/SetupDialog.h"
+#include "ui/DataExchange.h"
+#include "ui/MessagePump.h"
+#include "ui/WinApp.h"
+
+namespace talven {
+namespace {
+
+constexpr UINT_PTR kDriveWatchTimer = 1;
+constexpr UINT kDriveWatchPeriod = 1000;
+
+}  // namespace
+
+ProductionDialog::ProductionDialog(Platform& platform, ui::CWnd* parent)
+    : ui::CDialog(IDD_PRODUCTION_DIALOG, parent),
+      platform(platform),
+      appIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))) {}
+
+ProductionDialog::~ProductionDialog() { DestroyWindow(); }
+
+void ProductionDialog::DoDataExchange(ui::CDataExchange& exchange) {
+    ui::CDialog::DoDataExchange(exchange);
+    ui::DDX_Control(exchange, IDC_GO, goButton);
+    ui::DDX_Control(exchange, IDC_EXIT, exitButton);
+    ui::DDX_Control(exchange, IDC_STATUS_LINE, statusLine);
+    ui::DDX_Control(exchange, IDC_READER_LIST, readerList);
+}
+
+bool ProductionDialog::OnInitDialog() {
+    ui::CDialog::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
+    DeriveSettingsPath(platform, settingsPath);
+    RebuildReaderList();
+
+    toolTip.Create(this, 0);
+    toolTip.Activate(true);
+    exitButton.LoadBitmaps(IDB_EXIT_UP, IDB_EXIT_SELECTED, IDB_EXIT_FOCUSED, IDB_EXIT_DISABLED);
+    exitButton.SizeToContent();
+    toolTip.AddTool(&exitButton, LoadText(IDS_EXIT).c_str());
+    goButton.LoadBitmaps(IDB_GO_UP, IDB_GO_SELECTED, IDB_GO_FOCUSED, IDB_GO_DISABLED);
+    goButton.SizeToContent();
+    toolTip.AddTool(&goButton, GoToolText().c_str());
+
+    ::SetTimer(hwnd, kDriveWatchTimer, kDriveWatchPeriod, nullptr);
+    return true;
+}
+
+std::string ProductionDialog::GoToolText() const {
+    return LoadText(Settings().EepromMode() ? IDS_WRITE_EEPROM : IDS_WRITE_READ_TEST);
+}
+
+bool ProductionDialog::PreTranslateMessage(MSG* message) {
+    if (message->message == WM_MOUSEMOVE || message->message == WM_LBUTTONDOWN ||
+        message->message == WM_LBUTTONUP) {
+        toolTip.RelayEvent(message);
+    }
+    return ui::CDialog::PreTranslateMessage(message);
+}
+
+bool ProductionDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (message) {
+        case WM_PAINT:
+            return PaintMinimised();
+        case WM_QUERYDRAGICON:
+            result = reinterpret_cast<LRESULT>(appIcon);
+            return true;
+        case WM_DESTROY:
+            DeleteImageList();
+            return false;
+        case WM_CLOSE:
+            OnCancel();
+            return true;
+        case WM_TIMER:
+            return OnTimer(wParam);
+        default:
+            return false;
+    }
+}
+
+bool ProductionDialog::OnCommand(UINT id, UINT code) {
+    // GO carries the cancel id, so Escape is GO; EXIT carries the OK id.
+    if (id == IDC_GO && code == BN_CLICKED) {
+        OnGo();
+        return true;
+    }
+    if (id == IDM_SETTING && code == 0) {
+        OnSetting();
+        return true;
+    }
+    if (id == IDM_ABOUT && code == 0) {
+        OnAbout();
+        return true;
+    }
+    return ui::CDialog::OnCommand(id, code);
+}
+
+bool ProductionDialog::PaintMinimised() {
+    if (!::IsIconic(hwnd)) {
+        return false;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(hwnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(&client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, appIcon);
+    ::EndPaint(hwnd, &paint);
+    return true;
+}
+
+void ProductionDialog::OnOK() {
+    if (running != 0) {
+        return;
+    }
+    toolTip.DelTool(&exitButton);
+    toolTip.DelTool(&goButton);
+    ui::CDialog::OnOK();
+}
+
+void ProductionDialog::OnCancel() {
+    if (running != 0) {
+        return;
+    }
+    toolTip.DelTool(&exitButton);
+    toolTip.DelTool(&goButton);
+    ui::CDialog::OnCancel();
+}
+
+void ProductionDialog::OnSetting() {
+    if (running != 0) {
+        return;
+    }
+    SetupDialog setup(platform, this);
+    if (setup.DoModal() != IDOK) {
+        return;
+    }
+    const std::string goText = GoToolText();
+    RebuildReaderList();
+    toolTip.DelTool(&goButton);
+    toolTip.AddTool(&goButton, goText.c_str());
+}
+
+void ProductionDialog::OnAbout() {
+    if (running != 0) {
+        return;
+    }
+    AboutDialog about(this);
+    about.DoModal();
+}
+
+void ProductionDialog::EnableButtons(bool go, bool exit) {
+    goButton.EnableWindow(go);
+    exitButton.EnableWindow(exit);
+}
+
+void ProductionDialog::SetStatusText(const char* text) { statusLine.SetWindowText(text); }
+
+std::string ProductionDialog::LoadText(unsigned id) const { return ui::LoadResourceString(id); }
+
+void ProductionDialog::PumpMessages() { ui::PumpMessages(); }
+
+}  // namespace talven

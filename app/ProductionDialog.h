@@ -1,0 +1,90 @@
+// The program's one window: the reader list, the GO and EXIT bitmap buttons,
+// the status line, the Help menu and the tooltips. It is also the view the
+// production runs act on.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+#include "production/ProductionView.h"
+#include "settings/SettingsFile.h"
+#include "ui/BitmapButton.h"
+#include "ui/Controls.h"
+#include "ui/Dialog.h"
+#include "ui/ImageList.h"
+#include "ui/ListCtrl.h"
+#include "ui/ToolTipCtrl.h"
+
+namespace talven {
+
+class ProductionDialog : public ui::CDialog, public ProductionView {
+public:
+    explicit ProductionDialog(Platform& platform, ui::CWnd* parent = nullptr);
+    ~ProductionDialog() override;
+
+    bool PreTranslateMessage(MSG* message) override;
+
+    // Columns and image list for the mode in the settings; in EEPROM mode the
+    // settings listing follows.
+    void RebuildReaderList();
+    void ListSettings();
+
+    // Commands of the window.
+    void OnGo();
+    void OnSetting();
+    void OnAbout();
+
+    // ProductionView over the real list control.
+    void InsertRow(int index, const char* text, int image) override;
+    void SetRowText(int index, const char* text) override;
+    void SetRowIcon(int index, int image) override;
+    std::string RowText(int index) const override;
+    std::uint16_t RowCount() const override;
+    void DeleteRow(int index) override;
+    void DeleteAllRows() override;
+    void SetStatusText(const char* text) override;
+    std::string LoadText(unsigned id) const override;
+    void PumpMessages() override;
+    std::int32_t& Running() override { return running; }
+    void EnableButtons(bool go, bool exit) override;
+
+    const char* SettingsPathText() const { return settingsPath; }
+    std::uint16_t SettingsRowCount() const { return settingsRowCount; }
+    const ui::CImageList* ImageList() const { return imageList.get(); }
+    HWND ToolTipWindow() const { return toolTip.GetSafeHwnd(); }
+
+protected:
+    void DoDataExchange(ui::CDataExchange& exchange) override;
+    bool OnInitDialog() override;
+    // Both close paths are refused while a run is in progress.
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnCommand(UINT id, UINT code) override;
+
+private:
+    SettingsFile Settings() const { return SettingsFile(platform, settingsPath); }
+    void DeleteImageList();
+    bool PaintMinimised();
+    // WM_TIMER; false leaves the message to default handling.
+    bool OnTimer(UINT_PTR id);
+    // The GO tooltip for the function in the settings.
+    std::string GoToolText() const;
+
+    Platform& platform;
+    ui::CBitmapButton goButton;
+    ui::CBitmapButton exitButton;
+    ui::CStatic statusLine;
+    ui::CListCtrl readerList;
+    std::unique_ptr<ui::CImageList> imageList;
+    std::uint32_t lastDriveMask = 0;
+    std::int32_t running = 0;
+    std::uint16_t settingsRowCount = 0;
+    ui::CToolTipCtrl toolTip;
+    SettingsPath settingsPath = {};
+    HICON appIcon = nullptr;
+};
+
+}  // namespace talven

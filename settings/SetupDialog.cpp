@@ -1,0 +1,143 @@
+#include "settings/SetupDialog.h"
+
+#include <string>
+
+#include "resources/resource.h"
+#include "ui/DataExchange.h"
+
+namespace talven {
+namespace {
+
+constexpr int kDeviceRadios[] = {IDC_CF_HIGH,    IDC_CF_LOW,    IDC_SM_HIGH, IDC_SM_LOW,
+                                 IDC_SD_HIGH,    IDC_SD_LOW,    IDC_MSPRO_HIGH, IDC_MSPRO_LOW,
+                                 IDC_MS_HIGH,    IDC_MS_LOW,    IDC_MMC_HIGH, IDC_MMC_LOW};
+
+// The two MS keys store Low as 2; the dialog's pairs show it as index 1.
+int MsChoiceFromStored(int stored) { return stored == 2 ? 1 : stored; }
+int MsStoredFromChoice(int choice) { return choice == 0 ? 0 : 2; }
+
+}  // namespace
+
+SetupDialog::SetupDialog(Platform& platform, ui::CWnd* parent)
+    : ui::CDialog(IDD_SETUP_DIALOG, parent), platform(platform) {}
+
+SetupDialog::~SetupDialog() { DestroyWindow(); }
+
+void SetupDialog::DoDataExchange(ui::CDataExchange& exchange) {
+    ui::CDialog::DoDataExchange(exchange);
+    ui::DDX_Control(exchange, IDC_SCSI_VERSION_EDIT, scsiVersionEdit);
+    ui::DDX_Control(exchange, IDC_SERIAL_EDIT, serialNumberEdit);
+    ui::DDX_Control(exchange, IDC_PRODUCTION_EDIT, productionEdit);
+    ui::DDX_Control(exchange, IDC_MANUFACTURE_EDIT, manufactureEdit);
+    ui::DDX_Control(exchange, IDC_POWER_SPIN, powerSpin);
+    ui::DDX_Radio(exchange, IDC_FILE_SIZE_1M, fileSizeChoice);
+    ui::DDX_Radio(exchange, IDC_CF_HIGH, cfSpeedChoice);
+    ui::DDX_Radio(exchange, IDC_MMC_HIGH, mmcSpeedChoice);
+    ui::DDX_Radio(exchange, IDC_MSPRO_HIGH, msProSpeedChoice);
+    ui::DDX_Radio(exchange, IDC_MS_HIGH, msSpeedChoice);
+    ui::DDX_Radio(exchange, IDC_SD_HIGH, sdSpeedChoice);
+    ui::DDX_Radio(exchange, IDC_SM_HIGH, smSpeedChoice);
+    ui::DDX_Radio(exchange, IDC_FUNCTION_READ_WRITE, functionChoice);
+    ui::DDX_Text(exchange, IDC_POWER_EDIT, powerConsumption);
+}
+
+bool SetupDialog::OnInitDialog() {
+    ui::CDialog::OnInitDialog();
+    DeriveSettingsPath(platform, settingsPath);
+    serialNumberEdit.LimitText(16);
+    productionEdit.LimitText(15);
+    manufactureEdit.LimitText(3);
+    scsiVersionEdit.LimitText(8);
+    powerSpin.SetRange(1, 250);
+    LoadSettings();
+    return true;
+}
+
+void SetupDialog::LoadSettings() {
+    const SettingsFile settings = Settings();
+    auto loadText = [&](ui::CEdit& edit, const char* key, const char* defaultText) {
+        char text[kSettingsPathSize] = {};
+        settings.ReadText(kDeviceSection, key, defaultText, text, kSettingsTextSize);
+        edit.SetWindowText(text);
+    };
+    loadText(serialNumberEdit, "SN", "0123456789abcdef");
+    loadText(productionEdit, "Productor", "USBCard Reader");
+    loadText(manufactureEdit, "Manufacture", "KVe");
+    loadText(scsiVersionEdit, "SCSI_VER", "KVe");
+    auto number = [&](const char* section, const char* key, int defaultValue) {
+        return static_cast<int>(settings.ReadNumber(section, key, defaultValue));
+    };
+    mmcSpeedChoice = number(kDeviceSection, "MMCSpeed", 0);
+    msSpeedChoice = MsChoiceFromStored(number(kDeviceSection, "MSSpeed", 0));
+    msProSpeedChoice = MsChoiceFromStored(number(kDeviceSection, "MSProSpeed", 0));
+    sdSpeedChoice = number(kDeviceSection, "SDSpeed", 0);
+    smSpeedChoice = number(kDeviceSection, "SMSpeed", 0);
+    cfSpeedChoice = number(kDeviceSection, "CFSpeed", 0);
+    powerConsumption = static_cast<std::uint8_t>(number(kDeviceSection, "Power Consumption", 250) & 0xFF);
+    fileSizeChoice = number(kProgramSection, "FS", 0);
+    functionChoice = number(kProgramSection, "WR", 0);
+    UpdateData(false);
+    EnableDeviceControls(functionChoice != 0);
+}
+
+void SetupDialog::OnOK() {
+    const std::string texts[] = {serialNumberEdit.GetWindowText(), productionEdit.GetWindowText(),
+                                 manufactureEdit.GetWindowText(), scsiVersionEdit.GetWindowText()};
+    for (const std::string& text : texts) {
+        if (text.empty()) {
+            return;
+        }
+    }
+    SaveSettings();
+    ui::CDialog::OnOK();
+}
+
+void SetupDialog::SaveSettings() {
+    const SettingsFile settings = Settings();
+    auto saveText = [&](const ui::CEdit& edit, const char* key) {
+        settings.WriteText(kDeviceSection, key, edit.GetWindowText().c_str());
+    };
+    saveText(serialNumberEdit, "SN");
+    saveText(productionEdit, "Productor");
+    saveText(manufactureEdit, "Manufacture");
+    saveText(scsiVersionEdit, "SCSI_VER");
+    // A refused power value keeps the one loaded; the edit is read-only and
+    // only the spin button writes it, so this does not arise in use.
+    UpdateData(true);
+    settings.WriteNumber(kDeviceSection, "MMCSpeed", mmcSpeedChoice);
+    settings.WriteNumber(kDeviceSection, "MSSpeed", MsStoredFromChoice(msSpeedChoice));
+    settings.WriteNumber(kDeviceSection, "MSProSpeed", MsStoredFromChoice(msProSpeedChoice));
+    settings.WriteNumber(kDeviceSection, "SDSpeed", sdSpeedChoice);
+    settings.WriteNumber(kDeviceSection, "SMSpeed", smSpeedChoice);
+    settings.WriteNumber(kDeviceSection, "CFSpeed", cfSpeedChoice);
+    settings.WriteNumber(kDeviceSection, "Power Consumption", powerConsumption);
+    settings.WriteNumber(kProgramSection, "FS", fileSizeChoice);
+    settings.WriteNumber(kProgramSection, "WR", functionChoice);
+}
+
+void SetupDialog::OnCancel() { ui::CDialog::OnCancel(); }
+
+bool SetupDialog::OnCommand(UINT id, UINT code) {
+    if (code == BN_CLICKED && id == IDC_FUNCTION_READ_WRITE) {
+        EnableDeviceControls(false);
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDC_FUNCTION_EEPROM) {
+        EnableDeviceControls(true);
+        return true;
+    }
+    return ui::CDialog::OnCommand(id, code);
+}
+
+void SetupDialog::EnableDeviceControls(bool enable) {
+    scsiVersionEdit.EnableWindow(enable);
+    serialNumberEdit.EnableWindow(enable);
+    productionEdit.EnableWindow(enable);
+    manufactureEdit.EnableWindow(enable);
+    powerSpin.EnableWindow(enable);
+    for (int radio : kDeviceRadios) {
+        ::EnableWindow(GetDlgItem(radio), enable ? TRUE : FALSE);
+    }
+}
+
+}  // namespace talven

@@ -1,0 +1,54 @@
+// The operator's editor of the settings file. It reads the file once when it
+// opens and, on OK with four non-empty texts, writes back every value shown.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+#include "settings/SettingsFile.h"
+#include "ui/Controls.h"
+#include "ui/Dialog.h"
+
+namespace talven {
+
+class SetupDialog : public ui::CDialog {
+public:
+    explicit SetupDialog(Platform& platform, ui::CWnd* parent = nullptr);
+    ~SetupDialog() override;
+
+    const char* SettingsPathText() const { return settingsPath; }
+
+protected:
+    void DoDataExchange(ui::CDataExchange& exchange) override;
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(UINT id, UINT code) override;
+
+private:
+    SettingsFile Settings() const { return SettingsFile(platform, settingsPath); }
+    void LoadSettings();
+    void SaveSettings();
+    // The device information controls: the four texts, the power spin
+    // button and the six speed pairs.
+    void EnableDeviceControls(bool enable);
+
+    Platform& platform;
+    ui::CEdit scsiVersionEdit;
+    ui::CEdit serialNumberEdit;
+    ui::CEdit productionEdit;
+    ui::CEdit manufactureEdit;
+    ui::CSpinButtonCtrl powerSpin;
+    int fileSizeChoice = 0;
+    int cfSpeedChoice = 0;
+    int mmcSpeedChoice = 0;
+    int msProSpeedChoice = 0;
+    int msSpeedChoice = 0;
+    int sdSpeedChoice = 0;
+    int smSpeedChoice = 0;
+    int functionChoice = 0;
+    std::uint8_t powerConsumption = 250;
+    SettingsPath settingsPath = {};
+};
+
+}  // namespace talven

@@ -1,0 +1,119 @@
+// A settings folder of a test's own and a platform whose executable lives in
+// it, so that the windows derive their settings path there. The settings go
+// through Windows' own private-profile functions; the station has no drives.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace talven::test {
+
+class TestPlatform final : public Platform {
+public:
+    explicit TestPlatform(std::string modulePath) : modulePath(std::move(modulePath)) {}
+
+    std::uint32_t GetLogicalDrives() override { return 0; }
+    std::uint32_t GetDriveTypeA(const char*) override { return kDriveNoRootDir; }
+    bool GetDiskFreeSpaceA(const char*, DiskFreeSpace&) override { return false; }
+    Handle CreateFileA(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) override {
+        return kInvalidHandle;
+    }
+    bool DeviceIoControl(Handle, std::uint32_t, void*, std::uint32_t, void*, std::uint32_t,
+                         std::uint32_t*) override {
+        return false;
+    }
+    bool CloseHandle(Handle) override { return false; }
+    Handle FileCreate(const char*) override { return kInvalidHandle; }
+    Handle FileOpen(const char*) override { return kInvalidHandle; }
+    FileTransfer FileWrite(Handle, const void*, std::uint32_t) override { return {true, 0}; }
+    FileTransfer FileRead(Handle, void*, std::uint32_t) override { return {true, 0}; }
+    bool FileFlush(Handle) override { return false; }
+    void FileClose(Handle) override {}
+    bool FileDelete(const char*) override { return false; }
+    bool FileFind(const char*) override { return false; }
+
+    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
+                                           char* buffer, std::uint32_t bufferSize, const char* path) override {
+        return ::GetPrivateProfileStringA(section, key, defaultText, buffer, bufferSize, path);
+    }
+    std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
+                                        const char* path) override {
+        return ::GetPrivateProfileIntA(section, key, defaultValue, path);
+    }
+    bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                    const char* path) override {
+        return ::WritePrivateProfileStringA(section, key, value, path) != FALSE;
+    }
+    std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override {
+        const std::uint32_t length = static_cast<std::uint32_t>(modulePath.size());
+        if (bufferSize == 0) {
+            return 0;
+        }
+        const std::uint32_t copied = length < bufferSize ? length : bufferSize - 1;
+        modulePath.copy(buffer, copied);
+        buffer[copied] = '\0';
+        return copied;
+    }
+    void Sleep(std::uint32_t) override {}
+
+private:
+    std::string modulePath;
+};
+
+// A fresh folder per station, so that no test sees another's settings (nor
+// a cached copy of them).
+class TestStation {
+public:
+    TestStation() {
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        ::DeleteFileA(settingsPath.c_str());
+    }
+    ~TestStation() {
+        ::DeleteFileA(settingsPath.c_str());
+        ::RemoveDirectoryA(folder.c_str());
+    }
+    TestStation(const TestStation&) = delete;
+    TestStation& operator=(const TestStation&) = delete;
+
+    Platform& GetPlatform() { return platform; }
+    const std::string& SettingsPath() const { return settingsPath; }
+
+    void WriteSettings(const std::string& text) {
+        std::ofstream file(settingsPath, std::ios::binary | std::ios::trunc);
+        file << text;
+    }
+    // The whole file; empty when there is none.
+    std::string SettingsBytes() const {
+        std::ifstream file(settingsPath, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    }
+    bool SettingsExist() const { return ::GetFileAttributesA(settingsPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::string Text(const char* section, const char* key) const {
+        char value[512] = {};
+        ::GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, settingsPath.c_str());
+        return value;
+    }
+
+private:
+    static std::string NewFolder() {
+        static int counter = 0;
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        return std::string(temp) + "talven-d-" + std::to_string(::GetCurrentProcessId()) + "-" +
+               std::to_string(++counter);
+    }
+
+    std::string folder = NewFolder();
+    std::string settingsPath = folder + "\\Talven.ini";
+    TestPlatform platform{folder + "\\Talven.exe"};
+};
+
+}  // namespace talven::test
