@@ -12,19 +12,18 @@
 
 namespace talven::test {
 
+inline BOOL CALLBACK CollectDialogWindow(HWND window, LPARAM found) {
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "#32770") == 0) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    }
+    return TRUE;
+}
+
 inline std::vector<HWND> ThreadDialogWindows() {
     std::vector<HWND> windows;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            char className[16] = {};
-            ::GetClassNameA(window, className, sizeof className);
-            if (lstrcmpA(className, "#32770") == 0) {
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectDialogWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
