@@ -1,0 +1,43 @@
+#include "settings/SettingsFile.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace talven {
+
+void DeriveSettingsPath(Platform& platform, SettingsPath& path) {
+    std::memset(path, 0, sizeof path);
+    std::uint32_t length = platform.GetModuleFileNameA(path, kSettingsPathSize);
+    if (length >= kSettingsPathSize) length = kSettingsPathSize - 1;
+    path[length] = '\0';
+
+    // The extension is replaced from the last '.' of the whole path, as the
+    // station has always done; a path without any '.' gets ".ini" appended,
+    // so the executable itself is never taken for its settings file.
+    char* dot = std::strrchr(path, '.');
+    std::size_t keep = dot != nullptr ? static_cast<std::size_t>(dot - path) + 1 : length;
+    const char* suffix = dot != nullptr ? "ini" : ".ini";
+    // A path that would not fit is cut, never written past the buffer.
+    std::snprintf(path + keep, kSettingsPathSize - keep, "%s", suffix);
+}
+
+std::uint32_t SettingsFile::ReadText(const char* section, const char* key, const char* defaultText, char* buffer,
+                                     std::uint32_t size) const {
+    return platform.GetPrivateProfileStringA(section, key, defaultText, buffer, size, path);
+}
+
+std::uint32_t SettingsFile::ReadNumber(const char* section, const char* key, int defaultValue) const {
+    return platform.GetPrivateProfileIntA(section, key, defaultValue, path);
+}
+
+void SettingsFile::WriteText(const char* section, const char* key, const char* value) const {
+    platform.WritePrivateProfileStringA(section, key, value, path);
+}
+
+void SettingsFile::WriteNumber(const char* section, const char* key, int value) const {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    WriteText(section, key, text);
+}
+
+}  // namespace talven
