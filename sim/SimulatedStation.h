@@ -1,0 +1,129 @@
+// A station of simulated drives, VX5308 readers and cards behind the platform
+// interface. Drives, devices and card files are served here; the settings
+// file's private-profile calls, the program's path and (scaled) sleeps go to
+// the outer platform. Handles of files outside the cards are the outer
+// platform's, kept behind handles of our own.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "sim/CardVolume.h"
+#include "sim/StationConfig.h"
+#include "sim/StationLog.h"
+
+namespace talven {
+
+inline constexpr std::size_t kSimEepromSize = 512;
+
+class SimulatedStation final : public Platform {
+public:
+    SimulatedStation(Platform& outer, StationConfig config);
+
+    std::uint32_t GetLogicalDrives() override;
+    std::uint32_t GetDriveTypeA(const char* rootPath) override;
+    bool GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& space) override;
+    Handle CreateFileA(const char* path, std::uint32_t desiredAccess, std::uint32_t shareMode,
+                       std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) override;
+    bool DeviceIoControl(Handle device, std::uint32_t ioControlCode, void* inBuffer, std::uint32_t inBufferSize,
+                         void* outBuffer, std::uint32_t outBufferSize, std::uint32_t* bytesReturned) override;
+    bool CloseHandle(Handle handle) override;
+    Handle FileCreate(const char* path) override;
+    Handle FileOpen(const char* path) override;
+    FileTransfer FileWrite(Handle file, const void* data, std::uint32_t size) override;
+    FileTransfer FileRead(Handle file, void* data, std::uint32_t size) override;
+    bool FileFlush(Handle file) override;
+    void FileClose(Handle file) override;
+    bool FileDelete(const char* path) override;
+    bool FileFind(const char* path) override;
+    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
+                                           char* buffer, std::uint32_t bufferSize, const char* path) override;
+    std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
+                                        const char* path) override;
+    bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                    const char* path) override;
+    std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override;
+    // Advances the simulated clock by `milliseconds` and sleeps that time
+    // times the time scale on the outer platform.
+    void Sleep(std::uint32_t milliseconds) override;
+
+    // Simulated time in milliseconds: every Sleep, plus real time outside
+    // sleeps divided by the time scale (none when the scale is 0).
+    std::uint64_t NowMs() const;
+    void AdvanceClock(std::uint64_t milliseconds);
+    double TimeScale() const { return config.timeScale; }
+
+    // The card in a drive (null when the drive has none or it was pulled).
+    CardVolume* Card(char letter);
+    void InsertCard(char letter, const CardConfig& card);
+    void PullCard(char letter);
+
+    // The current EEPROM of a reader, by index in the configuration.
+    const std::array<std::uint8_t, kSimEepromSize>& Eeprom(std::size_t reader) const;
+    const StationConfig& Config() const { return config; }
+    const StationLog& Log() const { return log; }
+    void ClearLog() { log = StationLog{}; }
+    // Handles handed out and not yet closed; a user that leaks shows here.
+    std::size_t OpenHandles() const { return handles.size(); }
+
+private:
+    struct Drive {
+        DriveConfig config;
+        bool vanished = false;
+        std::unique_ptr<CardVolume> card;
+    };
+    struct Reader {
+        ReaderConfig config;
+        std::array<std::uint8_t, kSimEepromSize> eeprom{};
+    };
+    enum class HandleKind { Device, CardFile, OuterFile };
+    struct OpenHandle {
+        HandleKind kind = HandleKind::Device;
+        char letter = 0;
+        std::string name;
+        std::uint64_t position = 0;
+        Handle outer = kInvalidHandle;
+    };
+    struct Answer {
+        std::uint8_t status = 0;
+        std::uint32_t transferred = 0;
+        std::array<std::uint8_t, 18> sense{};
+        std::uint8_t senseLength = 0;
+    };
+
+    void ApplyTimedFaults();
+    Drive* FindDrive(char letter);
+    Drive* DriveOfPath(const char* path, std::string* name);
+    CardVolume* PresentCard(Drive& drive);
+    // Paths on our drives are ours, even when the drive has no card or vanished.
+    bool OnStationDrive(const char* path) const;
+    Handle NewHandle(OpenHandle handle);
+    OpenHandle* FindHandle(Handle handle, HandleKind kind);
+    bool AnswerRequest(Drive& drive, std::uint32_t code, std::uint8_t* system, std::uint32_t systemSize,
+                       std::uint32_t inSize, std::uint32_t outSize, std::uint32_t* bytesReturned, SimRequest& entry);
+    Answer Execute(Drive& drive, const std::uint8_t* cdb, std::uint8_t dataIn, std::uint8_t* data,
+                   std::uint32_t length, char driveLetter);
+    void LoadEeprom(Reader& reader);
+    void SaveEeprom(const Reader& reader);
+
+    Platform& outer;
+    StationConfig config;
+    std::map<char, Drive> drives;
+    std::vector<Reader> readers;
+    std::map<Handle, OpenHandle> handles;
+    Handle nextHandle = 0x100;
+    StationLog log;
+
+    std::uint64_t sleptMs = 0;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::duration realSleeping{};
+};
+
+}  // namespace talven

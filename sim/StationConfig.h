@@ -1,0 +1,81 @@
+// What a simulated station is made of, as read from a station file or built in.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace talven {
+
+enum class SimDriveKind { Fixed, Remote, Optical, Removable, ReaderSlot, RamDisk };
+
+// A command that fails: matched by operation code and, when given, by the
+// second command byte (the vendor sub-operation).
+struct CommandFault {
+    std::uint8_t operation = 0;
+    std::optional<std::uint8_t> subOperation;
+    bool callFails = false;       // the platform call itself fails
+    std::uint8_t scsiStatus = 2;  // otherwise the status the command ends with
+};
+
+// An EEPROM byte that reads back changed: its value XOR `mask`.
+struct EepromChange {
+    std::uint16_t address = 0;
+    std::uint8_t mask = 0xFF;
+};
+
+// Cluster counts are 1-based: "cluster 1" is the first one moved.
+struct DriveFaults {
+    bool openFails = false;
+    std::vector<CommandFault> commands;
+    bool eepromWritesIgnored = false;
+    std::vector<EepromChange> eepromChanges;
+    bool identitySwapped = false;
+    std::uint64_t corruptAtCluster = 0;  // the n-th cluster written reads back changed
+    std::uint64_t pullAtCluster = 0;     // the card goes at the n-th cluster written or read
+    std::optional<std::uint64_t> pullAtMs;
+    std::optional<std::uint64_t> vanishAtMs;
+};
+
+inline constexpr std::uint32_t kSimSectorSize = 512;
+
+struct CardConfig {
+    std::uint64_t capacity = 4u << 20;
+    std::uint32_t sectorsPerCluster = 32;
+    std::optional<std::uint32_t> freeClusters;  // all clusters when not given
+    bool writeProtected = false;
+};
+
+using SimChipIdentity = std::array<std::uint8_t, 12>;
+
+// The VX5308 identity: model 53 08, revision 01 02, "23" "05" "17".
+inline constexpr SimChipIdentity kDefaultChipIdentity = {0x00, 0x00, 0x53, 0x08, 0x01, 0x02,
+                                                         '2',  '3',  '0',  '5',  '1',  '7'};
+
+struct ReaderConfig {
+    std::string name;
+    SimChipIdentity identity = kDefaultChipIdentity;
+    std::string vendor = "Generic";
+    std::string product = "Card Reader";
+    std::string revision = "1.00";
+    std::string eepromPath;  // the 512-byte EEPROM image kept between runs
+};
+
+struct DriveConfig {
+    char letter = 'C';
+    SimDriveKind kind = SimDriveKind::Fixed;
+    int reader = -1;                     // index into StationConfig::readers for a reader slot
+    std::optional<std::string> product;  // this slot's INQUIRY product text, else the reader's
+    std::optional<CardConfig> card;
+    DriveFaults faults;
+};
+
+struct StationConfig {
+    double timeScale = 1.0;  // real seconds per simulated second; 0 = sleeps cost nothing
+    std::vector<ReaderConfig> readers;
+    std::vector<DriveConfig> drives;
+};
+
+}  // namespace talven

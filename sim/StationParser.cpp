@@ -1,0 +1,401 @@
+#include "sim/StationParser.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+namespace talven {
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Splits a line into words; "quoted text" is one word; '#' starts a comment.
+bool Tokenize(const std::string& line, std::vector<std::string>& words, std::string& reason) {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            ++i;
+        } else if (c == '#') {
+            break;
+        } else if (c == '"') {
+            const std::size_t end = line.find('"', i + 1);
+            if (end == std::string::npos) {
+                reason = "unterminated quoted text";
+                return false;
+            }
+            words.push_back(line.substr(i + 1, end - i - 1));
+            i = end + 1;
+        } else {
+            std::size_t end = i;
+            while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r' &&
+                   line[end] != '#')
+                ++end;
+            words.push_back(line.substr(i, end - i));
+            i = end;
+        }
+    }
+    return true;
+}
+
+bool ParseUnsigned(const std::string& word, std::uint64_t& value, int base = 10) {
+    if (word.empty()) return false;
+    const char* end = word.data() + word.size();
+    auto [ptr, ec] = std::from_chars(word.data(), end, value, base);
+    return ec == std::errc() && ptr == end;
+}
+
+bool ParseByte(const std::string& word, std::uint8_t& value) {
+    std::uint64_t number = 0;
+    std::string digits = word;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits = digits.substr(2);
+    if (digits.size() > 2 || !ParseUnsigned(digits, number, 16)) return false;
+    value = static_cast<std::uint8_t>(number);
+    return true;
+}
+
+// "4MiB", "16KiB", "4M", "512": a size in bytes.
+bool ParseSize(const std::string& word, std::uint64_t& bytes) {
+    std::size_t digits = 0;
+    while (digits < word.size() && std::isdigit(static_cast<unsigned char>(word[digits]))) ++digits;
+    std::uint64_t number = 0;
+    if (!ParseUnsigned(word.substr(0, digits), number)) return false;
+    const std::string unit = Lower(word.substr(digits));
+    std::uint64_t factor = 1;
+    if (unit == "k" || unit == "kib") factor = 1024;
+    else if (unit == "m" || unit == "mib") factor = 1024 * 1024;
+    else if (unit == "g" || unit == "gib") factor = 1024ull * 1024 * 1024;
+    else if (!unit.empty() && unit != "b") return false;
+    if (number > (UINT64_MAX / factor)) return false;
+    bytes = number * factor;
+    return true;
+}
+
+bool ParseDriveText(const std::string& word, char& letter) {
+    if (word.size() != 2 || word[1] != ':' || !std::isalpha(static_cast<unsigned char>(word[0]))) return false;
+    letter = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+    return true;
+}
+
+class Parser {
+public:
+    Parser(const std::string& baseFolder, StationConfig& config) : baseFolder(baseFolder), config(config) {}
+
+    bool Line(const std::vector<std::string>& words) {
+        const std::string keyword = Lower(words[0]);
+        if (keyword == "timescale") return TimeScale(words);
+        if (keyword == "drive") return DriveLine(words);
+        if (keyword == "reader") return ReaderLine(words);
+        if (keyword == "slot") return SlotLine(words);
+        if (keyword == "card") return CardLine(words);
+        if (keyword == "fault") return FaultLine(words);
+        return Fail("unknown statement '" + words[0] + "'");
+    }
+
+    std::string reason;
+
+private:
+    bool Fail(std::string text) {
+        reason = std::move(text);
+        return false;
+    }
+
+    DriveConfig* Drive(char letter) {
+        for (DriveConfig& drive : config.drives)
+            if (drive.letter == letter) return &drive;
+        return nullptr;
+    }
+
+    bool DeclaredDrive(const std::vector<std::string>& words, DriveConfig*& drive) {
+        char letter = 0;
+        if (words.size() < 2 || !ParseDriveText(words[1], letter))
+            return Fail("'" + words[0] + "' needs a drive such as E:");
+        drive = Drive(letter);
+        if (drive == nullptr) return Fail(std::string("drive ") + letter + ": is not declared");
+        return true;
+    }
+
+    bool NewDrive(const std::string& word, DriveConfig& drive) {
+        if (!ParseDriveText(word, drive.letter)) return Fail("'" + word + "' is not a drive such as E:");
+        if (Drive(drive.letter) != nullptr) return Fail(std::string("drive ") + drive.letter + ": is declared twice");
+        return true;
+    }
+
+    bool TimeScale(const std::vector<std::string>& words) {
+        if (words.size() != 2) return Fail("'timescale' needs one number");
+        char* end = nullptr;
+        const double scale = std::strtod(words[1].c_str(), &end);
+        if (end == words[1].c_str() || *end != 0 || !(scale >= 0) || scale > 1000)
+            return Fail("time scale '" + words[1] + "' is not a number from 0 to 1000");
+        config.timeScale = scale;
+        return true;
+    }
+
+    bool DriveLine(const std::vector<std::string>& words) {
+        if (words.size() != 3) return Fail("'drive' needs a drive and a type");
+        DriveConfig drive;
+        if (!NewDrive(words[1], drive)) return false;
+        static const std::map<std::string, SimDriveKind> kinds = {
+            {"fixed", SimDriveKind::Fixed},         {"remote", SimDriveKind::Remote},
+            {"optical", SimDriveKind::Optical},     {"removable", SimDriveKind::Removable},
+            {"ramdisk", SimDriveKind::RamDisk}};
+        auto kind = kinds.find(Lower(words[2]));
+        if (kind == kinds.end())
+            return Fail("unknown drive type '" + words[2] + "' (fixed, remote, optical, removable, ramdisk)");
+        drive.kind = kind->second;
+        config.drives.push_back(drive);
+        return true;
+    }
+
+    bool TextOption(const std::vector<std::string>& words, std::size_t& i, std::string& text, std::size_t limit) {
+        if (i + 1 >= words.size()) return Fail("'" + words[i] + "' needs a text");
+        text = words[++i];
+        if (text.size() > limit)
+            return Fail("'" + words[i - 1] + "' text is longer than " + std::to_string(limit) + " characters");
+        return true;
+    }
+
+    bool ReaderLine(const std::vector<std::string>& words) {
+        if (words.size() < 2) return Fail("'reader' needs a name");
+        ReaderConfig reader;
+        reader.name = words[1];
+        for (const ReaderConfig& other : config.readers)
+            if (other.name == reader.name) return Fail("reader '" + reader.name + "' is declared twice");
+        for (std::size_t i = 2; i < words.size(); ++i) {
+            const std::string option = Lower(words[i]);
+            if (option == "identity") {
+                if (i + reader.identity.size() >= words.size()) return Fail("'identity' needs 12 hexadecimal bytes");
+                for (std::uint8_t& byte : reader.identity)
+                    if (!ParseByte(words[++i], byte))
+                        return Fail("identity byte '" + words[i] + "' is not a hexadecimal byte");
+            } else if (option == "vendor") {
+                if (!TextOption(words, i, reader.vendor, 8)) return false;
+            } else if (option == "product") {
+                if (!TextOption(words, i, reader.product, 16)) return false;
+            } else if (option == "revision") {
+                if (!TextOption(words, i, reader.revision, 4)) return false;
+            } else if (option == "eeprom") {
+                if (!TextOption(words, i, reader.eepromPath, 4096)) return false;
+                reader.eepromPath = JoinPath(baseFolder, reader.eepromPath);
+            } else {
+                return Fail("unknown reader option '" + words[i] + "'");
+            }
+        }
+        config.readers.push_back(reader);
+        return true;
+    }
+
+    bool SlotLine(const std::vector<std::string>& words) {
+        if (words.size() < 3) return Fail("'slot' needs a drive and a reader name");
+        DriveConfig drive;
+        if (!NewDrive(words[1], drive)) return false;
+        drive.kind = SimDriveKind::ReaderSlot;
+        for (std::size_t r = 0; r < config.readers.size(); ++r)
+            if (config.readers[r].name == words[2]) drive.reader = static_cast<int>(r);
+        if (drive.reader < 0) return Fail("reader '" + words[2] + "' is not declared");
+        for (std::size_t i = 3; i < words.size(); ++i) {
+            if (Lower(words[i]) != "product") return Fail("unknown slot option '" + words[i] + "'");
+            std::string product;
+            if (!TextOption(words, i, product, 16)) return false;
+            drive.product = product;
+        }
+        config.drives.push_back(drive);
+        return true;
+    }
+
+    bool CardLine(const std::vector<std::string>& words) {
+        DriveConfig* drive = nullptr;
+        if (!DeclaredDrive(words, drive)) return false;
+        if (drive->kind != SimDriveKind::ReaderSlot && drive->kind != SimDriveKind::Removable)
+            return Fail("a card goes into a reader slot or a removable drive");
+        if (drive->card) return Fail(std::string("drive ") + drive->letter + ": has a card already");
+        CardConfig card;
+        std::uint64_t clusterBytes = std::uint64_t{card.sectorsPerCluster} * kSimSectorSize;
+        for (std::size_t i = 2; i < words.size(); ++i) {
+            const std::string option = Lower(words[i]);
+            if (option == "protected") {
+                card.writeProtected = true;
+                continue;
+            }
+            if (i + 1 >= words.size()) return Fail("'" + words[i] + "' needs a value");
+            const std::string& value = words[++i];
+            std::uint64_t number = 0;
+            if (option == "capacity") {
+                if (!ParseSize(value, number) || number == 0) return Fail("capacity '" + value + "' is not a size");
+                card.capacity = number;
+            } else if (option == "cluster") {
+                if (!ParseSize(value, number) || number == 0 || number % kSimSectorSize != 0 ||
+                    number / kSimSectorSize > 65535)
+                    return Fail("cluster '" + value + "' is not a whole number of 512-byte sectors");
+                clusterBytes = number;
+                card.sectorsPerCluster = static_cast<std::uint32_t>(number / kSimSectorSize);
+            } else if (option == "free") {
+                if (!ParseUnsigned(value, number) || number > UINT32_MAX)
+                    return Fail("free '" + value + "' is not a cluster count");
+                card.freeClusters = static_cast<std::uint32_t>(number);
+            } else {
+                return Fail("unknown card option '" + words[i - 1] + "'");
+            }
+        }
+        const std::uint64_t clusters = card.capacity / clusterBytes;
+        if (clusters == 0) return Fail("the capacity holds no whole cluster");
+        if (clusters > UINT32_MAX) return Fail("the card has more clusters than a volume can count");
+        if (card.freeClusters && *card.freeClusters > clusters)
+            return Fail("free " + std::to_string(*card.freeClusters) + " is more than the card's " +
+                        std::to_string(clusters) + " clusters");
+        drive->card = card;
+        return true;
+    }
+
+    bool Count(const std::vector<std::string>& words, std::size_t at, std::uint64_t& value) {
+        if (words.size() != at + 1 || !ParseUnsigned(words[at], value))
+            return Fail("'" + words[2] + "' needs one whole number");
+        return true;
+    }
+
+    bool FaultLine(const std::vector<std::string>& words) {
+        DriveConfig* drive = nullptr;
+        if (!DeclaredDrive(words, drive)) return false;
+        if (words.size() < 3) return Fail("'fault' needs a kind");
+        DriveFaults& faults = drive->faults;
+        const std::string kind = Lower(words[2]);
+        std::uint64_t value = 0;
+        if (kind == "open-fails" || kind == "eeprom-writes-ignored" || kind == "identity-swapped" ||
+            kind == "inquiry-fails") {
+            if (words.size() != 3) return Fail("'" + words[2] + "' takes no value");
+            if (kind == "open-fails") faults.openFails = true;
+            if (kind == "eeprom-writes-ignored") faults.eepromWritesIgnored = true;
+            if (kind == "identity-swapped") faults.identitySwapped = true;
+            if (kind == "inquiry-fails") faults.commands.push_back(CommandFault{0x12, std::nullopt, true, 0});
+            return true;
+        }
+        if (kind == "command") return CommandFaultLine(words, faults);
+        if (kind == "eeprom-changed") {
+            std::uint8_t mask = 0;
+            if (words.size() != 5 || !ParseUnsigned(words[3], value) || value >= 512 || !ParseByte(words[4], mask) ||
+                mask == 0)
+                return Fail("'eeprom-changed' needs an address 0-511 and a non-zero hexadecimal mask");
+            faults.eepromChanges.push_back(EepromChange{static_cast<std::uint16_t>(value), mask});
+            return true;
+        }
+        if (kind == "corrupt-at-cluster" || kind == "pull-at-cluster") {
+            if (!Count(words, 3, value)) return false;
+            if (value == 0) return Fail("clusters count from 1");
+            (kind == "corrupt-at-cluster" ? faults.corruptAtCluster : faults.pullAtCluster) = value;
+            return true;
+        }
+        if (kind == "pull-at-time" || kind == "vanish-at-time") {
+            if (!Count(words, 3, value)) return false;
+            (kind == "pull-at-time" ? faults.pullAtMs : faults.vanishAtMs) = value;
+            return true;
+        }
+        return Fail("unknown fault '" + words[2] + "'");
+    }
+
+    // fault E: command F2 [21] fails | status N
+    bool CommandFaultLine(const std::vector<std::string>& words, DriveFaults& faults) {
+        CommandFault fault;
+        std::size_t i = 3;
+        if (i >= words.size() || !ParseByte(words[i], fault.operation))
+            return Fail("'command' needs a hexadecimal operation code");
+        ++i;
+        std::uint8_t sub = 0;
+        if (i < words.size() && ParseByte(words[i], sub)) {
+            fault.subOperation = sub;
+            ++i;
+        }
+        if (i < words.size() && Lower(words[i]) == "fails" && i + 1 == words.size()) {
+            fault.callFails = true;
+        } else if (i + 2 == words.size() && Lower(words[i]) == "status") {
+            std::uint64_t status = 0;
+            if (!ParseUnsigned(words[i + 1], status) || status == 0 || status > 255)
+                return Fail("status '" + words[i + 1] + "' is not a non-zero SCSI status");
+            fault.scsiStatus = static_cast<std::uint8_t>(status);
+        } else {
+            return Fail("'command' ends with 'fails' or 'status N'");
+        }
+        faults.commands.push_back(fault);
+        return true;
+    }
+
+    const std::string& baseFolder;
+    StationConfig& config;
+};
+
+}  // namespace
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    const bool absolute = (!name.empty() && (name[0] == '/' || name[0] == '\\')) ||
+                          (name.size() >= 2 && name[1] == ':');
+    if (absolute || folder.empty()) return name;
+    const char last = folder.back();
+    if (last == '/' || last == '\\') return folder + name;
+    const char separator = folder.find('\\') != std::string::npos ? '\\' : '/';
+    return folder + separator + name;
+}
+
+bool ParseStation(const std::string& text, const std::string& baseFolder, StationConfig& config,
+                  std::string& error) {
+    StationConfig parsed;
+    Parser parser(baseFolder, parsed);
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        std::vector<std::string> words;
+        std::string reason;
+        if (!Tokenize(line, words, reason)) {
+            error = "line " + std::to_string(number) + ": " + reason;
+            return false;
+        }
+        if (words.empty()) continue;
+        if (!parser.Line(words)) {
+            error = "line " + std::to_string(number) + ": " + parser.reason;
+            return false;
+        }
+    }
+    config = std::move(parsed);
+    return true;
+}
+
+StationConfig DefaultStation(const std::string& eepromFolder) {
+    StationConfig config;
+    ReaderConfig reader;
+    reader.name = "reader1";
+    reader.eepromPath = JoinPath(eepromFolder, "TalvenSim-reader1.eeprom");
+    config.readers.push_back(reader);
+
+    DriveConfig fixed;
+    fixed.letter = 'C';
+    fixed.kind = SimDriveKind::Fixed;
+    config.drives.push_back(fixed);
+
+    const char* products[] = {"CF Card", "SM Card", "SD/MMC Card", "MS/MS Pro Card"};
+    for (int slot = 0; slot < 4; ++slot) {
+        DriveConfig drive;
+        drive.letter = static_cast<char>('E' + slot);
+        drive.kind = SimDriveKind::ReaderSlot;
+        drive.reader = 0;
+        drive.product = products[slot];
+        CardConfig card;
+        card.capacity = 4u << 20;
+        card.sectorsPerCluster = 32;  // 16 KiB clusters
+        drive.card = card;
+        config.drives.push_back(drive);
+    }
+
+    DriveConfig network;
+    network.letter = 'Z';
+    network.kind = SimDriveKind::Remote;
+    config.drives.push_back(network);
+    return config;
+}
+
+}  // namespace talven

@@ -1,0 +1,23 @@
+// The station file: one statement a line (docs/station-format.md).
+#pragma once
+
+#include <string>
+
+#include "sim/StationConfig.h"
+
+namespace talven {
+
+// Parses a station file's text. Relative EEPROM file names are taken from
+// `baseFolder` (may be empty). On failure `error` says "line N: reason".
+bool ParseStation(const std::string& text, const std::string& baseFolder, StationConfig& config,
+                  std::string& error);
+
+// The station used when there is no station file: one four-slot reader on E:
+// to H: with a 4 MiB card of 16 KiB clusters in every slot, a fixed disk C:
+// and a network drive Z:. Its EEPROM file lies in `eepromFolder`.
+StationConfig DefaultStation(const std::string& eepromFolder);
+
+// `folder` joined with `name` unless `name` is absolute.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+}  // namespace talven
