@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Saves pictures of the station program's windows into docs/:
+#   main-test-mode.png    the main window in the read/write test mode, after GO
+#   main-eeprom-mode.png  the main window in the EEPROM mode (settings listing)
+#   setup-dialog.png      Help > Setting...
+#   about-box.png         Help > About Talven
+#
+#   scripts/screenshots.sh [WINDOWS-BUILD-FOLDER]   (default build/win64)
+#
+# TalvenSim.exe runs under Wine on a headless X server of its own, from a
+# scratch folder with a settings file written for each picture, so nothing in
+# the build folder changes but the Wine prefix.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$(realpath "${1:-build/win64}")
+exe=$build/app/TalvenSim.exe
+if [ ! -f "$exe" ]; then
+  echo "screenshots: $exe not found; build the TalvenSim target first" >&2
+  exit 1
+fi
+for tool in Xvfb xdotool xwininfo import wine; do
+  command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (scripts/setup.sh)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+cp "$exe" "$work/TalvenSim.exe"
+mkdir -p docs
+
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || { wineboot --init >/dev/null 2>&1; wineserver -w; } ) \
+    9>"$WINEPREFIX.lock"
+fi
+
+# A headless X server of our own: no window manager, so Wine is told to draw
+# the program's frames and captions itself (for this program only).
+display=
+for n in $(seq 150 199); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  display=$n
+  break
+done
+[ -n "$display" ] || { echo "screenshots: no free X display" >&2; exit 1; }
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+
+program_pid=
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+wine reg add 'HKCU\Software\Wine\AppDefaults\TalvenSim.exe\X11 Driver' /v Decorated /d N /f \
+  >/dev/null 2>&1
+
+# Settings for the two modes; the device values are the setup dialog's defaults.
+WriteSettings() {
+  cat >"$work/TalvenSim.ini" <<EOF
+[Program set]
+WR=$1
+FS=0
+[VX5308]
+VID=3C71
+PID=5308
+Manufacture=KVe
+Productor=USBCard Reader
+SN=0123456789abcdef
+SCSI_VER=KVe
+CFSpeed=0
+SMSpeed=0
+SDSpeed=0
+MSProSpeed=2
+MSSpeed=0
+MMCSpeed=1
+Power Consumption=250
+EOF
+}
+
+# The id of the program's visible top-level window named $1 ("" for the
+# caption-less about box: the visible program window that is not the main one).
+FindWindow() {
+  local name=$1 main=${2:-} w
+  for _ in $(seq 100); do
+    for w in $(xdotool search --onlyvisible --class 'TalvenSim.exe' 2>/dev/null); do
+      if [ -n "$name" ]; then
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$name" ] && { echo "$w"; return 0; }
+      elif [ "$w" != "$main" ]; then
+        # Tooltips are program windows too; the about box is far larger.
+        local width
+        width=$(xwininfo -id "$w" | awk '/Width:/ {print $2}')
+        [ "${width:-0}" -gt 200 ] && { echo "$w"; return 0; }
+      fi
+    done
+    sleep 0.2
+  done
+  echo "screenshots: window '${name:-about box}' did not appear" >&2
+  return 1
+}
+
+# Saves window $1 as docs/$2, cut out of the screen by its geometry.
+Capture() {
+  local w=$1 out=$2 x y width height
+  eval "$(xwininfo -id "$w" | awk '
+    /Absolute upper-left X:/ {print "x=" $4}
+    /Absolute upper-left Y:/ {print "y=" $4}
+    /Width:/ {print "width=" $2}
+    /Height:/ {print "height=" $2}')"
+  import -window root -crop "${width}x${height}+${x}+${y}" +repage "$root/docs/$out"
+  echo "screenshots: docs/$out (${width}x${height})"
+}
+
+Start() {
+  (cd "$work" && exec wine TalvenSim.exe >/dev/null 2>&1) &
+  program_pid=$!
+  main=$(FindWindow VX5308)
+  # Give the window the keyboard, so the menu keys reach it.
+  xdotool windowfocus --sync "$main" 2>/dev/null || true
+  sleep 1.5
+}
+
+Stop() {
+  kill "$program_pid" 2>/dev/null || true
+  wait "$program_pid" 2>/dev/null || true
+  program_pid=
+  sleep 1
+}
+
+# Opens a menu item: Alt+H opens the Help menu with its first item, "Setting...",
+# highlighted; $1 is the key that picks the item.
+Menu() {
+  xdotool key --clearmodifiers alt+h
+  sleep 0.5
+  xdotool key "$1"
+  sleep 1.5
+}
+
+# Main window, read/write test mode: GO (Escape is GO) on the simulated
+# station, then a picture once the run has had time to fill the rows.
+WriteSettings 0
+Start
+xdotool key Escape
+sleep "${TALVEN_RUN_SECONDS:-12}"
+Capture "$main" main-test-mode.png
+Stop
+
+# Main window, EEPROM mode: the settings listing.
+WriteSettings 1
+Start
+Capture "$main" main-eeprom-mode.png
+
+# The setup dialog over it.
+Menu Return
+Capture "$(FindWindow 'Setup Dialog')" setup-dialog.png
+Stop
+
+# The about box.
+WriteSettings 0
+Start
+Menu a
+Capture "$(FindWindow '' "$main")" about-box.png
+Stop
