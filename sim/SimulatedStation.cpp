@@ -380,7 +380,9 @@ SimulatedStation::Answer SimulatedStation::Execute(Drive& drive, const std::uint
             CopyPadded(reply + 8, 8, vendor);
             CopyPadded(reply + 16, 16, product);
             CopyPadded(reply + 32, 4, revision);
-            return sendIn(reply, std::min<std::uint32_t>(sizeof reply, cdb[4]));
+            std::uint32_t size = std::min<std::uint32_t>(sizeof reply, cdb[4]);
+            if (drive.config.faults.inquiryLength) size = std::min(size, *drive.config.faults.inquiryLength);
+            return sendIn(reply, size);
         }
         case 0xF0: {  // chip identity
             if (reader == nullptr || !vendorBlock) break;

@@ -33,6 +33,7 @@ struct DriveFaults {
     bool eepromWritesIgnored = false;
     std::vector<EepromChange> eepromChanges;
     bool identitySwapped = false;
+    std::optional<std::uint32_t> inquiryLength;  // INQUIRY returns only this many bytes
     std::uint64_t corruptAtCluster = 0;  // the n-th cluster written reads back changed
     std::uint64_t pullAtCluster = 0;     // the card goes at the n-th cluster written or read
     std::optional<std::uint64_t> pullAtMs;

@@ -290,6 +290,12 @@ private:
             (kind == "corrupt-at-cluster" ? faults.corruptAtCluster : faults.pullAtCluster) = value;
             return true;
         }
+        if (kind == "inquiry-short") {
+            if (!Count(words, 3, value)) return false;
+            if (value > 36) return Fail("an INQUIRY reply has at most 36 bytes");
+            faults.inquiryLength = static_cast<std::uint32_t>(value);
+            return true;
+        }
         if (kind == "pull-at-time" || kind == "vanish-at-time") {
             if (!Count(words, 3, value)) return false;
             (kind == "pull-at-time" ? faults.pullAtMs : faults.vanishAtMs) = value;
