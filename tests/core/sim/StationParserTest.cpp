@@ -1,0 +1,184 @@
+// The station file: what each statement sets, and the errors for bad lines.
+#include <gtest/gtest.h>
+
+#include "sim/StationParser.h"
+
+namespace talven::test {
+namespace {
+
+TEST(StationParser, EveryStatementAndFault) {
+    const std::string text = R"(# a station
+timescale 0.25
+drive C: fixed
+drive Z: REMOTE     # network share
+drive D: optical
+drive K: removable
+reader r1 identity 01 02 0x53 08 09 0A 41 42 43 44 45 46 vendor "KVe" product "Card Reader X" revision 2.10 eeprom r1.eeprom
+slot E: r1 product "CF Card"
+slot f: r1
+card E: capacity 8MiB cluster 16KiB free 100 protected
+card F:
+card K: capacity 1M cluster 512
+fault E: open-fails
+fault F: command F2 21 status 2
+fault F: command 12 fails
+fault F: inquiry-fails
+fault F: inquiry-short 20
+fault F: eeprom-writes-ignored
+fault F: eeprom-changed 300 80
+fault F: identity-swapped
+fault F: corrupt-at-cluster 7
+fault F: pull-at-cluster 40
+fault F: pull-at-time 3000
+fault K: vanish-at-time 5000
+)";
+    StationConfig config;
+    std::string error;
+    ASSERT_TRUE(ParseStation(text, "/stations", config, error)) << error;
+    EXPECT_DOUBLE_EQ(config.timeScale, 0.25);
+    ASSERT_EQ(config.readers.size(), 1u);
+    const ReaderConfig& reader = config.readers[0];
+    EXPECT_EQ(reader.identity, (SimChipIdentity{1, 2, 0x53, 8, 9, 10, 'A', 'B', 'C', 'D', 'E', 'F'}));
+    EXPECT_EQ(reader.vendor, "KVe");
+    EXPECT_EQ(reader.product, "Card Reader X");
+    EXPECT_EQ(reader.revision, "2.10");
+    EXPECT_EQ(reader.eepromPath, "/stations/r1.eeprom");
+
+    ASSERT_EQ(config.drives.size(), 6u);
+    EXPECT_EQ(config.drives[1].kind, SimDriveKind::Remote);
+    EXPECT_EQ(config.drives[2].kind, SimDriveKind::Optical);
+    EXPECT_EQ(config.drives[3].kind, SimDriveKind::Removable);
+    const DriveConfig& e = config.drives[4];
+    const DriveConfig& f = config.drives[5];
+    EXPECT_EQ(e.letter, 'E');
+    EXPECT_EQ(f.letter, 'F');
+    EXPECT_EQ(e.kind, SimDriveKind::ReaderSlot);
+    EXPECT_EQ(e.reader, 0);
+    EXPECT_EQ(e.product, std::optional<std::string>("CF Card"));
+    EXPECT_FALSE(f.product.has_value());
+    ASSERT_TRUE(e.card.has_value());
+    EXPECT_EQ(e.card->capacity, 8u << 20);
+    EXPECT_EQ(e.card->sectorsPerCluster, 32u);
+    EXPECT_EQ(e.card->freeClusters, std::optional<std::uint32_t>(100));
+    EXPECT_TRUE(e.card->writeProtected);
+    ASSERT_TRUE(f.card.has_value());
+    EXPECT_FALSE(f.card->writeProtected);
+    EXPECT_EQ(config.drives[3].card->sectorsPerCluster, 1u);
+    EXPECT_TRUE(e.faults.openFails);
+    EXPECT_FALSE(f.faults.openFails);
+
+    const DriveFaults& faults = f.faults;
+    ASSERT_EQ(faults.commands.size(), 3u);
+    EXPECT_EQ(faults.commands[0].operation, 0xF2);
+    EXPECT_EQ(faults.commands[0].subOperation, std::optional<std::uint8_t>(0x21));
+    EXPECT_FALSE(faults.commands[0].callFails);
+    EXPECT_EQ(faults.commands[0].scsiStatus, 2);
+    EXPECT_EQ(faults.commands[1].operation, 0x12);
+    EXPECT_FALSE(faults.commands[1].subOperation.has_value());
+    EXPECT_TRUE(faults.commands[1].callFails);
+    EXPECT_TRUE(faults.commands[2].callFails);
+    EXPECT_EQ(faults.inquiryLength, std::optional<std::uint32_t>(20));
+    EXPECT_TRUE(faults.eepromWritesIgnored);
+    ASSERT_EQ(faults.eepromChanges.size(), 1u);
+    EXPECT_EQ(faults.eepromChanges[0].address, 300);
+    EXPECT_EQ(faults.eepromChanges[0].mask, 0x80);
+    EXPECT_TRUE(faults.identitySwapped);
+    EXPECT_EQ(faults.corruptAtCluster, 7u);
+    EXPECT_EQ(faults.pullAtCluster, 40u);
+    EXPECT_EQ(faults.pullAtMs, std::optional<std::uint64_t>(3000));
+    EXPECT_EQ(config.drives[3].faults.vanishAtMs, std::optional<std::uint64_t>(5000));
+}
+
+TEST(StationParser, BadLinesNameTheirLineAndReason) {
+    const std::string head = "drive C: fixed\nreader r1\nslot E: r1\n";
+    const struct {
+        std::string line;
+        std::string error;
+    } cases[] = {
+        {"floppy A:", "line 4: unknown statement 'floppy'"},
+        {"drive D: floppy", "line 4: unknown drive type 'floppy'"},
+        {"drive C: fixed", "line 4: drive C: is declared twice"},
+        {"drive DD fixed", "line 4: 'DD' is not a drive such as E:"},
+        {"slot F: r2", "line 4: reader 'r2' is not declared"},
+        {"reader r1", "line 4: reader 'r1' is declared twice"},
+        {"reader r2 identity 00 00 53", "line 4: 'identity' needs 12 hexadecimal bytes"},
+        {"reader r2 identity 00 00 53 08 00 00 00 00 00 00 00 XY", "line 4: identity byte 'XY'"},
+        {"reader r2 product \"seventeen chars!!\"", "line 4: 'product' text is longer than 16 characters"},
+        {"reader r2 product \"open", "line 4: unterminated quoted text"},
+        {"card C:", "line 4: a card goes into a reader slot or a removable drive"},
+        {"card G:", "line 4: drive G: is not declared"},
+        {"card E: cluster 1000", "line 4: cluster '1000' is not a whole number of 512-byte sectors"},
+        {"card E: capacity 4X", "line 4: capacity '4X' is not a size"},
+        {"card E: capacity 8K cluster 16K", "line 4: the capacity holds no whole cluster"},
+        {"card E: capacity 1M cluster 16K free 65", "line 4: free 65 is more than the card's 64 clusters"},
+        {"card E: colour red", "line 4: unknown card option 'colour'"},
+        {"fault E: melts", "line 4: unknown fault 'melts'"},
+        {"fault E: open-fails now", "line 4: 'open-fails' takes no value"},
+        {"fault E: pull-at-cluster 0", "line 4: clusters count from 1"},
+        {"fault E: pull-at-time soon", "line 4: 'pull-at-time' needs one whole number"},
+        {"fault E: command F2 21 status 0", "line 4: status '0' is not a non-zero SCSI status"},
+        {"fault E: command F2 21", "line 4: 'command' ends with 'fails' or 'status N'"},
+        {"fault E: eeprom-changed 512 01", "line 4: 'eeprom-changed' needs an address 0-511"},
+        {"timescale fast", "line 4: time scale 'fast' is not a number"},
+    };
+    for (const auto& c : cases) {
+        StationConfig config;
+        config.timeScale = 7;
+        std::string error;
+        EXPECT_FALSE(ParseStation(head + c.line + "\n", "", config, error)) << c.line;
+        EXPECT_EQ(error.substr(0, c.error.size()), c.error) << c.line << " gave: " << error;
+        EXPECT_DOUBLE_EQ(config.timeScale, 7) << "a failed parse leaves the configuration alone";
+    }
+    StationConfig config;
+    std::string error;
+    EXPECT_FALSE(ParseStation("\n# nothing\ncard E:\n", "", config, error));
+    EXPECT_EQ(error, "line 3: drive E: is not declared");
+}
+
+TEST(StationParser, DefaultStation) {
+    const StationConfig config = DefaultStation("C:\\line");
+    EXPECT_DOUBLE_EQ(config.timeScale, 1.0);
+    ASSERT_EQ(config.readers.size(), 1u);
+    EXPECT_EQ(config.readers[0].eepromPath, "C:\\line\\TalvenSim-reader1.eeprom");
+    std::string letters;
+    for (const DriveConfig& drive : config.drives) {
+        letters += drive.letter;
+        if (drive.kind == SimDriveKind::ReaderSlot) {
+            ASSERT_TRUE(drive.card.has_value());
+            EXPECT_EQ(drive.card->capacity, 4u << 20);
+            EXPECT_EQ(drive.card->sectorsPerCluster * 512u, 16384u);
+        }
+    }
+    EXPECT_EQ(letters, "CEFGHZ");
+    EXPECT_EQ(JoinPath("/tmp/x", "a.eeprom"), "/tmp/x/a.eeprom");
+    EXPECT_EQ(JoinPath("/tmp/x", "/abs.eeprom"), "/abs.eeprom");
+    EXPECT_EQ(JoinPath("C:\\x", "D:\\abs.eeprom"), "D:\\abs.eeprom");
+}
+
+#ifdef TALVEN_STATION_FORMAT_DOC
+// Every example station in the format's documentation is a valid station.
+TEST(StationParser, TheDocumentedExamplesParse) {
+    FILE* file = std::fopen(TALVEN_STATION_FORMAT_DOC, "rb");
+    ASSERT_NE(file, nullptr);
+    std::string doc;
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) doc.append(chunk, n);
+    std::fclose(file);
+    int examples = 0;
+    for (std::size_t at = doc.find("```station"); at != std::string::npos; at = doc.find("```station", at)) {
+        const std::size_t start = doc.find('\n', at) + 1;
+        const std::size_t end = doc.find("```", start);
+        ASSERT_NE(end, std::string::npos);
+        StationConfig config;
+        std::string error;
+        EXPECT_TRUE(ParseStation(doc.substr(start, end - start), "", config, error))
+            << "example " << examples + 1 << ": " << error;
+        ++examples;
+        at = end + 3;
+    }
+    EXPECT_GE(examples, 2);
+}
+#endif
+
+}  // namespace
+}  // namespace talven::test
