@@ -1,0 +1,45 @@
+// The operating-system seam of the native build: files through POSIX, the
+// settings through our own private-profile reader and writer. The host has
+// no drive letters and no reader volumes.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace talven {
+
+class HostPlatform final : public Platform {
+public:
+    // `driveMask` is what GetLogicalDrives reports; drives in it are fixed
+    // disks whose root is the folder named by the root path.
+    explicit HostPlatform(std::uint32_t driveMask = 0) : driveMask(driveMask) {}
+
+    std::uint32_t GetLogicalDrives() override { return driveMask; }
+    std::uint32_t GetDriveTypeA(const char* rootPath) override;
+    bool GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& space) override;
+    Handle CreateFileA(const char* path, std::uint32_t desiredAccess, std::uint32_t shareMode,
+                       std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) override;
+    bool DeviceIoControl(Handle device, std::uint32_t ioControlCode, void* inBuffer, std::uint32_t inBufferSize,
+                         void* outBuffer, std::uint32_t outBufferSize, std::uint32_t* bytesReturned) override;
+    bool CloseHandle(Handle handle) override;
+    Handle FileCreate(const char* path) override;
+    Handle FileOpen(const char* path) override;
+    FileTransfer FileWrite(Handle file, const void* data, std::uint32_t size) override;
+    FileTransfer FileRead(Handle file, void* data, std::uint32_t size) override;
+    bool FileFlush(Handle file) override;
+    void FileClose(Handle file) override;
+    bool FileDelete(const char* path) override;
+    bool FileFind(const char* path) override;
+    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
+                                           char* buffer, std::uint32_t bufferSize, const char* path) override;
+    std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
+                                        const char* path) override;
+    bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                    const char* path) override;
+    std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override;
+    void Sleep(std::uint32_t milliseconds) override;
+
+private:
+    std::uint32_t driveMask;
+};
+
+}  // namespace talven

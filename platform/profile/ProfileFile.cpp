@@ -1,0 +1,303 @@
+#include "platform/profile/ProfileFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace talven {
+
+namespace {
+
+// The blanks Windows trims around names and values; 0x1A is the old
+// end-of-file mark, which it treats as a blank too.
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    }
+    return true;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
+
+// The whole file, or nothing when it cannot be opened.
+std::optional<std::string> ReadWhole(const std::string& path) {
+    FilePointer file(std::fopen(path.c_str(), "rb"));
+    if (!file) return std::nullopt;
+    std::string text;
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, got);
+    if (std::ferror(file.get())) return std::nullopt;
+    return text;
+}
+
+bool WriteWhole(const std::string& path, const std::string& text) {
+    FilePointer file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) return false;
+    return std::fclose(file.release()) == 0;
+}
+
+enum class LineKind { kBlank, kSection, kKey };
+
+// One line of the file as offsets into its text, so that a write can replace
+// a value and leave every other byte where it was.
+struct Line {
+    std::size_t begin = 0;
+    std::size_t contentEnd = 0;  // before the line ending
+    std::size_t end = 0;         // after the line ending
+    LineKind kind = LineKind::kBlank;
+    std::string_view name;       // section or key name as written
+    bool hasValue = false;       // the key line holds '='
+    std::size_t valueBegin = 0;  // trimmed value
+    std::size_t valueEnd = 0;
+};
+
+std::vector<Line> SplitLines(std::string_view text) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    // A UTF-8 byte order mark is not part of the first line.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+    while (pos < text.size()) {
+        Line line;
+        line.begin = pos;
+        std::size_t newline = text.find('\n', pos);
+        line.contentEnd = newline == std::string_view::npos ? text.size() : newline;
+        line.end = newline == std::string_view::npos ? text.size() : newline + 1;
+        pos = line.end;
+
+        std::size_t first = line.begin;
+        std::size_t last = line.contentEnd;
+        while (first < last && IsBlank(text[first])) ++first;
+        while (last > first && IsBlank(text[last - 1])) --last;
+        if (first == last) {
+            lines.push_back(line);
+            continue;
+        }
+        std::string_view content = text.substr(first, last - first);
+        std::size_t close = content.rfind(']');
+        if (content.front() == '[' && close != std::string_view::npos) {
+            line.kind = LineKind::kSection;
+            line.name = Trim(content.substr(1, close - 1));
+            lines.push_back(line);
+            continue;
+        }
+        // Anything else is a key line, comments included: ";x=1" is a key
+        // named ";x", which no lookup of ours asks for.
+        line.kind = LineKind::kKey;
+        std::size_t equals = content.find('=');
+        if (equals == std::string_view::npos) {
+            line.name = content;
+        } else {
+            line.name = Trim(content.substr(0, equals));
+            line.hasValue = true;
+            line.valueBegin = first + equals + 1;
+            line.valueEnd = last;
+            while (line.valueBegin < line.valueEnd && IsBlank(text[line.valueBegin])) ++line.valueBegin;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Where a section's lines are: its header (none for the lines before the
+// first header, which form the section with the empty name) and the line
+// after its last one.
+struct SectionSpan {
+    std::optional<std::size_t> header;
+    std::size_t first = 0;  // first line after the header
+    std::size_t end = 0;
+};
+
+// Only the first section of a name counts, as on Windows.
+std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::string_view name) {
+    std::optional<SectionSpan> found;
+    if (name.empty()) found = SectionSpan{std::nullopt, 0, 0};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind != LineKind::kSection) continue;
+        if (found) {
+            found->end = i;
+            return found;
+        }
+        if (SameName(lines[i].name, name)) found = SectionSpan{i, i + 1, 0};
+    }
+    if (found) found->end = lines.size();
+    return found;
+}
+
+std::optional<std::size_t> FindKey(const std::vector<Line>& lines, const SectionSpan& section,
+                                   std::string_view key) {
+    for (std::size_t i = section.first; i < section.end; ++i) {
+        if (lines[i].kind == LineKind::kKey && SameName(lines[i].name, key)) return i;
+    }
+    return std::nullopt;
+}
+
+// Copies a value as Windows hands it out: matching quotes around it removed,
+// cut to size - 1 characters, zero-terminated. Returns the count. (Wine drops
+// one more character when the text without its opening quote is exactly as
+// long as the buffer; a text that fits is given whole here.)
+std::uint32_t CopyOut(std::string_view value, char* buffer, std::uint32_t size) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    // A zero byte in the file ends the text there.
+    value = value.substr(0, value.find('\0'));
+    std::size_t count = value.size() < size - 1 ? value.size() : size - 1;
+    std::memcpy(buffer, value.data(), count);
+    buffer[count] = '\0';
+    return static_cast<std::uint32_t>(count);
+}
+
+// The value's text, or nothing when the file, section, key or '=' is missing.
+std::optional<std::string> LookUp(const std::string& path, std::string_view section, std::string_view key) {
+    std::optional<std::string> text = ReadWhole(path);
+    if (!text) return std::nullopt;
+    std::vector<Line> lines = SplitLines(*text);
+    std::optional<SectionSpan> span = FindSection(lines, Trim(section));
+    if (!span) return std::nullopt;
+    std::optional<std::size_t> at = FindKey(lines, *span, Trim(key));
+    if (!at || !lines[*at].hasValue) return std::nullopt;
+    return text->substr(lines[*at].valueBegin, lines[*at].valueEnd - lines[*at].valueBegin);
+}
+
+}  // namespace
+
+std::uint32_t ProfileFile::GetString(const char* section, const char* key, const char* defaultText, char* buffer,
+                                     std::uint32_t bufferSize) const {
+    if (buffer == nullptr || bufferSize == 0) return 0;
+    if (section == nullptr || key == nullptr) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::string_view fallback = defaultText != nullptr ? defaultText : "";
+    // Trailing blanks of the default are dropped (all but the first character).
+    while (fallback.size() > 1 && fallback.back() == ' ') fallback.remove_suffix(1);
+    std::optional<std::string> value = LookUp(path, section, key);
+    return CopyOut(value ? std::string_view(*value) : fallback, buffer, bufferSize);
+}
+
+std::uint32_t ProfileFile::GetInt(const char* section, const char* key, int defaultValue) const {
+    // Windows reads the value into 30 characters and converts those.
+    char text[30];
+    if (GetString(section, key, "", text, sizeof text) == 0) return static_cast<std::uint32_t>(defaultValue);
+    const char* p = text;
+    while (*p != '\0' && static_cast<unsigned char>(*p) <= ' ') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    std::uint32_t base = 10;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
+        base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
+        p += 2;
+    }
+    std::uint32_t total = 0;  // wraps as Windows' 32-bit conversion does
+    for (;; ++p) {
+        std::uint32_t digit;
+        if (*p >= '0' && *p <= '9') {
+            digit = static_cast<std::uint32_t>(*p - '0');
+        } else if (*p >= 'a' && *p <= 'z') {
+            digit = static_cast<std::uint32_t>(*p - 'a' + 10);
+        } else if (*p >= 'A' && *p <= 'Z') {
+            digit = static_cast<std::uint32_t>(*p - 'A' + 10);
+        } else {
+            break;
+        }
+        if (digit >= base) break;
+        total = total * base + digit;
+    }
+    return negative ? 0u - total : total;
+}
+
+bool ProfileFile::WriteString(const char* section, const char* key, const char* value) const {
+    if (section == nullptr) return false;
+    std::optional<std::string> read = ReadWhole(path);
+    // A file that exists but cannot be read is not replaced by a new one.
+    if (!read && FilePointer(std::fopen(path.c_str(), "rb"))) return false;
+    std::string text = read ? *read : std::string();
+    std::vector<Line> lines = SplitLines(text);
+
+    // New lines follow the file's own line ending; a new file gets CRLF.
+    std::size_t firstNewline = text.find('\n');
+    std::string eol = firstNewline != std::string::npos && (firstNewline == 0 || text[firstNewline - 1] != '\r')
+                          ? "\n"
+                          : "\r\n";
+    std::string_view sectionName = Trim(section);
+    std::optional<SectionSpan> span = FindSection(lines, sectionName);
+
+    // A value is one line: anything from a line break on would become lines
+    // of its own.
+    std::string_view newValue = value != nullptr ? value : "";
+    newValue = newValue.substr(0, newValue.find_first_of("\r\n"));
+
+    if (key == nullptr) {
+        if (!span || (!span->header && span->end == 0)) return true;
+        std::size_t from = span->header ? lines[*span->header].begin : lines[0].begin;
+        std::size_t to = span->end < lines.size() ? lines[span->end].begin : text.size();
+        if (to > from) text.erase(from, to - from);
+        return WriteWhole(path, text);
+    }
+    std::string_view keyName = Trim(key);
+
+    if (!span) {
+        if (value == nullptr) return true;
+        if (!text.empty() && text.back() != '\n') text += eol;
+        text += "[" + std::string(sectionName) + "]" + eol;
+        text += std::string(keyName) + "=" + std::string(newValue) + eol;
+        return WriteWhole(path, text);
+    }
+
+    std::optional<std::size_t> at = FindKey(lines, *span, keyName);
+    if (at) {
+        const Line& line = lines[*at];
+        if (value == nullptr) {
+            text.erase(line.begin, line.end - line.begin);
+        } else if (line.hasValue) {
+            text.replace(line.valueBegin, line.valueEnd - line.valueBegin, newValue);
+        } else {
+            // A bare key line gets its value after the key's own spelling.
+            std::size_t nameEnd = static_cast<std::size_t>(line.name.data() - text.data()) + line.name.size();
+            text.insert(nameEnd, "=" + std::string(newValue));
+        }
+        return WriteWhole(path, text);
+    }
+    if (value == nullptr) return true;
+
+    // A new key goes after the section's last non-blank line.
+    std::size_t after = span->header ? *span->header : 0;
+    bool any = span->header.has_value();
+    for (std::size_t i = span->first; i < span->end; ++i) {
+        if (lines[i].kind != LineKind::kBlank) {
+            after = i;
+            any = true;
+        }
+    }
+    std::string newLine = std::string(keyName) + "=" + std::string(newValue) + eol;
+    if (!any) {
+        text.insert(span->first < lines.size() ? lines[span->first].begin : text.size(), newLine);
+    } else if (lines[after].end == lines[after].contentEnd) {
+        // The last line has no line ending yet.
+        text.insert(lines[after].end, eol + newLine);
+    } else {
+        text.insert(lines[after].end, newLine);
+    }
+    return WriteWhole(path, text);
+}
+
+}  // namespace talven
