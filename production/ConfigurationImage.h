@@ -1,0 +1,51 @@
+// The configuration image: the 110-byte block at the start of the reader's
+// configuration EEPROM, built from the settings over the EEPROM's own copy.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "settings/SettingsFile.h"
+
+namespace talven {
+
+inline constexpr std::size_t kConfigurationImageSize = 110;
+// The working buffer is one EEPROM read; only its first 110 bytes are built.
+inline constexpr std::size_t kWorkingBufferSize = 512;
+
+// Field offsets and sizes of the image.
+inline constexpr std::size_t kVendorIdOffset = 0;
+inline constexpr std::size_t kProductIdOffset = 2;
+inline constexpr std::size_t kManufacturerOffset = 4;
+inline constexpr std::size_t kManufacturerSize = 8;
+inline constexpr std::size_t kProductOffset = 22;
+inline constexpr std::size_t kProductSize = 32;
+inline constexpr std::size_t kSerialNumberOffset = 56;
+inline constexpr std::size_t kSerialNumberSize = 34;
+inline constexpr std::size_t kScsiVersionOffset = 90;
+inline constexpr std::size_t kScsiVersionSize = 8;
+inline constexpr std::size_t kSpeedOffset = 98;  // CF, SM, SD, MS Pro, MS, MMC
+inline constexpr std::size_t kPowerOffset = 104;
+inline constexpr std::size_t kByte105Offset = 105;
+inline constexpr std::size_t kZeroByteOffset = 106;
+
+// Writes one text field of `fieldSize` bytes at `destination`. As a string
+// descriptor: the size, type 3, then each character as a UTF-16LE unit with
+// high byte 0, filled up with spaces; as plain text: the characters filled up
+// with spaces, no terminating zero. A text longer than the field holds is cut
+// there: nothing is written outside the field.
+void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t length, std::uint32_t fieldSize,
+                 bool descriptor);
+
+// Converts as strtoul with base 16 does on Windows (32 bits): leading blanks,
+// an optional sign, an optional 0x, digits up to the first other character;
+// no digits give 0, an overflow all bits set.
+std::uint32_t ParseHexadecimal(const char* text);
+
+// Builds the image over the first 110 bytes of `buffer` (which holds the
+// EEPROM copy) from the settings, read anew; the bytes the image does not
+// define keep their values.
+void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer);
+void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath);
+
+}  // namespace talven
