@@ -119,10 +119,12 @@ Capture() {
 Start() {
   (cd "$work" && exec wine TalvenSim.exe >/dev/null 2>&1) &
   program_pid=$!
-  main=$(FindWindow VX5308)
-  # Give the window the keyboard, so the menu keys reach it.
-  xdotool windowfocus --sync "$main" 2>/dev/null || true
-  sleep 1.5
+  main=$(FindWindow VX5308) || exit 1
+  # Give it the keyboard (there is no window manager to do so), so the keys
+  # reach it. Not by a click on the caption: Wine takes that for a move.
+  sleep 1
+  timeout 5 xdotool windowfocus --sync "$main" 2>/dev/null || true
+  sleep 1
 }
 
 Stop() {
@@ -157,12 +159,14 @@ Capture "$main" main-eeprom-mode.png
 
 # The setup dialog over it.
 Menu Return
-Capture "$(FindWindow 'Setup Dialog')" setup-dialog.png
+setup=$(FindWindow 'Setup Dialog')
+Capture "$setup" setup-dialog.png
 Stop
 
 # The about box.
 WriteSettings 0
 Start
 Menu a
-Capture "$(FindWindow '' "$main")" about-box.png
+about=$(FindWindow '' "$main")
+Capture "$about" about-box.png
 Stop
