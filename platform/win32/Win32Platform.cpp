@@ -51,7 +51,8 @@ Handle Win32Platform::FileCreate(const char* path) {
 
 Handle Win32Platform::FileOpen(const char* path) {
     return FromWin32(::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_BUFFERING, nullptr));
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH,
+                                   nullptr));
 }
 
 FileTransfer Win32Platform::FileWrite(Handle file, const void* data, std::uint32_t size) {
@@ -69,7 +70,9 @@ FileTransfer Win32Platform::FileRead(Handle file, void* data, std::uint32_t size
 
 bool Win32Platform::FileFlush(Handle file) { return ::FlushFileBuffers(ToWin32(file)) != FALSE; }
 
-void Win32Platform::FileClose(Handle file) { ::CloseHandle(ToWin32(file)); }
+void Win32Platform::FileClose(Handle file) {
+    if (file != kInvalidHandle) ::CloseHandle(ToWin32(file));
+}
 
 bool Win32Platform::FileDelete(const char* path) { return ::DeleteFileA(path) != FALSE; }
 
