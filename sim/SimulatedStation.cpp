@@ -423,42 +423,24 @@ SimulatedStation::Answer SimulatedStation::Execute(Drive& drive, const std::uint
 
 // ---- Files ----
 
-Handle SimulatedStation::FileCreate(const char* path) {
-    ApplyTimedFaults();
-    std::string name;
-    if (!OnStationDrive(path)) {
-        const Handle outerHandle = outer.FileCreate(path);
-        if (outerHandle == kInvalidHandle) return kInvalidHandle;
-        OpenHandle handle;
-        handle.kind = HandleKind::OuterFile;
-        handle.outer = outerHandle;
-        return NewHandle(handle);
-    }
-    Drive* drive = DriveOfPath(path, &name);
-    CardVolume* card = drive == nullptr ? nullptr : PresentCard(*drive);
-    if (card == nullptr || !card->Create(name)) return kInvalidHandle;
-    OpenHandle handle;
-    handle.kind = HandleKind::CardFile;
-    handle.letter = UpperLetter(path[0]);
-    handle.name = name;
-    return NewHandle(handle);
-}
+Handle SimulatedStation::FileCreate(const char* path) { return OpenFileHandle(path, true); }
 
-Handle SimulatedStation::FileOpen(const char* path) {
+Handle SimulatedStation::FileOpen(const char* path) { return OpenFileHandle(path, false); }
+
+Handle SimulatedStation::OpenFileHandle(const char* path, bool create) {
     ApplyTimedFaults();
-    std::string name;
+    OpenHandle handle;
     if (!OnStationDrive(path)) {
-        const Handle outerHandle = outer.FileOpen(path);
+        const Handle outerHandle = create ? outer.FileCreate(path) : outer.FileOpen(path);
         if (outerHandle == kInvalidHandle) return kInvalidHandle;
-        OpenHandle handle;
         handle.kind = HandleKind::OuterFile;
         handle.outer = outerHandle;
         return NewHandle(handle);
     }
+    std::string name;
     Drive* drive = DriveOfPath(path, &name);
     CardVolume* card = drive == nullptr ? nullptr : PresentCard(*drive);
-    if (card == nullptr || !card->Open(name)) return kInvalidHandle;
-    OpenHandle handle;
+    if (card == nullptr || !(create ? card->Create(name) : card->Open(name))) return kInvalidHandle;
     handle.kind = HandleKind::CardFile;
     handle.letter = UpperLetter(path[0]);
     handle.name = name;

@@ -105,6 +105,8 @@ private:
     // Paths on our drives are ours, even when the drive has no card or vanished.
     bool OnStationDrive(const char* path) const;
     Handle NewHandle(OpenHandle handle);
+    // FileCreate and FileOpen: a card file on a station drive, else the outer platform's.
+    Handle OpenFileHandle(const char* path, bool create);
     OpenHandle* FindHandle(Handle handle, HandleKind kind);
     bool AnswerRequest(Drive& drive, std::uint32_t code, std::uint8_t* system, std::uint32_t systemSize,
                        std::uint32_t inSize, std::uint32_t outSize, std::uint32_t* bytesReturned, SimRequest& entry);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "tests/support/FailingPlatform.h"
 
 #ifdef _WIN32
 #include "platform/win32/Win32Platform.h"
@@ -73,44 +74,6 @@ private:
         return counter;
     }
     std::string path;
-};
-
-// Every call fails or finds nothing.
-class FailingPlatform : public Platform {
-public:
-    std::uint32_t GetLogicalDrives() override { return 0; }
-    std::uint32_t GetDriveTypeA(const char*) override { return kDriveNoRootDir; }
-    bool GetDiskFreeSpaceA(const char*, DiskFreeSpace&) override { return false; }
-    Handle CreateFileA(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) override {
-        return kInvalidHandle;
-    }
-    bool DeviceIoControl(Handle, std::uint32_t, void*, std::uint32_t, void*, std::uint32_t,
-                         std::uint32_t*) override {
-        return false;
-    }
-    bool CloseHandle(Handle) override { return false; }
-    Handle FileCreate(const char*) override { return kInvalidHandle; }
-    Handle FileOpen(const char*) override { return kInvalidHandle; }
-    FileTransfer FileWrite(Handle, const void*, std::uint32_t) override { return {true, 0}; }
-    FileTransfer FileRead(Handle, void*, std::uint32_t) override { return {true, 0}; }
-    bool FileFlush(Handle) override { return false; }
-    void FileClose(Handle) override {}
-    bool FileDelete(const char*) override { return false; }
-    bool FileFind(const char*) override { return false; }
-    std::uint32_t GetPrivateProfileStringA(const char*, const char*, const char*, char* buffer,
-                                           std::uint32_t bufferSize, const char*) override {
-        if (bufferSize > 0) buffer[0] = '\0';
-        return 0;
-    }
-    std::uint32_t GetPrivateProfileIntA(const char*, const char*, int defaultValue, const char*) override {
-        return static_cast<std::uint32_t>(defaultValue);
-    }
-    bool WritePrivateProfileStringA(const char*, const char*, const char*, const char*) override { return false; }
-    std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override {
-        if (bufferSize > 0) buffer[0] = '\0';
-        return 0;
-    }
-    void Sleep(std::uint32_t) override {}
 };
 
 // A seam whose program path is chosen by the test, handed out as Windows

@@ -11,32 +11,13 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "tests/support/FailingPlatform.h"
 
 namespace talven::test {
 
-class TestPlatform final : public Platform {
+class TestPlatform final : public FailingPlatform {
 public:
     explicit TestPlatform(std::string modulePath) : modulePath(std::move(modulePath)) {}
-
-    std::uint32_t GetLogicalDrives() override { return 0; }
-    std::uint32_t GetDriveTypeA(const char*) override { return kDriveNoRootDir; }
-    bool GetDiskFreeSpaceA(const char*, DiskFreeSpace&) override { return false; }
-    Handle CreateFileA(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) override {
-        return kInvalidHandle;
-    }
-    bool DeviceIoControl(Handle, std::uint32_t, void*, std::uint32_t, void*, std::uint32_t,
-                         std::uint32_t*) override {
-        return false;
-    }
-    bool CloseHandle(Handle) override { return false; }
-    Handle FileCreate(const char*) override { return kInvalidHandle; }
-    Handle FileOpen(const char*) override { return kInvalidHandle; }
-    FileTransfer FileWrite(Handle, const void*, std::uint32_t) override { return {true, 0}; }
-    FileTransfer FileRead(Handle, void*, std::uint32_t) override { return {true, 0}; }
-    bool FileFlush(Handle) override { return false; }
-    void FileClose(Handle) override {}
-    bool FileDelete(const char*) override { return false; }
-    bool FileFind(const char*) override { return false; }
 
     std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
                                            char* buffer, std::uint32_t bufferSize, const char* path) override {
@@ -60,7 +41,6 @@ public:
         buffer[copied] = '\0';
         return copied;
     }
-    void Sleep(std::uint32_t) override {}
 
 private:
     std::string modulePath;
