@@ -25,10 +25,17 @@ if [ $headless -eq 0 ]; then
 fi
 
 source scripts/xvfb.sh
+# A headless server has no window manager: let Wine draw the frame itself.
+wine reg add 'HKCU\Software\Wine\AppDefaults\TalvenSim.exe\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 wine "$exe" &
 pid=$!
 sleep "${TALVEN_RUN_SECONDS:-8}"
-import -window root build/talven-sim.png 2>/dev/null && echo "Screenshot: build/talven-sim.png"
+window=$(xdotool search --onlyvisible --name '^VX5308$' 2>/dev/null | head -n 1 || true)
+if [ -n "$window" ]; then
+  import -window "$window" build/talven-sim.png 2>/dev/null
+else
+  import -window root build/talven-sim.png 2>/dev/null
+fi && echo "Screenshot: build/talven-sim.png"
 kill "$pid" 2>/dev/null || true
 wineserver -k >/dev/null 2>&1 || true
 kill "$TALVEN_XVFB_PID" 2>/dev/null || true
