@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the simulated
-# station need, when any is missing. Safe to run again.
+# station need, when any is missing. Safe to run again. Recommended packages
+# come along: Wine's X11 driver loads several of them at run time.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make googletest python3
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 xvfb xauth x11-utils xdotool imagemagick
+  wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick
 )
 
 missing=()
@@ -24,4 +25,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
