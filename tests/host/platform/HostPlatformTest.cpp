@@ -2,70 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "tests/core/settings/SettingsTestSupport.h"
 
 namespace talven {
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* block) const { std::free(block); }
-};
-
-// Test files take sector-aligned buffers.
-std::unique_ptr<std::uint8_t[], FreeDeleter> AlignedBuffer(std::size_t size) {
-    return std::unique_ptr<std::uint8_t[], FreeDeleter>(static_cast<std::uint8_t*>(std::aligned_alloc(4096, size)));
-}
-
-TEST(HostPlatform, TestFilesRoundTripThroughTheMedium) {
-    HostPlatform platform;
-    test::TempSettings file("testfile");
-    constexpr std::uint32_t kSize = 8192;
-    auto written = AlignedBuffer(kSize);
-    auto read = AlignedBuffer(kSize);
-    for (std::uint32_t i = 0; i < kSize; ++i) written[i] = static_cast<std::uint8_t>(i * 7 + 3);
-
-    EXPECT_FALSE(platform.FileFind(file.Path()));
-    Handle out = platform.FileCreate(file.Path());
-    ASSERT_NE(out, kInvalidHandle);
-    FileTransfer transfer = platform.FileWrite(out, written.get(), kSize);
-    EXPECT_FALSE(transfer.fileError);
-    EXPECT_EQ(transfer.bytes, kSize);
-    EXPECT_TRUE(platform.FileFlush(out));
-    platform.FileClose(out);
-    EXPECT_TRUE(platform.FileFind(file.Path()));
-
-    Handle in = platform.FileOpen(file.Path());
-    ASSERT_NE(in, kInvalidHandle);
-    transfer = platform.FileRead(in, read.get(), kSize);
-    EXPECT_FALSE(transfer.fileError);
-    EXPECT_EQ(transfer.bytes, kSize);
-    EXPECT_EQ(std::memcmp(read.get(), written.get(), kSize), 0);
-    // At the end a read is short, not an error.
-    transfer = platform.FileRead(in, read.get(), 4096);
-    EXPECT_FALSE(transfer.fileError);
-    EXPECT_EQ(transfer.bytes, 0u);
-    // Writing to a file opened for reading is refused.
-    EXPECT_TRUE(platform.FileWrite(in, written.get(), 4096).fileError);
-    platform.FileClose(in);
-
-    // Creating again truncates.
-    out = platform.FileCreate(file.Path());
-    ASSERT_NE(out, kInvalidHandle);
-    platform.FileClose(out);
-    in = platform.FileOpen(file.Path());
-    EXPECT_EQ(platform.FileRead(in, read.get(), 4096).bytes, 0u);
-    platform.FileClose(in);
-
-    EXPECT_TRUE(platform.FileDelete(file.Path()));
-    EXPECT_FALSE(platform.FileFind(file.Path()));
-    EXPECT_FALSE(platform.FileDelete(file.Path()));
-    EXPECT_EQ(platform.FileOpen(file.Path()), kInvalidHandle);
-}
 
 TEST(HostPlatform, HasNoDrivesOrReaderVolumesUnlessGivenAMask) {
     HostPlatform bare;
