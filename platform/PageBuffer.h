@@ -1,0 +1,33 @@
+// Transfer buffers for uncached test-file requests: whole pages from the
+// system's page allocator, so they are aligned for any sector size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace talven {
+
+class PageBuffer {
+public:
+    PageBuffer() = default;
+    // `size` bytes, rounded up to whole pages and zeroed; Data() is null
+    // when the memory cannot be had.
+    explicit PageBuffer(std::size_t size);
+    ~PageBuffer();
+    PageBuffer(PageBuffer&& other) noexcept;
+    PageBuffer& operator=(PageBuffer&& other) noexcept;
+    PageBuffer(const PageBuffer&) = delete;
+    PageBuffer& operator=(const PageBuffer&) = delete;
+
+    std::uint8_t* Data() const { return data; }
+    std::size_t Size() const { return size; }
+    explicit operator bool() const { return data != nullptr; }
+
+private:
+    void Release();
+
+    std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+};
+
+}  // namespace talven

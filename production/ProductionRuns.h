@@ -1,0 +1,62 @@
+// What GO does, as portable code over the operating-system seam and the main
+// window's view: reader discovery, the read/write test of one card, the test
+// sequence over all slots and the EEPROM programming run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+#include "production/ProductionView.h"
+
+namespace talven {
+
+class ReaderDevice;
+
+// Result of one card's read/write test.
+enum class TestOutcome : std::uint8_t {
+    Passed = 0,
+    WriteFailed = 1,
+    ReadFailed = 2,
+    CompareFailed = 3,
+    DiskRemoved = 4,  // the file layer reported an error in a write or a read
+    Stopped = 5,
+};
+
+// File sizes by the settings key FS, and the largest request the engine sends.
+inline constexpr std::uint32_t kSmallTestFileSize = 0x100000;
+inline constexpr std::uint32_t kLargeTestFileSize = 0x200000;
+// Clusters above this size are taken for a broken volume, not tested.
+inline constexpr std::uint32_t kMaxClusterSize = 32u << 20;
+
+class ProductionRuns {
+public:
+    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath)
+        : platform(platform), view(view), settingsPath(settingsPath) {}
+
+    // ---- Discovery ----
+    // The test-mode scan: sets `running`, examines every drive, runs the test
+    // sequence when exactly four were accepted, clears `running`.
+    bool ScanReaders();
+    void ExamineDrives(std::uint32_t driveMask);
+    bool ExamineDrive(const std::string& driveText, bool waitForCard);
+    // Up to 12 TEST UNIT READY commands, 500 ms apart, when `retry` is true.
+    bool WaitUntilReady(ReaderDevice* device, bool retry);
+    // The drive text of the first reader, whose row it appends; empty if none.
+    std::string FindFirstReader();
+
+    // ---- Read/write test ----
+    void RunTestSequence();
+    TestOutcome TestDrive(const std::string& driveText, std::uint16_t row);
+    void DeleteTestFiles(const std::string& driveText);
+
+    // ---- EEPROM programming ----
+    void RunEepromProgramming();
+
+private:
+    Platform& platform;
+    ProductionView& view;
+    const char* settingsPath;
+};
+
+}  // namespace talven
