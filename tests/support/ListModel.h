@@ -63,6 +63,7 @@ public:
         buttonChanges.push_back({go, exit, running});
     }
     std::uint16_t SettingsRowCount() const override { return settingsRowCount; }
+    bool TakePendingStop() override { return std::exchange(pendingStop, false); }
 
     struct ButtonChange {
         bool go;
@@ -74,6 +75,7 @@ public:
     std::string status;
     std::int32_t running = 1;
     std::uint16_t settingsRowCount = 0;
+    bool pendingStop = false;
     bool goEnabled = true;
     bool exitEnabled = true;
     std::vector<ButtonChange> buttonChanges;

@@ -82,6 +82,11 @@ public:
         if (deleteFails && deleteFails(path)) return false;
         return inner.FileDelete(path);
     }
+    bool DeviceIoControl(Handle device, std::uint32_t code, void* in, std::uint32_t inSize, void* out,
+                         std::uint32_t outSize, std::uint32_t* returned) override {
+        if (onDeviceRequest) onDeviceRequest();
+        return inner.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+    }
     bool FileFind(const char* path) override { return findAlways || inner.FileFind(path); }
     bool GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& space) override {
         freeSpaceRoots.push_back(rootPath);
@@ -99,6 +104,7 @@ public:
     std::function<bool(const char*)> deleteFails;
     std::function<void(const char*)> onOpen;
     std::function<void(const char*)> onCreate;
+    std::function<void()> onDeviceRequest;
     bool findAlways = false;
 
 private:
