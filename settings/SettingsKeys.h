@@ -9,7 +9,6 @@
 // missing power as 105.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 namespace talven {
