@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "reader/ScsiCommands.h"
+
 namespace talven {
 
 enum class SimDriveKind { Fixed, Remote, Optical, Removable, ReaderSlot, RamDisk };
@@ -49,7 +51,7 @@ struct CardConfig {
     bool writeProtected = false;
 };
 
-using SimChipIdentity = std::array<std::uint8_t, 12>;
+using SimChipIdentity = std::array<std::uint8_t, kChipIdentityLength>;
 
 // The VX5308 identity: model 53 08, revision 01 02, "23" "05" "17".
 inline constexpr SimChipIdentity kDefaultChipIdentity = {0x00, 0x00, 0x53, 0x08, 0x01, 0x02,

@@ -272,13 +272,13 @@ private:
             if (kind == "open-fails") faults.openFails = true;
             if (kind == "eeprom-writes-ignored") faults.eepromWritesIgnored = true;
             if (kind == "identity-swapped") faults.identitySwapped = true;
-            if (kind == "inquiry-fails") faults.commands.push_back(CommandFault{0x12, std::nullopt, true, 0});
+            if (kind == "inquiry-fails") faults.commands.push_back(CommandFault{kScsiInquiry, std::nullopt, true, 0});
             return true;
         }
         if (kind == "command") return CommandFaultLine(words, faults);
         if (kind == "eeprom-changed") {
             std::uint8_t mask = 0;
-            if (words.size() != 5 || !ParseUnsigned(words[3], value) || value >= 512 || !ParseByte(words[4], mask) ||
+            if (words.size() != 5 || !ParseUnsigned(words[3], value) || value >= kEepromReadSize || !ParseByte(words[4], mask) ||
                 mask == 0)
                 return Fail("'eeprom-changed' needs an address 0-511 and a non-zero hexadecimal mask");
             faults.eepromChanges.push_back(EepromChange{static_cast<std::uint16_t>(value), mask});
@@ -292,7 +292,7 @@ private:
         }
         if (kind == "inquiry-short") {
             if (!Count(words, 3, value)) return false;
-            if (value > 36) return Fail("an INQUIRY reply has at most 36 bytes");
+            if (value > kInquiryStandardLength) return Fail("an INQUIRY reply has at most 36 bytes");
             faults.inquiryLength = static_cast<std::uint32_t>(value);
             return true;
         }
