@@ -86,7 +86,9 @@ std::uint64_t SimulatedStation::NowMs() const {
     if (config.timeScale > 0) {
         const auto awake = std::chrono::steady_clock::now() - started - realSleeping;
         const double ms = std::chrono::duration<double, std::milli>(awake).count() / config.timeScale;
-        if (ms > 0) now += static_cast<std::uint64_t>(ms);
+        // A scale set outside the station file's limits must not overflow the conversion.
+        constexpr double kLongestMs = 1e18;
+        if (ms > 0) now += static_cast<std::uint64_t>(std::min(ms, kLongestMs));
     }
     return now;
 }

@@ -75,6 +75,11 @@ struct DriveConfig {
     DriveFaults faults;
 };
 
+// Time scales the simulated clock can carry besides 0: real time outside
+// sleeps is divided by the scale, sleeps are multiplied by it.
+inline constexpr double kSimMinTimeScale = 1e-6;
+inline constexpr double kSimMaxTimeScale = 1000;
+
 struct StationConfig {
     double timeScale = 1.0;  // real seconds per simulated second; 0 = sleeps cost nothing
     std::vector<ReaderConfig> readers;
