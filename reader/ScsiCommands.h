@@ -44,6 +44,10 @@ inline constexpr std::uint32_t kEepromPieceSize = 10;
 
 // Data phases of the vendor commands.
 inline constexpr std::uint32_t kChipIdentityLength = 12;
+// The chip model in the identity reply, bytes 2 and 3: 53 08 for the VX5308.
+inline constexpr std::size_t kChipModelAt = 2;
+inline constexpr std::uint8_t kChipModel5308High = 0x53;
+inline constexpr std::uint8_t kChipModel5308Low = 0x08;
 inline constexpr std::size_t kEepromReadSize = 512;
 
 // Data directions of a pass-through record (SCSI_IOCTL_DATA_*).

@@ -86,6 +86,7 @@ FileTransfer CardVolume::Write(const std::string& name, std::uint64_t position, 
     auto it = files.find(Key(name));
     if (it == files.end()) return {true, 0};
     if (size == 0) return {false, 0};
+    if (data == nullptr) return {true, 0};  // as Windows refuses a missing buffer
     std::vector<std::uint8_t>& bytes = it->second.data;
     const std::uint64_t end = position + size;
     // A full card refuses the request before any of it moves.
@@ -105,6 +106,7 @@ FileTransfer CardVolume::Read(const std::string& name, std::uint64_t position, v
     if (it == files.end()) return {true, 0};
     const std::vector<std::uint8_t>& bytes = it->second.data;
     if (position >= bytes.size() || size == 0) return {false, 0};
+    if (data == nullptr) return {true, 0};
     const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, bytes.size() - position));
     if (!CountMoved(ClustersOf(count))) return {true, 0};
     std::memcpy(data, bytes.data() + position, count);

@@ -248,7 +248,8 @@ bool SimulatedStation::DeviceIoControl(Handle device, std::uint32_t ioControlCod
     entry.inBufferSize = inBufferSize;
     entry.outBufferSize = outBufferSize;
     // A size without its buffer is an invalid parameter, whatever the code.
-    const bool buffersGiven = (inBuffer != nullptr || inBufferSize == 0) && (outBuffer != nullptr || outBufferSize == 0);
+    const bool buffersGiven =
+        (inBuffer != nullptr || inBufferSize == 0) && (outBuffer != nullptr || outBufferSize == 0);
     if (buffersGiven && inBufferSize != 0) {
         const auto* in = static_cast<const std::uint8_t*>(inBuffer);
         entry.input.assign(in, in + inBufferSize);
@@ -352,10 +353,12 @@ bool SimulatedStation::AnswerRequest(Drive& drive, std::uint32_t code, std::uint
     entry.scsiStatus = answer.status;
 
     std::uint64_t returned = kRecordSize;
-    if (senseLength != 0) returned = std::max<std::uint64_t>(returned, std::uint64_t{record.SenseInfoOffset} + senseLength);
+    if (senseLength != 0)
+        returned = std::max<std::uint64_t>(returned, std::uint64_t{record.SenseInfoOffset} + senseLength);
     if (!direct && record.DataIn == kScsiDataIn && answer.transferred != 0)
         returned = std::max<std::uint64_t>(returned, std::uint64_t{record.DataBufferOffset} + answer.transferred);
-    if (bytesReturned != nullptr) *bytesReturned = static_cast<std::uint32_t>(std::min<std::uint64_t>(returned, outSize));
+    if (bytesReturned != nullptr)
+        *bytesReturned = static_cast<std::uint32_t>(std::min<std::uint64_t>(returned, outSize));
     return true;
 }
 
@@ -439,7 +442,7 @@ SimulatedStation::Answer SimulatedStation::AnswerInquiry(Drive& drive, Reader* r
 
 SimulatedStation::Answer SimulatedStation::AnswerChipIdentity(Drive& drive, Reader& reader, const Command& command) {
     SimChipIdentity identity = reader.config.identity;
-    if (drive.config.faults.identitySwapped) std::swap(identity[2], identity[3]);
+    if (drive.config.faults.identitySwapped) std::swap(identity[kChipModelAt], identity[kChipModelAt + 1]);
     return SendIn(command, identity.data(), static_cast<std::uint32_t>(identity.size()));
 }
 

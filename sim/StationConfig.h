@@ -54,8 +54,8 @@ struct CardConfig {
 using SimChipIdentity = std::array<std::uint8_t, kChipIdentityLength>;
 
 // The VX5308 identity: model 53 08, revision 01 02, "23" "05" "17".
-inline constexpr SimChipIdentity kDefaultChipIdentity = {0x00, 0x00, 0x53, 0x08, 0x01, 0x02,
-                                                         '2',  '3',  '0',  '5',  '1',  '7'};
+inline constexpr SimChipIdentity kDefaultChipIdentity = {
+    0x00, 0x00, kChipModel5308High, kChipModel5308Low, 0x01, 0x02, '2', '3', '0', '5', '1', '7'};
 
 struct ReaderConfig {
     std::string name;

@@ -289,8 +289,8 @@ private:
         if (kind == "command") return CommandFaultLine(words, faults);
         if (kind == "eeprom-changed") {
             std::uint8_t mask = 0;
-            if (words.size() != 5 || !ParseUnsigned(words[3], value) || value >= kEepromReadSize || !ParseByte(words[4], mask) ||
-                mask == 0)
+            if (words.size() != 5 || !ParseUnsigned(words[3], value) || value >= kEepromReadSize ||
+                !ParseByte(words[4], mask) || mask == 0)
                 return Fail("'eeprom-changed' needs an address 0-511 and a non-zero hexadecimal mask");
             faults.eepromChanges.push_back(EepromChange{static_cast<std::uint16_t>(value), mask});
             return true;

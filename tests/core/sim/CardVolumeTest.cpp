@@ -257,6 +257,10 @@ TEST_F(ClusterCountTest, APartialLastClusterCountsAsOne) {
     EXPECT_FALSE(card.Write("a.bin", 0, buffer.data(), 0).fileError);
     EXPECT_EQ(card.ClustersMoved(), 14u);
     EXPECT_EQ(card.ClustersWritten(), 12u);
+    // A request without its buffer is refused and counts nothing.
+    EXPECT_TRUE(card.Write("a.bin", 0, nullptr, kCluster).fileError);
+    EXPECT_TRUE(card.Read("a.bin", 0, nullptr, kCluster).fileError);
+    EXPECT_EQ(card.ClustersMoved(), 14u);
 }
 
 TEST_F(ClusterCountTest, APullInsideAWriteRequestFailsThatRequestAndTakesTheCard) {

@@ -203,7 +203,9 @@ class RandomRequests {
 public:
     explicit RandomRequests(std::uint32_t seed) : random(seed) {}
 
-    std::uint32_t Below(std::uint32_t limit) { return std::uniform_int_distribution<std::uint32_t>(0, limit - 1)(random); }
+    std::uint32_t Below(std::uint32_t limit) {
+        return std::uniform_int_distribution<std::uint32_t>(0, limit - 1)(random);
+    }
     std::uint32_t Any32() { return static_cast<std::uint32_t>(random()); }
     std::uint64_t Any64() { return std::uint64_t{Any32()} << 32 | Any32(); }
     bool Chance(std::uint32_t percent) { return Below(100) < percent; }

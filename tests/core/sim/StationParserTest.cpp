@@ -139,7 +139,8 @@ TEST(StationParser, OnlyTimeScalesTheClockCanCarryAreAccepted) {
     for (const char* scale : {"0", "0.0", "0.000001", "1e-6", "0.25", "1", "1E2", "1000", "1000.0"}) {
         StationConfig config;
         std::string error;
-        EXPECT_TRUE(ParseStation(std::string("timescale ") + scale + "\n", "", config, error)) << scale << ": " << error;
+        EXPECT_TRUE(ParseStation(std::string("timescale ") + scale + "\n", "", config, error))
+            << scale << ": " << error;
         EXPECT_DOUBLE_EQ(config.timeScale, std::stod(scale)) << scale;
     }
     for (const char* scale : {"1e-300", "1e-400", "0.0000009", "1000.5", "1e6", "1e400", "inf", "INF", "nan",
@@ -159,7 +160,8 @@ TEST(StationParser, ErrorsShowEveryByteOfTheirLine) {
         std::string error;
     } cases[] = {
         {"drive C: fixed\nfl\x01oppy A:\n", "line 2: unknown statement 'fl\\x01oppy'"},
-        {"drive C: fix\x7F" "ed\n", "line 1: unknown drive type 'fix\\x7Fed' (fixed, remote, optical, removable, ramdisk)"},
+        {"drive C: fix\x7F" "ed\n",
+         "line 1: unknown drive type 'fix\\x7Fed' (fixed, remote, optical, removable, ramdisk)"},
         {"reader r1 \"\x1B[2J\"\n", "line 1: unknown reader option '\\x1B[2J'"},
         {"drive C: fixed\ndri\0ve D: fixed\n"s,
          "line 2: NUL byte in the line; UTF-16 text is not accepted, save the station file as UTF-8 or ASCII"},
