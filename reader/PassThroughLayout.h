@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "reader/ScsiCommands.h"
+
 namespace talven {
 
 struct ScsiPassThroughMirror {
@@ -43,12 +45,6 @@ struct ScsiPassThroughDirectMirror {
     std::uint32_t SenseInfoOffset;
     std::uint8_t Cdb[16];
 };
-
-inline constexpr std::uint8_t kScsiDataOut = 0;  // SCSI_IOCTL_DATA_OUT
-inline constexpr std::uint8_t kScsiDataIn = 1;   // SCSI_IOCTL_DATA_IN
-
-inline constexpr std::uint8_t kScsiStatusGood = 0;
-inline constexpr std::uint8_t kScsiStatusCheckCondition = 2;
 
 // The sense area follows the record on an eight-byte boundary: byte 48 in the
 // 44-byte 32-bit record, byte 56 in the 56-byte 64-bit one.

@@ -44,7 +44,8 @@ TALVEN_SAME_RECORD(SCSI_PASS_THROUGH_DIRECT, ScsiPassThroughDirectMirror, DataBu
 #undef TALVEN_SAME_FIELD
 
 static_assert(IOCTL_SCSI_PASS_THROUGH == 0x4D004 && IOCTL_SCSI_PASS_THROUGH_DIRECT == 0x4D014);
-static_assert(SCSI_IOCTL_DATA_IN == kScsiDataIn && SCSI_IOCTL_DATA_OUT == kScsiDataOut);
+static_assert(SCSI_IOCTL_DATA_IN == kScsiDataIn && SCSI_IOCTL_DATA_OUT == kScsiDataOut &&
+              SCSI_IOCTL_DATA_UNSPECIFIED == kScsiDataUnspecified);
 
 }  // namespace talven
 

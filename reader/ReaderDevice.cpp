@@ -11,8 +11,6 @@ namespace {
 constexpr std::uint32_t kBufferedTimeoutSeconds = 2;
 constexpr std::uint32_t kDirectTimeoutSeconds = 10;
 constexpr std::uint32_t kInquiryLength = 200;
-constexpr std::size_t kProductOffset = 16;
-constexpr std::size_t kProductLength = 16;
 
 }  // namespace
 
@@ -68,7 +66,7 @@ bool ReaderDevice::SendBuffered(const std::uint8_t (&cdb)[6], std::uint32_t tran
 bool ReaderDevice::TestUnitReady() {
     if (!IsOpen()) return false;
     alignas(8) std::uint8_t request[kBufferedRequestSize] = {};
-    const std::uint8_t cdb[6] = {0, 0, 0, 0, 0, 0};
+    const std::uint8_t cdb[6] = {kScsiTestUnitReady, 0, 0, 0, 0, 0};
     if (!SendBuffered(cdb, 0, kBufferedDataOffset, request)) return false;
     return request[offsetof(PassThroughRecord, ScsiStatus)] == kScsiStatusGood;
 }
@@ -76,12 +74,13 @@ bool ReaderDevice::TestUnitReady() {
 bool ReaderDevice::Inquiry(std::string& product) {
     if (!IsOpen()) return false;
     alignas(8) std::uint8_t request[kBufferedRequestSize] = {};
-    const std::uint8_t cdb[6] = {0x12, 0, 0, 0, kInquiryLength, 0};
+    std::uint8_t cdb[6] = {kScsiInquiry, 0, 0, 0, 0, 0};
+    cdb[kInquiryAllocationLengthAt] = kInquiryLength;
     if (!SendBuffered(cdb, kInquiryLength, kBufferedRequestSize, request)) return false;
     if (request[offsetof(PassThroughRecord, ScsiStatus)] == kScsiStatusGood) {
-        const char* field = reinterpret_cast<const char*>(request + kBufferedDataOffset + kProductOffset);
-        const void* end = std::memchr(field, 0, kProductLength);
-        product.assign(field, end ? static_cast<const char*>(end) - field : kProductLength);
+        const char* field = reinterpret_cast<const char*>(request + kBufferedDataOffset + kInquiryProductAt);
+        const void* end = std::memchr(field, 0, kInquiryProductLength);
+        product.assign(field, end ? static_cast<const char*>(end) - field : kInquiryProductLength);
     }
     return true;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/Platform.h"
 #include "reader/PassThroughLayout.h"
+#include "reader/ScsiCommands.h"
 
 namespace talven {
 
@@ -18,8 +19,6 @@ namespace talven {
 using ChipIdentity = std::array<std::uint8_t, 12>;
 
 inline constexpr std::size_t kReplyBufferSize = 13;
-inline constexpr std::size_t kEepromReadSize = 512;
-inline constexpr std::uint32_t kEepromPieceSize = 10;
 // Longest drive text Open accepts; the device path buffer holds 260 characters.
 inline constexpr std::size_t kMaxDriveText = 255;
 

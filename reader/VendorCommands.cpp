@@ -7,20 +7,17 @@ namespace talven {
 
 namespace {
 
-constexpr std::uint8_t kSignature0 = 0x4B;
-constexpr std::uint8_t kSignature1 = 0x56;
-constexpr std::uint32_t kChipIdentityLength = 12;
 // The address is one byte: the last piece may start at 250 at the latest.
 constexpr std::uint32_t kMaxImageLength = 259;
 
-using CommandBlock = std::array<std::uint8_t, 16>;
+using CommandBlock = std::array<std::uint8_t, kVendorBlockLength>;
 
 CommandBlock VendorBlock(std::uint8_t operation, std::uint8_t subOperation) {
     CommandBlock block{};
     block[0] = operation;
-    block[1] = subOperation;
-    block[14] = kSignature0;
-    block[15] = kSignature1;
+    block[kVendorSubOperationAt] = subOperation;
+    block[kVendorSignatureAt] = kVendorSignature0;
+    block[kVendorSignatureAt + 1] = kVendorSignature1;
     return block;
 }
 
@@ -29,7 +26,7 @@ CommandBlock VendorBlock(std::uint8_t operation, std::uint8_t subOperation) {
 bool ReaderDevice::ReadChipIdentity(ChipIdentity& identity) {
     if (!IsOpen()) return false;
     replyBuffer = std::make_unique<std::uint8_t[]>(kReplyBufferSize);
-    const CommandBlock block = VendorBlock(0xF0, 0);
+    const CommandBlock block = VendorBlock(kVendorChipIdentity, 0);
     std::uint32_t returned = 0;
     if (!SendDirect(kScsiDataIn, &returned, block.data(), block.size(), replyBuffer.get(), kChipIdentityLength))
         return false;
@@ -41,10 +38,10 @@ bool ReaderDevice::ReadChipIdentity(ChipIdentity& identity) {
 bool ReaderDevice::WriteEeprom(std::uint32_t address, std::uint32_t count, const std::uint8_t* payload10) {
     if (!IsOpen()) return false;
     replyBuffer.reset();
-    CommandBlock block = VendorBlock(0xF2, 0x21);
-    block[2] = static_cast<std::uint8_t>(address);
-    block[3] = static_cast<std::uint8_t>(count);
-    std::memcpy(block.data() + 4, payload10, kEepromPieceSize);
+    CommandBlock block = VendorBlock(kVendorEeprom, kVendorEepromWrite);
+    block[kEepromWriteAddressAt] = static_cast<std::uint8_t>(address);
+    block[kEepromWriteCountAt] = static_cast<std::uint8_t>(count);
+    std::memcpy(block.data() + kEepromWritePayloadAt, payload10, kEepromPieceSize);
     std::uint32_t returned = 0;
     if (!SendDirect(kScsiDataOut, &returned, block.data(), block.size(), nullptr, 0)) return false;
     return ScsiStatus() == kScsiStatusGood;
@@ -53,7 +50,7 @@ bool ReaderDevice::WriteEeprom(std::uint32_t address, std::uint32_t count, const
 bool ReaderDevice::ReadEeprom(std::uint8_t* buffer512) {
     if (!IsOpen()) return false;
     replyBuffer.reset();
-    const CommandBlock block = VendorBlock(0xF2, 0x20);
+    const CommandBlock block = VendorBlock(kVendorEeprom, kVendorEepromRead);
     std::uint32_t returned = 0;
     if (!SendDirect(kScsiDataIn, &returned, block.data(), block.size(), buffer512, kEepromReadSize))
         return false;

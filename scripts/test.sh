@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every build (host, Windows x86_64, Windows
-# i686) and runs every test: host tests natively, Windows tests under Wine on
-# a headless X server, then builds the station package and checks it.
+# Installs what is missing, builds every build (host, host under the
+# sanitizers, Windows x86_64, Windows i686) and runs every test: host tests
+# natively, once plain and once under AddressSanitizer and
+# UndefinedBehaviorSanitizer, Windows tests under Wine on a headless X server,
+# then builds the station package and checks it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 
 jobs=$(nproc)
-for preset in host windows windows-i686; do
+for preset in host host-asan windows windows-i686; do
   echo "== build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
@@ -24,9 +26,11 @@ trap cleanup EXIT
 status=0
 echo "== test: host"
 ctest --preset host -j "$jobs" || status=1
+echo "== test: host-asan (AddressSanitizer, UndefinedBehaviorSanitizer)"
+ctest --preset host-asan -j "$jobs" || status=1
 echo "== test: windows (under Wine)"
 ctest --preset windows -j "$jobs" || status=1
 echo "== test: the station package (scripts/release.sh builds and checks it)"
 scripts/release.sh || status=1
-if [ $status -eq 0 ]; then echo "All tests passed (host, Windows and the station package)."; else echo "Some tests FAILED." >&2; fi
+if [ $status -eq 0 ]; then echo "All tests passed (host, host-asan, Windows and the station package)."; else echo "Some tests FAILED." >&2; fi
 exit $status

@@ -5,8 +5,10 @@
 
 namespace talven {
 
-CardVolume::CardVolume(const CardConfig& config, const DriveFaults& faults) : config(config), faults(faults) {
-    const std::uint64_t clusters = ClusterSize() == 0 ? 0 : config.capacity / ClusterSize();
+CardVolume::CardVolume(const CardConfig& cardConfig, const DriveFaults& faults) : config(cardConfig), faults(faults) {
+    // The station file's limits, which also keep the cluster size from wrapping to 0.
+    config.sectorsPerCluster = std::clamp<std::uint32_t>(config.sectorsPerCluster, 1, 65535);
+    const std::uint64_t clusters = config.capacity / ClusterSize();
     totalClusters = static_cast<std::uint32_t>(std::min<std::uint64_t>(clusters, UINT32_MAX));
     const std::uint32_t free = std::min(config.freeClusters.value_or(totalClusters), totalClusters);
     reservedClusters = totalClusters - free;
@@ -17,8 +19,8 @@ void CardVolume::Pull() {
     files.clear();
 }
 
-std::uint32_t CardVolume::ClustersOf(std::uint64_t bytes) const {
-    return static_cast<std::uint32_t>((bytes + ClusterSize() - 1) / ClusterSize());
+std::uint64_t CardVolume::ClustersOf(std::uint64_t bytes) const {
+    return bytes / ClusterSize() + (bytes % ClusterSize() != 0 ? 1 : 0);
 }
 
 std::uint32_t CardVolume::FreeClusters() const {
@@ -61,32 +63,40 @@ void CardVolume::Close(const std::string& name) {
     if (it != files.end() && it->second.openCount > 0) --it->second.openCount;
 }
 
-bool CardVolume::CountTransfer() {
-    if (!present) return false;
-    ++clustersMoved;
-    if (faults.pullAtCluster != 0 && clustersMoved == faults.pullAtCluster) {
+bool CardVolume::CountMoved(std::uint64_t clusters) {
+    const std::uint64_t pullAt = faults.pullAtCluster;
+    if (pullAt > clustersMoved && pullAt - clustersMoved <= clusters) {
+        clustersMoved = pullAt;
         Pull();
         return false;
     }
+    clustersMoved += clusters;
     return true;
+}
+
+void CardVolume::CorruptIfDue(std::vector<std::uint8_t>& bytes, std::uint64_t position, std::uint64_t clusters) {
+    const std::uint64_t corruptAt = faults.corruptAtCluster;
+    if (corruptAt > clustersWritten && corruptAt - clustersWritten <= clusters)
+        bytes[position + (corruptAt - clustersWritten - 1) * ClusterSize()] ^= 0xFF;
 }
 
 FileTransfer CardVolume::Write(const std::string& name, std::uint64_t position, const void* data,
                                std::uint32_t size) {
-    if (!CountTransfer()) return {true, 0};
+    if (!present) return {true, 0};
     auto it = files.find(Key(name));
     if (it == files.end()) return {true, 0};
+    if (size == 0) return {false, 0};
+    if (data == nullptr) return {true, 0};  // as Windows refuses a missing buffer
     std::vector<std::uint8_t>& bytes = it->second.data;
     const std::uint64_t end = position + size;
-    if (end > bytes.size()) {
-        const std::uint32_t more = ClustersOf(end) - ClustersOf(bytes.size());
-        if (more > FreeClusters()) return {true, 0};  // the card is full
-        bytes.resize(end);
-    }
+    // A full card refuses the request before any of it moves.
+    if (end > bytes.size() && ClustersOf(end) - ClustersOf(bytes.size()) > FreeClusters()) return {true, 0};
+    const std::uint64_t clusters = ClustersOf(size);
+    if (!CountMoved(clusters)) return {true, 0};
+    if (end > bytes.size()) bytes.resize(end);
     std::memcpy(bytes.data() + position, data, size);
-    ++clustersWritten;
-    if (faults.corruptAtCluster != 0 && clustersWritten == faults.corruptAtCluster && size > 0)
-        bytes[position] ^= 0xFF;
+    CorruptIfDue(bytes, position, clusters);
+    clustersWritten += clusters;
     return {false, size};
 }
 
@@ -95,9 +105,10 @@ FileTransfer CardVolume::Read(const std::string& name, std::uint64_t position, v
     auto it = files.find(Key(name));
     if (it == files.end()) return {true, 0};
     const std::vector<std::uint8_t>& bytes = it->second.data;
-    if (position >= bytes.size()) return {false, 0};
-    if (!CountTransfer()) return {true, 0};
+    if (position >= bytes.size() || size == 0) return {false, 0};
+    if (data == nullptr) return {true, 0};
     const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, bytes.size() - position));
+    if (!CountMoved(ClustersOf(count))) return {true, 0};
     std::memcpy(data, bytes.data() + position, count);
     return {false, count};
 }

@@ -1,6 +1,8 @@
 // A card in a simulated slot: a volume with a capacity, a cluster size and
 // files kept in memory, which can be write-protected, corrupt a cluster or be
-// pulled out.
+// pulled out. Transfers are counted in clusters of the card's cluster size,
+// however many a request moves, so that cluster-numbered faults land on the
+// cluster the station file names.
 #pragma once
 
 #include <cstdint>
@@ -31,12 +33,16 @@ public:
     bool Create(const std::string& name);
     bool Open(const std::string& name);
     void Close(const std::string& name);
+    // A request moves ceil(size / cluster size) clusters. When the card is
+    // pulled at one of them, the request fails and keeps nothing.
     FileTransfer Write(const std::string& name, std::uint64_t position, const void* data, std::uint32_t size);
     FileTransfer Read(const std::string& name, std::uint64_t position, void* data, std::uint32_t size);
     bool Delete(const std::string& name);
     bool Exists(const std::string& name) const;
 
-    // For tests: the files by name and their contents.
+    // For tests: the files by name and their contents, and the clusters
+    // written by successful writes and moved by writes and reads (up to and
+    // including the one at which the card was pulled).
     std::vector<std::string> FileNames() const;
     const std::vector<std::uint8_t>* FileData(const std::string& name) const;
     std::uint64_t ClustersWritten() const { return clustersWritten; }
@@ -49,9 +55,12 @@ private:
         int openCount = 0;
     };
     static std::string Key(const std::string& name);
-    std::uint32_t ClustersOf(std::uint64_t bytes) const;
-    // Counts one cluster moved; false when the card is pulled by it.
-    bool CountTransfer();
+    std::uint64_t ClustersOf(std::uint64_t bytes) const;
+    // Counts the clusters of one request; false, with the card pulled, when
+    // the pull-at cluster is among them.
+    bool CountMoved(std::uint64_t clusters);
+    // Inverts the first byte of the corrupt-at cluster if this write holds it.
+    void CorruptIfDue(std::vector<std::uint8_t>& bytes, std::uint64_t position, std::uint64_t clusters);
 
     CardConfig config;
     DriveFaults faults;

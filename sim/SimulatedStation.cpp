@@ -14,15 +14,15 @@ namespace {
 char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 // Fixed-format sense data: key, additional sense code and qualifier.
-void SetSense(std::array<std::uint8_t, 18>& sense, std::uint8_t& length, std::uint8_t key, std::uint8_t asc,
-              std::uint8_t ascq = 0) {
+void SetSense(std::array<std::uint8_t, kSenseFixedLength>& sense, std::uint8_t& length, std::uint8_t key,
+              std::uint8_t asc, std::uint8_t ascq = 0) {
     sense.fill(0);
-    sense[0] = 0x70;
-    sense[2] = key;
-    sense[7] = 10;
-    sense[12] = asc;
-    sense[13] = ascq;
-    length = 18;
+    sense[0] = kSenseCurrentFixed;
+    sense[kSenseKeyAt] = key;
+    sense[kSenseAdditionalLengthAt] = kSenseFixedLength - 8;  // the bytes after byte 7
+    sense[kSenseCodeAt] = asc;
+    sense[kSenseQualifierAt] = ascq;
+    length = kSenseFixedLength;
 }
 
 void CopyPadded(std::uint8_t* to, std::size_t size, const std::string& text) {
@@ -86,7 +86,9 @@ std::uint64_t SimulatedStation::NowMs() const {
     if (config.timeScale > 0) {
         const auto awake = std::chrono::steady_clock::now() - started - realSleeping;
         const double ms = std::chrono::duration<double, std::milli>(awake).count() / config.timeScale;
-        if (ms > 0) now += static_cast<std::uint64_t>(ms);
+        // A scale set outside the station file's limits must not overflow the conversion.
+        constexpr double kLongestMs = 1e18;
+        if (ms > 0) now += static_cast<std::uint64_t>(std::min(ms, kLongestMs));
     }
     return now;
 }
@@ -245,24 +247,28 @@ bool SimulatedStation::DeviceIoControl(Handle device, std::uint32_t ioControlCod
     entry.ioControlCode = ioControlCode;
     entry.inBufferSize = inBufferSize;
     entry.outBufferSize = outBufferSize;
-    if (inBuffer != nullptr) {
+    // A size without its buffer is an invalid parameter, whatever the code.
+    const bool buffersGiven =
+        (inBuffer != nullptr || inBufferSize == 0) && (outBuffer != nullptr || outBufferSize == 0);
+    if (buffersGiven && inBufferSize != 0) {
         const auto* in = static_cast<const std::uint8_t*>(inBuffer);
         entry.input.assign(in, in + inBufferSize);
     }
     OpenHandle* handle = FindHandle(device, HandleKind::Device);
     Drive* drive = handle == nullptr ? nullptr : FindDrive(handle->letter);
+    const std::uint32_t systemSize = std::max(inBufferSize, outBufferSize);
     bool succeeded = false;
-    if (drive != nullptr) {
+    if (drive != nullptr && buffersGiven && systemSize <= kSimMaxSystemBuffer) {
         entry.drive = handle->letter;
         // As a buffered device control does: one system buffer that receives
         // the input and from which the output is copied back.
-        std::vector<std::uint8_t> system(std::max(inBufferSize, outBufferSize), 0);
-        if (inBuffer != nullptr) std::memcpy(system.data(), inBuffer, inBufferSize);
-        succeeded = AnswerRequest(*drive, ioControlCode, system.data(), static_cast<std::uint32_t>(system.size()),
-                                  inBufferSize, outBufferSize, bytesReturned, entry);
-        if (succeeded && outBuffer != nullptr) std::memcpy(outBuffer, system.data(), outBufferSize);
+        std::vector<std::uint8_t> system(systemSize, 0);
+        if (inBufferSize != 0) std::memcpy(system.data(), inBuffer, inBufferSize);
+        succeeded = AnswerRequest(*drive, ioControlCode, system.data(), systemSize, inBufferSize, outBufferSize,
+                                  bytesReturned, entry);
+        if (succeeded && outBufferSize != 0) std::memcpy(outBuffer, system.data(), outBufferSize);
     }
-    if (succeeded && outBuffer != nullptr) {
+    if (succeeded && outBufferSize != 0) {
         const auto* out = static_cast<const std::uint8_t*>(outBuffer);
         entry.output.assign(out, out + outBufferSize);
     }
@@ -271,154 +277,201 @@ bool SimulatedStation::DeviceIoControl(Handle device, std::uint32_t ioControlCod
     return succeeded;
 }
 
+namespace {
+
+static_assert(sizeof(ScsiPassThroughMirror) == sizeof(ScsiPassThroughDirectMirror) &&
+                  offsetof(ScsiPassThroughMirror, SenseInfoOffset) ==
+                      offsetof(ScsiPassThroughDirectMirror, SenseInfoOffset),
+              "the two records differ only in the data address");
+constexpr std::uint32_t kRecordSize = sizeof(ScsiPassThroughMirror);
+
+// Whether `length` bytes from `offset` lie between `floor` and `limit`;
+// computed so that no offset or length can wrap around.
+bool AreaFits(std::uint64_t offset, std::uint64_t length, std::uint64_t floor, std::uint64_t limit) {
+    return offset >= floor && offset <= limit && length <= limit - offset;
+}
+
+// The checks the driver makes before a command reaches the device. Areas in
+// the system buffer lie after the record and within the buffer their data
+// travels in: output for sense data and data in, input for data out.
+bool RecordPasses(const ScsiPassThroughMirror& record, bool direct, std::uint32_t inSize, std::uint32_t outSize) {
+    if (record.Length != kRecordSize || record.CdbLength == 0 || record.CdbLength > sizeof record.Cdb) return false;
+    if (record.DataIn > kScsiDataUnspecified || record.DataTransferLength > kSimMaxTransferLength) return false;
+    if (record.SenseInfoLength != 0 && !AreaFits(record.SenseInfoOffset, record.SenseInfoLength, kRecordSize, outSize))
+        return false;
+    if (direct || record.DataTransferLength == 0) return true;
+    const std::uint32_t limit = record.DataIn == kScsiDataIn    ? outSize
+                                : record.DataIn == kScsiDataOut ? inSize
+                                                                : std::min(inSize, outSize);
+    return AreaFits(record.DataBufferOffset, record.DataTransferLength, kRecordSize, limit);
+}
+
+}  // namespace
+
 bool SimulatedStation::AnswerRequest(Drive& drive, std::uint32_t code, std::uint8_t* system,
                                      std::uint32_t systemSize, std::uint32_t inSize, std::uint32_t outSize,
                                      std::uint32_t* bytesReturned, SimRequest& entry) {
-    (void)systemSize;
     const bool direct = code == kIoctlScsiPassThroughDirect;
     if (!direct && code != kIoctlScsiPassThrough) return false;
-    // The two records share every field but the data address.
-    const std::uint32_t recordSize =
-        direct ? sizeof(ScsiPassThroughDirectMirror) : sizeof(ScsiPassThroughMirror);
-    if (inSize < recordSize || outSize < recordSize) return false;
+    if (inSize < kRecordSize || outSize < kRecordSize || systemSize < std::max(inSize, outSize)) return false;
     ScsiPassThroughMirror record;
-    ScsiPassThroughDirectMirror directRecord;
-    std::memcpy(&directRecord, system, sizeof directRecord);
     std::memcpy(&record, system, sizeof record);
-    if (record.Length != recordSize || record.CdbLength == 0 || record.CdbLength > 16) return false;
-    if (record.SenseInfoLength != 0 &&
-        std::uint64_t{record.SenseInfoOffset} + record.SenseInfoLength > outSize)
-        return false;
+    if (!RecordPasses(record, direct, inSize, outSize)) return false;
 
-    std::uint8_t* data = nullptr;
-    if (record.DataTransferLength != 0) {
+    Command command;
+    command.dataIn = record.DataIn;
+    command.length = record.DataTransferLength;
+    command.drive = entry.drive;
+    if (command.length != 0) {
         if (direct) {
-            data = static_cast<std::uint8_t*>(directRecord.DataBuffer);
-            if (data == nullptr) return false;
+            ScsiPassThroughDirectMirror directRecord;
+            std::memcpy(&directRecord, system, sizeof directRecord);
+            command.data = static_cast<std::uint8_t*>(directRecord.DataBuffer);
+            if (command.data == nullptr) return false;
         } else {
-            const std::uint64_t end = std::uint64_t{record.DataBufferOffset} + record.DataTransferLength;
-            if (end > (record.DataIn == kScsiDataIn ? outSize : inSize)) return false;
-            data = system + record.DataBufferOffset;
+            command.data = system + record.DataBufferOffset;
         }
     }
 
-    std::uint8_t cdb[16] = {};
+    std::uint8_t cdb[sizeof record.Cdb] = {};
     std::memcpy(cdb, record.Cdb, record.CdbLength);
     std::memcpy(entry.cdb.data(), cdb, sizeof cdb);
     entry.cdbLength = record.CdbLength;
+    command.cdb = cdb;
 
     for (const CommandFault& fault : drive.config.faults.commands)
         if (fault.operation == cdb[0] && (!fault.subOperation || *fault.subOperation == cdb[1]) && fault.callFails)
             return false;
 
-    Answer answer = Execute(drive, cdb, record.DataIn, data, record.DataTransferLength, entry.drive);
-
-    const std::size_t statusOffset = offsetof(ScsiPassThroughMirror, ScsiStatus);
-    const std::size_t lengthOffset = offsetof(ScsiPassThroughMirror, DataTransferLength);
-    const std::size_t senseLengthOffset = offsetof(ScsiPassThroughMirror, SenseInfoLength);
-    system[statusOffset] = answer.status;
-    std::memcpy(system + lengthOffset, &answer.transferred, sizeof answer.transferred);
+    const Answer answer = Execute(drive, command);
+    system[offsetof(ScsiPassThroughMirror, ScsiStatus)] = answer.status;
+    std::memcpy(system + offsetof(ScsiPassThroughMirror, DataTransferLength), &answer.transferred,
+                sizeof answer.transferred);
     const std::uint8_t senseLength = std::min(answer.senseLength, record.SenseInfoLength);
     if (senseLength != 0) std::memcpy(system + record.SenseInfoOffset, answer.sense.data(), senseLength);
-    system[senseLengthOffset] = senseLength;
+    system[offsetof(ScsiPassThroughMirror, SenseInfoLength)] = senseLength;
     entry.scsiStatus = answer.status;
 
-    std::uint32_t returned = recordSize;
-    if (senseLength != 0) returned = std::max<std::uint32_t>(returned, record.SenseInfoOffset + senseLength);
+    std::uint64_t returned = kRecordSize;
+    if (senseLength != 0)
+        returned = std::max<std::uint64_t>(returned, std::uint64_t{record.SenseInfoOffset} + senseLength);
     if (!direct && record.DataIn == kScsiDataIn && answer.transferred != 0)
-        returned = std::max<std::uint32_t>(returned, static_cast<std::uint32_t>(record.DataBufferOffset) +
-                                                         answer.transferred);
-    if (bytesReturned != nullptr) *bytesReturned = std::min(returned, outSize);
+        returned = std::max<std::uint64_t>(returned, std::uint64_t{record.DataBufferOffset} + answer.transferred);
+    if (bytesReturned != nullptr)
+        *bytesReturned = static_cast<std::uint32_t>(std::min<std::uint64_t>(returned, outSize));
     return true;
 }
 
-SimulatedStation::Answer SimulatedStation::Execute(Drive& drive, const std::uint8_t* cdb, std::uint8_t dataIn,
-                                                   std::uint8_t* data, std::uint32_t length, char driveLetter) {
+SimulatedStation::Answer SimulatedStation::CheckCondition(std::uint8_t key, std::uint8_t code) {
     Answer answer;
+    answer.status = kScsiStatusCheckCondition;
+    SetSense(answer.sense, answer.senseLength, key, code);
+    return answer;
+}
+
+SimulatedStation::Answer SimulatedStation::SendIn(const Command& command, const std::uint8_t* reply,
+                                                  std::uint32_t size) {
+    if (command.dataIn != kScsiDataIn) return CheckCondition(kSenseKeyIllegalRequest, kSenseInvalidFieldInCdb);
+    Answer answer;
+    answer.transferred = std::min(size, command.length);
+    if (answer.transferred != 0) std::memcpy(command.data, reply, answer.transferred);
+    return answer;
+}
+
+SimulatedStation::Reader* SimulatedStation::ReaderOf(Drive& drive) {
+    if (drive.config.kind != SimDriveKind::ReaderSlot || drive.config.reader < 0 ||
+        static_cast<std::size_t>(drive.config.reader) >= readers.size())
+        return nullptr;
+    return &readers[drive.config.reader];
+}
+
+// A dispatcher over the commands the controller knows.
+SimulatedStation::Answer SimulatedStation::Execute(Drive& drive, const Command& command) {
+    const std::uint8_t* cdb = command.cdb;
     for (const CommandFault& fault : drive.config.faults.commands)
-        if (fault.operation == cdb[0] && (!fault.subOperation || *fault.subOperation == cdb[1])) {
+        if (fault.operation == cdb[0] && (!fault.subOperation || *fault.subOperation == cdb[kVendorSubOperationAt])) {
+            if (fault.scsiStatus == kScsiStatusCheckCondition)
+                return CheckCondition(kSenseKeyHardwareError, kSenseInternalTargetFailure);
+            Answer answer;
             answer.status = fault.scsiStatus;
-            if (fault.scsiStatus == kScsiStatusCheckCondition) SetSense(answer.sense, answer.senseLength, 0x04, 0x44);
             return answer;
         }
-    auto checkCondition = [&answer](std::uint8_t key, std::uint8_t asc) {
-        answer.status = kScsiStatusCheckCondition;
-        SetSense(answer.sense, answer.senseLength, key, asc);
-        return answer;
-    };
-    auto sendIn = [&](const std::uint8_t* reply, std::uint32_t size) {
-        if (dataIn != kScsiDataIn) return checkCondition(0x05, 0x24);
-        answer.transferred = std::min(size, length);
-        if (answer.transferred != 0) std::memcpy(data, reply, answer.transferred);
-        return answer;
-    };
 
-    Reader* reader = nullptr;
-    if (drive.config.kind == SimDriveKind::ReaderSlot && drive.config.reader >= 0 &&
-        static_cast<std::size_t>(drive.config.reader) < readers.size())
-        reader = &readers[drive.config.reader];
-    const bool vendorBlock = cdb[14] == 0x4B && cdb[15] == 0x56;
-
-    switch (cdb[0]) {
-        case 0x00: {  // TEST UNIT READY
-            const bool medium = drive.config.kind == SimDriveKind::Fixed ||
-                                drive.config.kind == SimDriveKind::RamDisk || PresentCard(drive) != nullptr;
-            if (!medium) return checkCondition(0x02, 0x3A);  // medium not present
-            return answer;
-        }
-        case 0x12: {  // INQUIRY
-            std::uint8_t reply[36] = {};
-            reply[1] = drive.config.kind == SimDriveKind::Fixed ? 0x00 : 0x80;  // removable medium
-            reply[2] = 0x02;
-            reply[3] = 0x02;
-            reply[4] = sizeof reply - 5;
-            if (drive.config.kind == SimDriveKind::Optical) reply[0] = 0x05;
-            const std::string vendor = reader ? reader->config.vendor : "Generic";
-            const std::string product =
-                drive.config.product.value_or(reader ? reader->config.product : "Disk");
-            const std::string revision = reader ? reader->config.revision : "1.00";
-            CopyPadded(reply + 8, 8, vendor);
-            CopyPadded(reply + 16, 16, product);
-            CopyPadded(reply + 32, 4, revision);
-            std::uint32_t size = std::min<std::uint32_t>(sizeof reply, cdb[4]);
-            if (drive.config.faults.inquiryLength) size = std::min(size, *drive.config.faults.inquiryLength);
-            return sendIn(reply, size);
-        }
-        case 0xF0: {  // chip identity
-            if (reader == nullptr || !vendorBlock) break;
-            SimChipIdentity identity = reader->config.identity;
-            if (drive.config.faults.identitySwapped) std::swap(identity[2], identity[3]);
-            return sendIn(identity.data(), identity.size());
-        }
-        case 0xF2: {
-            if (reader == nullptr || !vendorBlock) break;
-            if (cdb[1] == 0x21) {  // EEPROM write; the payload travels in the block
-                SimEepromWrite write{driveLetter, cdb[2], cdb[3], {}, false};
-                std::memcpy(write.payload.data(), cdb + 4, write.payload.size());
-                if (cdb[3] > 10 || length != 0) {
-                    log.eepromWrites.push_back(write);
-                    return checkCondition(0x05, 0x24);  // invalid field in the block
-                }
-                if (!drive.config.faults.eepromWritesIgnored && cdb[3] != 0) {
-                    std::memcpy(reader->eeprom.data() + cdb[2], cdb + 4, cdb[3]);
-                    SaveEeprom(*reader);
-                    write.stored = true;
-                }
-                log.eepromWrites.push_back(write);
-                return answer;
-            }
-            if (cdb[1] == 0x20) {  // EEPROM read: always the first 512 bytes
-                std::array<std::uint8_t, kSimEepromSize> image = reader->eeprom;
-                for (const EepromChange& change : drive.config.faults.eepromChanges)
-                    if (change.address < image.size()) image[change.address] ^= change.mask;
-                return sendIn(image.data(), static_cast<std::uint32_t>(image.size()));
-            }
-            break;
-        }
-        default:
-            break;
+    Reader* reader = ReaderOf(drive);
+    const bool vendorBlock =
+        cdb[kVendorSignatureAt] == kVendorSignature0 && cdb[kVendorSignatureAt + 1] == kVendorSignature1;
+    if (cdb[0] == kScsiTestUnitReady) return AnswerTestUnitReady(drive);
+    if (cdb[0] == kScsiInquiry) return AnswerInquiry(drive, reader, command);
+    if (reader != nullptr && vendorBlock) {
+        if (cdb[0] == kVendorChipIdentity) return AnswerChipIdentity(drive, *reader, command);
+        if (cdb[0] == kVendorEeprom && cdb[kVendorSubOperationAt] == kVendorEepromWrite)
+            return AnswerEepromWrite(drive, *reader, command);
+        if (cdb[0] == kVendorEeprom && cdb[kVendorSubOperationAt] == kVendorEepromRead)
+            return AnswerEepromRead(drive, *reader, command);
     }
-    return checkCondition(0x05, 0x20);  // invalid command operation code
+    return CheckCondition(kSenseKeyIllegalRequest, kSenseInvalidOperationCode);
+}
+
+SimulatedStation::Answer SimulatedStation::AnswerTestUnitReady(Drive& drive) {
+    const bool medium = drive.config.kind == SimDriveKind::Fixed || drive.config.kind == SimDriveKind::RamDisk ||
+                        PresentCard(drive) != nullptr;
+    if (!medium) return CheckCondition(kSenseKeyNotReady, kSenseMediumNotPresent);
+    return Answer{};
+}
+
+SimulatedStation::Answer SimulatedStation::AnswerInquiry(Drive& drive, Reader* reader, const Command& command) {
+    constexpr std::uint8_t kCdromDevice = 0x05;      // peripheral device type, byte 0
+    constexpr std::uint8_t kRemovableMedium = 0x80;  // byte 1
+    constexpr std::uint8_t kScsi2 = 0x02;            // version and response data format, bytes 2 and 3
+    std::uint8_t reply[kInquiryStandardLength] = {};
+    if (drive.config.kind == SimDriveKind::Optical) reply[0] = kCdromDevice;
+    if (drive.config.kind != SimDriveKind::Fixed) reply[1] = kRemovableMedium;
+    reply[2] = kScsi2;
+    reply[3] = kScsi2;
+    reply[4] = sizeof reply - 5;  // additional length: the bytes after byte 4
+    const std::string vendor = reader ? reader->config.vendor : "Generic";
+    const std::string product = drive.config.product.value_or(reader ? reader->config.product : "Disk");
+    const std::string revision = reader ? reader->config.revision : "1.00";
+    CopyPadded(reply + kInquiryVendorAt, kInquiryVendorLength, vendor);
+    CopyPadded(reply + kInquiryProductAt, kInquiryProductLength, product);
+    CopyPadded(reply + kInquiryRevisionAt, kInquiryRevisionLength, revision);
+    std::uint32_t size = std::min<std::uint32_t>(sizeof reply, command.cdb[kInquiryAllocationLengthAt]);
+    if (drive.config.faults.inquiryLength) size = std::min(size, *drive.config.faults.inquiryLength);
+    return SendIn(command, reply, size);
+}
+
+SimulatedStation::Answer SimulatedStation::AnswerChipIdentity(Drive& drive, Reader& reader, const Command& command) {
+    SimChipIdentity identity = reader.config.identity;
+    if (drive.config.faults.identitySwapped) std::swap(identity[kChipModelAt], identity[kChipModelAt + 1]);
+    return SendIn(command, identity.data(), static_cast<std::uint32_t>(identity.size()));
+}
+
+// The payload travels in the block; the command has no data phase.
+SimulatedStation::Answer SimulatedStation::AnswerEepromWrite(Drive& drive, Reader& reader, const Command& command) {
+    const std::uint8_t* cdb = command.cdb;
+    const std::uint8_t address = cdb[kEepromWriteAddressAt];
+    const std::uint8_t count = cdb[kEepromWriteCountAt];
+    SimEepromWrite write{command.drive, address, count, {}, false};
+    std::memcpy(write.payload.data(), cdb + kEepromWritePayloadAt, write.payload.size());
+    if (count > kEepromPieceSize || command.length != 0) {
+        log.eepromWrites.push_back(write);
+        return CheckCondition(kSenseKeyIllegalRequest, kSenseInvalidFieldInCdb);
+    }
+    if (!drive.config.faults.eepromWritesIgnored && count != 0) {
+        std::memcpy(reader.eeprom.data() + address, cdb + kEepromWritePayloadAt, count);
+        SaveEeprom(reader);
+        write.stored = true;
+    }
+    log.eepromWrites.push_back(write);
+    return Answer{};
+}
+
+// Always the first 512 bytes: the command carries no address.
+SimulatedStation::Answer SimulatedStation::AnswerEepromRead(Drive& drive, Reader& reader, const Command& command) {
+    std::array<std::uint8_t, kSimEepromSize> image = reader.eeprom;
+    for (const EepromChange& change : drive.config.faults.eepromChanges)
+        if (change.address < image.size()) image[change.address] ^= change.mask;
+    return SendIn(command, image.data(), static_cast<std::uint32_t>(image.size()));
 }
 
 // ---- Files ----

@@ -15,13 +15,19 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "reader/ScsiCommands.h"
 #include "sim/CardVolume.h"
 #include "sim/StationConfig.h"
 #include "sim/StationLog.h"
 
 namespace talven {
 
-inline constexpr std::size_t kSimEepromSize = 512;
+inline constexpr std::size_t kSimEepromSize = kEepromReadSize;
+// The adapter's largest data phase; a request for more fails, as it does at
+// a driver whose adapter cannot carry it.
+inline constexpr std::uint32_t kSimMaxTransferLength = 64u << 10;
+// The largest buffered device control the simulated driver takes on.
+inline constexpr std::uint32_t kSimMaxSystemBuffer = 1u << 20;
 
 class SimulatedStation final : public Platform {
 public:
@@ -92,10 +98,18 @@ private:
         Handle outer = kInvalidHandle;
     };
     struct Answer {
-        std::uint8_t status = 0;
+        std::uint8_t status = kScsiStatusGood;
         std::uint32_t transferred = 0;
-        std::array<std::uint8_t, 18> sense{};
+        std::array<std::uint8_t, kSenseFixedLength> sense{};
         std::uint8_t senseLength = 0;
+    };
+    // One command as it reaches the controller.
+    struct Command {
+        const std::uint8_t* cdb = nullptr;  // 16 bytes, zero past the block's length
+        std::uint8_t dataIn = kScsiDataOut;
+        std::uint8_t* data = nullptr;  // null when no data moves
+        std::uint32_t length = 0;
+        char drive = 0;
     };
 
     void ApplyTimedFaults();
@@ -110,8 +124,15 @@ private:
     OpenHandle* FindHandle(Handle handle, HandleKind kind);
     bool AnswerRequest(Drive& drive, std::uint32_t code, std::uint8_t* system, std::uint32_t systemSize,
                        std::uint32_t inSize, std::uint32_t outSize, std::uint32_t* bytesReturned, SimRequest& entry);
-    Answer Execute(Drive& drive, const std::uint8_t* cdb, std::uint8_t dataIn, std::uint8_t* data,
-                   std::uint32_t length, char driveLetter);
+    static Answer CheckCondition(std::uint8_t key, std::uint8_t code);
+    static Answer SendIn(const Command& command, const std::uint8_t* reply, std::uint32_t size);
+    Answer Execute(Drive& drive, const Command& command);
+    Answer AnswerTestUnitReady(Drive& drive);
+    Answer AnswerInquiry(Drive& drive, Reader* reader, const Command& command);
+    Answer AnswerChipIdentity(Drive& drive, Reader& reader, const Command& command);
+    Answer AnswerEepromWrite(Drive& drive, Reader& reader, const Command& command);
+    Answer AnswerEepromRead(Drive& drive, Reader& reader, const Command& command);
+    Reader* ReaderOf(Drive& drive);
     void LoadEeprom(Reader& reader);
     void SaveEeprom(const Reader& reader);
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "reader/ScsiCommands.h"
+
 namespace talven {
 
 enum class SimDriveKind { Fixed, Remote, Optical, Removable, ReaderSlot, RamDisk };
@@ -49,11 +51,11 @@ struct CardConfig {
     bool writeProtected = false;
 };
 
-using SimChipIdentity = std::array<std::uint8_t, 12>;
+using SimChipIdentity = std::array<std::uint8_t, kChipIdentityLength>;
 
 // The VX5308 identity: model 53 08, revision 01 02, "23" "05" "17".
-inline constexpr SimChipIdentity kDefaultChipIdentity = {0x00, 0x00, 0x53, 0x08, 0x01, 0x02,
-                                                         '2',  '3',  '0',  '5',  '1',  '7'};
+inline constexpr SimChipIdentity kDefaultChipIdentity = {
+    0x00, 0x00, kChipModel5308High, kChipModel5308Low, 0x01, 0x02, '2', '3', '0', '5', '1', '7'};
 
 struct ReaderConfig {
     std::string name;
@@ -72,6 +74,11 @@ struct DriveConfig {
     std::optional<CardConfig> card;
     DriveFaults faults;
 };
+
+// Time scales the simulated clock can carry besides 0: real time outside
+// sleeps is divided by the scale, sleeps are multiplied by it.
+inline constexpr double kSimMinTimeScale = 1e-6;
+inline constexpr double kSimMaxTimeScale = 1000;
 
 struct StationConfig {
     double timeScale = 1.0;  // real seconds per simulated second; 0 = sleeps cost nothing

@@ -1,8 +1,8 @@
 #include "sim/StationLoader.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "sim/StationParser.h"
 
@@ -10,24 +10,55 @@ namespace talven {
 
 namespace {
 
+namespace fs = std::filesystem;
+
+// Station files are a few lines; anything much larger is some other file.
+constexpr std::size_t kMaxStationFileSize = 1u << 20;
+
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// The file's text; false with `reason` when it is no readable station file.
+bool ReadStationText(const std::string& path, std::string& text, std::string& reason) {
+    std::error_code code;
+    // A folder opens as an empty stream on some systems and would load as an empty station.
+    if (fs::is_directory(fs::status(path, code))) {
+        reason = "is a folder, not a station file";
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        reason = "cannot be read";
+        return false;
+    }
+    // Read one byte past the limit to tell a large file from one that fits.
+    text.resize(kMaxStationFileSize + 1);
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (file.bad()) {
+        reason = "cannot be read";
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kMaxStationFileSize) {
+        reason = "is larger than " + std::to_string(kMaxStationFileSize >> 10) + " KiB, not a station file";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::unique_ptr<SimulatedStation> LoadStationFile(Platform& outer, const std::string& path, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot be read";
+    std::string text;
+    std::string reason;
+    if (!ReadStationText(path, text, reason)) {
+        error = path + ": " + reason;
         return nullptr;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
     StationConfig config;
-    std::string reason;
-    if (!ParseStation(text.str(), FolderOf(path), config, reason)) {
+    if (!ParseStation(text, FolderOf(path), config, reason)) {
         error = path + ": " + reason;
         return nullptr;
     }
@@ -42,7 +73,8 @@ std::unique_ptr<SimulatedStation> LoadStationForProgram(Platform& outer, std::st
     const std::uint32_t length = outer.GetModuleFileNameA(module, sizeof module);
     const std::string folder = FolderOf(std::string(module, length < sizeof module ? length : 0));
     const std::string beside = JoinPath(folder, kStationFileName);
-    if (!folder.empty() && std::ifstream(beside, std::ios::binary)) return LoadStationFile(outer, beside, error);
+    std::error_code code;
+    if (!folder.empty() && fs::exists(beside, code)) return LoadStationFile(outer, beside, error);
 
     return std::make_unique<SimulatedStation>(outer, DefaultStation(folder));
 }

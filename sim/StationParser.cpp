@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstdlib>
 #include <map>
 #include <sstream>
+#include <string_view>
 
 namespace talven {
 
@@ -42,6 +42,18 @@ bool Tokenize(const std::string& line, std::vector<std::string>& words, std::str
         }
     }
     return true;
+}
+
+// A plain decimal number such as 0, 0.25 or 1e-3: no sign, no hexadecimal,
+// no "inf" or "nan", and nothing too small or too large for a double.
+bool ParseDecimal(const std::string& word, double& value) {
+    if (word.empty() || word[0] == '-' || word[0] == '+') return false;
+    for (const char c : word)
+        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.' && c != 'e' && c != 'E' && c != '-' && c != '+')
+            return false;
+    const char* end = word.data() + word.size();
+    auto [ptr, ec] = std::from_chars(word.data(), end, value, std::chars_format::general);
+    return ec == std::errc() && ptr == end;
 }
 
 bool ParseUnsigned(const std::string& word, std::uint64_t& value, int base = 10) {
@@ -129,10 +141,9 @@ private:
 
     bool TimeScale(const std::vector<std::string>& words) {
         if (words.size() != 2) return Fail("'timescale' needs one number");
-        char* end = nullptr;
-        const double scale = std::strtod(words[1].c_str(), &end);
-        if (end == words[1].c_str() || *end != 0 || !(scale >= 0) || scale > 1000)
-            return Fail("time scale '" + words[1] + "' is not a number from 0 to 1000");
+        double scale = 0;
+        if (!ParseDecimal(words[1], scale) || (scale != 0 && (scale < kSimMinTimeScale || scale > kSimMaxTimeScale)))
+            return Fail("time scale '" + words[1] + "' is not a number from 0.000001 to 1000, or 0");
         config.timeScale = scale;
         return true;
     }
@@ -272,14 +283,14 @@ private:
             if (kind == "open-fails") faults.openFails = true;
             if (kind == "eeprom-writes-ignored") faults.eepromWritesIgnored = true;
             if (kind == "identity-swapped") faults.identitySwapped = true;
-            if (kind == "inquiry-fails") faults.commands.push_back(CommandFault{0x12, std::nullopt, true, 0});
+            if (kind == "inquiry-fails") faults.commands.push_back(CommandFault{kScsiInquiry, std::nullopt, true, 0});
             return true;
         }
         if (kind == "command") return CommandFaultLine(words, faults);
         if (kind == "eeprom-changed") {
             std::uint8_t mask = 0;
-            if (words.size() != 5 || !ParseUnsigned(words[3], value) || value >= 512 || !ParseByte(words[4], mask) ||
-                mask == 0)
+            if (words.size() != 5 || !ParseUnsigned(words[3], value) || value >= kEepromReadSize ||
+                !ParseByte(words[4], mask) || mask == 0)
                 return Fail("'eeprom-changed' needs an address 0-511 and a non-zero hexadecimal mask");
             faults.eepromChanges.push_back(EepromChange{static_cast<std::uint16_t>(value), mask});
             return true;
@@ -292,7 +303,7 @@ private:
         }
         if (kind == "inquiry-short") {
             if (!Count(words, 3, value)) return false;
-            if (value > 36) return Fail("an INQUIRY reply has at most 36 bytes");
+            if (value > kInquiryStandardLength) return Fail("an INQUIRY reply has at most 36 bytes");
             faults.inquiryLength = static_cast<std::uint32_t>(value);
             return true;
         }
@@ -334,6 +345,26 @@ private:
     StationConfig& config;
 };
 
+// `text` with every byte below 0x20, and 0x7F, written as \xNN.
+std::string Printable(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        } else {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xF];
+        }
+    }
+    return shown;
+}
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kUtf16Reason = "UTF-16 text is not accepted, save the station file as UTF-8 or ASCII";
+
 }  // namespace
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -348,24 +379,30 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 bool ParseStation(const std::string& text, const std::string& baseFolder, StationConfig& config,
                   std::string& error) {
+    auto fail = [&error](int number, const std::string& reason) {
+        // The error is shown in a message box and printed: a NUL or a control
+        // byte from the file must neither cut it short nor hide in it.
+        error = "line " + std::to_string(number) + ": " + Printable(reason);
+        return false;
+    };
+    std::string_view body = text;
+    if (body.starts_with(kUtf8ByteOrderMark)) body.remove_prefix(kUtf8ByteOrderMark.size());
+    if (body.starts_with("\xFF\xFE") || body.starts_with("\xFE\xFF")) return fail(1, kUtf16Reason);
+
     StationConfig parsed;
     Parser parser(baseFolder, parsed);
-    std::istringstream lines(text);
+    std::istringstream lines{std::string(body)};
     std::string line;
     int number = 0;
     while (std::getline(lines, line)) {
         ++number;
+        if (line.find('\0') != std::string::npos)
+            return fail(number, std::string("NUL byte in the line; ") + kUtf16Reason);
         std::vector<std::string> words;
         std::string reason;
-        if (!Tokenize(line, words, reason)) {
-            error = "line " + std::to_string(number) + ": " + reason;
-            return false;
-        }
+        if (!Tokenize(line, words, reason)) return fail(number, reason);
         if (words.empty()) continue;
-        if (!parser.Line(words)) {
-            error = "line " + std::to_string(number) + ": " + parser.reason;
-            return false;
-        }
+        if (!parser.Line(words)) return fail(number, parser.reason);
     }
     config = std::move(parsed);
     return true;

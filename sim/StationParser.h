@@ -7,8 +7,10 @@
 
 namespace talven {
 
-// Parses a station file's text. Relative EEPROM file names are taken from
-// `baseFolder` (may be empty). On failure `error` says "line N: reason".
+// Parses a station file's text, UTF-8 (a byte-order mark is skipped) or
+// ASCII. Relative EEPROM file names are taken from `baseFolder` (may be
+// empty). On failure `error` says "line N: reason", with any control byte
+// of the file written as \xNN.
 bool ParseStation(const std::string& text, const std::string& baseFolder, StationConfig& config,
                   std::string& error);
 

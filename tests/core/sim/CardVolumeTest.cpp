@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "reader/ReaderDevice.h"
+#include "sim/CardVolume.h"
 #include "tests/core/reader/TestStation.h"
 
 namespace talven::test {
@@ -154,6 +155,183 @@ TEST_F(CardVolumeTest, DataCorruptedAtAClusterReadsBackChangedThere) {
     std::vector<std::uint8_t> expected(2 * kCluster, 0xAA);
     expected[0] = 0x55;  // the third cluster written is the first of test1.bin
     EXPECT_EQ(*second, expected);
+}
+
+// Bytes that differ from cluster to cluster, so that a change lands visibly.
+std::vector<std::uint8_t> Pattern(std::size_t size, std::uint8_t seed) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7 + i / kCluster);
+    return bytes;
+}
+
+// Requests of many clusters, as the test engine sends them: the faults count
+// clusters of the card's cluster size, not requests.
+class ClusterCountTest : public CardVolumeTest {
+protected:
+    // One write request of `bytes` to a new file; its outcome.
+    FileTransfer WriteRequest(const char* path, const std::vector<std::uint8_t>& bytes) {
+        const Handle file = Station().FileCreate(path);
+        EXPECT_NE(file, kInvalidHandle) << path;
+        const FileTransfer result = Station().FileWrite(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        Station().FileClose(file);
+        return result;
+    }
+    // A card of its own, outside a station, whose counts stay readable after a pull.
+    static CardVolume Card(std::uint64_t corruptAt, std::uint64_t pullAt) {
+        DriveFaults faults;
+        faults.corruptAtCluster = corruptAt;
+        faults.pullAtCluster = pullAt;
+        CardVolume card(CardConfig{}, faults);  // 4 MiB of 16 KiB clusters
+        EXPECT_TRUE(card.Create("a.bin"));
+        return card;
+    }
+};
+
+TEST_F(ClusterCountTest, ACorruptClusterInsideARequestChangesExactlyThatCluster) {
+    DriveOf(config, 'E').faults.corruptAtCluster = 40;
+    const std::vector<std::uint8_t> written = Pattern(64 * kCluster, 3);
+    const FileTransfer write = WriteRequest("E:\\test1.bin", written);
+    EXPECT_FALSE(write.fileError);
+    EXPECT_EQ(write.bytes, 64 * kCluster);
+
+    std::vector<std::uint8_t> expected = written;
+    expected[39 * kCluster] ^= 0xFF;  // the first byte of the 40th cluster
+    ASSERT_NE(Station().Card('E')->FileData("test1.bin"), nullptr);
+    EXPECT_EQ(*Station().Card('E')->FileData("test1.bin"), expected);
+    EXPECT_EQ(Station().Card('E')->ClustersWritten(), 64u);
+    EXPECT_EQ(Station().Card('E')->ClustersMoved(), 64u);
+
+    // Read back in one request: the change comes back, and 64 more clusters moved.
+    const Handle file = Station().FileOpen("E:\\test1.bin");
+    ASSERT_NE(file, kInvalidHandle);
+    std::vector<std::uint8_t> readBack(64 * kCluster);
+    const FileTransfer read = Station().FileRead(file, readBack.data(), 64 * kCluster);
+    Station().FileClose(file);
+    EXPECT_FALSE(read.fileError);
+    EXPECT_EQ(read.bytes, 64 * kCluster);
+    EXPECT_EQ(readBack, expected);
+    EXPECT_EQ(Station().Card('E')->ClustersWritten(), 64u);
+    EXPECT_EQ(Station().Card('E')->ClustersMoved(), 128u);
+}
+
+TEST_F(ClusterCountTest, CountsRunOnAcrossRequestsAndFiles) {
+    DriveOf(config, 'E').faults.corruptAtCluster = 70;
+    const std::vector<std::uint8_t> first = Pattern(64 * kCluster, 1);
+    const std::vector<std::uint8_t> second = Pattern(64 * kCluster, 2);
+    EXPECT_FALSE(WriteRequest("E:\\test1.bin", first).fileError);
+    EXPECT_FALSE(WriteRequest("E:\\test2.bin", second).fileError);
+    EXPECT_EQ(*Station().Card('E')->FileData("test1.bin"), first);
+    std::vector<std::uint8_t> expected = second;
+    expected[5 * kCluster] ^= 0xFF;  // cluster 70 is the sixth of the second file
+    EXPECT_EQ(*Station().Card('E')->FileData("test2.bin"), expected);
+    EXPECT_EQ(Station().Card('E')->ClustersWritten(), 128u);
+}
+
+TEST_F(ClusterCountTest, APartialLastClusterCountsAsOne) {
+    CardVolume card = Card(12, 0);
+    const std::vector<std::uint8_t> ten = Pattern(10 * kCluster, 4);
+    const std::vector<std::uint8_t> oneAndAHalf = Pattern(kCluster + kCluster / 2, 5);
+    EXPECT_FALSE(card.Write("a.bin", 0, ten.data(), 10 * kCluster).fileError);
+    EXPECT_EQ(card.ClustersWritten(), 10u);
+    const FileTransfer partial = card.Write("a.bin", 10 * kCluster, oneAndAHalf.data(), kCluster + kCluster / 2);
+    EXPECT_FALSE(partial.fileError);
+    EXPECT_EQ(partial.bytes, kCluster + kCluster / 2);
+    EXPECT_EQ(card.ClustersWritten(), 12u);
+    EXPECT_EQ(card.ClustersMoved(), 12u);
+    // Cluster 12 is the half cluster at the end of the second request.
+    std::vector<std::uint8_t> expected = ten;
+    expected.insert(expected.end(), oneAndAHalf.begin(), oneAndAHalf.end());
+    expected[11 * kCluster] ^= 0xFF;
+    EXPECT_EQ(*card.FileData("a.bin"), expected);
+    EXPECT_EQ(card.FreeClusters(), 256u - 12u);
+
+    // A read that ends inside the file's last cluster moves it as one; reading
+    // nothing, or from the end, moves none.
+    std::vector<std::uint8_t> buffer(4 * kCluster);
+    const FileTransfer tail = card.Read("a.bin", 10 * kCluster, buffer.data(), 4 * kCluster);
+    EXPECT_FALSE(tail.fileError);
+    EXPECT_EQ(tail.bytes, kCluster + kCluster / 2);
+    EXPECT_EQ(card.ClustersMoved(), 14u);
+    EXPECT_FALSE(card.Read("a.bin", expected.size(), buffer.data(), kCluster).fileError);
+    EXPECT_FALSE(card.Read("a.bin", 0, buffer.data(), 0).fileError);
+    EXPECT_FALSE(card.Write("a.bin", 0, buffer.data(), 0).fileError);
+    EXPECT_EQ(card.ClustersMoved(), 14u);
+    EXPECT_EQ(card.ClustersWritten(), 12u);
+    // A request without its buffer is refused and counts nothing.
+    EXPECT_TRUE(card.Write("a.bin", 0, nullptr, kCluster).fileError);
+    EXPECT_TRUE(card.Read("a.bin", 0, nullptr, kCluster).fileError);
+    EXPECT_EQ(card.ClustersMoved(), 14u);
+}
+
+TEST_F(ClusterCountTest, APullInsideAWriteRequestFailsThatRequestAndTakesTheCard) {
+    DriveOf(config, 'E').faults.pullAtCluster = 100;
+    EXPECT_FALSE(WriteRequest("E:\\test1.bin", Pattern(64 * kCluster, 1)).fileError);
+    const FileTransfer pulled = WriteRequest("E:\\test2.bin", Pattern(64 * kCluster, 2));
+    EXPECT_TRUE(pulled.fileError);
+    EXPECT_EQ(pulled.bytes, 0u);
+    EXPECT_EQ(Station().Card('E'), nullptr);
+    EXPECT_FALSE(Station().FileFind("E:\\test1.bin"));
+    EXPECT_EQ(Station().FileCreate("E:\\test3.bin"), kInvalidHandle);
+    ReaderDevice device(Station());
+    ASSERT_TRUE(device.Open("E:"));
+    EXPECT_FALSE(device.TestUnitReady());
+    EXPECT_EQ(Station().OpenHandles(), 1u);  // the device alone
+}
+
+TEST_F(ClusterCountTest, APullInsideAReadRequestFailsItAndFillsNothing) {
+    DriveOf(config, 'E').faults.pullAtCluster = 150;
+    EXPECT_FALSE(WriteRequest("E:\\test1.bin", Pattern(64 * kCluster, 1)).fileError);
+    EXPECT_FALSE(WriteRequest("E:\\test2.bin", Pattern(64 * kCluster, 2)).fileError);
+    const Handle file = Station().FileOpen("E:\\test1.bin");
+    ASSERT_NE(file, kInvalidHandle);
+    std::vector<std::uint8_t> readBack(64 * kCluster, 0xEE);
+    const FileTransfer read = Station().FileRead(file, readBack.data(), 64 * kCluster);
+    Station().FileClose(file);
+    EXPECT_TRUE(read.fileError);
+    EXPECT_EQ(read.bytes, 0u);
+    EXPECT_EQ(readBack, std::vector<std::uint8_t>(64 * kCluster, 0xEE));
+    EXPECT_EQ(Station().Card('E'), nullptr);
+    DiskFreeSpace space;
+    EXPECT_FALSE(Station().GetDiskFreeSpaceA("E:", space));
+}
+
+TEST_F(ClusterCountTest, ThePulledClusterIsTheFirstOrLastOfItsRequest) {
+    const std::vector<std::uint8_t> bytes = Pattern(64 * kCluster, 6);
+    // The 64th cluster is the last of the first request.
+    CardVolume last = Card(0, 64);
+    EXPECT_TRUE(last.Write("a.bin", 0, bytes.data(), 64 * kCluster).fileError);
+    EXPECT_FALSE(last.Present());
+    EXPECT_EQ(last.ClustersMoved(), 64u);
+    EXPECT_EQ(last.ClustersWritten(), 0u);
+    EXPECT_TRUE(last.Write("a.bin", 0, bytes.data(), kCluster).fileError);
+    EXPECT_EQ(last.FileData("a.bin"), nullptr);
+    // The 65th is the first of the second, a read.
+    CardVolume first = Card(0, 65);
+    EXPECT_FALSE(first.Write("a.bin", 0, bytes.data(), 64 * kCluster).fileError);
+    EXPECT_TRUE(first.Present());
+    std::vector<std::uint8_t> buffer(kCluster, 0xEE);
+    EXPECT_TRUE(first.Read("a.bin", 0, buffer.data(), kCluster).fileError);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(kCluster, 0xEE));
+    EXPECT_FALSE(first.Present());
+    EXPECT_EQ(first.ClustersMoved(), 65u);
+    EXPECT_EQ(first.ClustersWritten(), 64u);
+}
+
+TEST_F(ClusterCountTest, AFullCardRefusesARequestBeforeAnyOfItMoves) {
+    DriveFaults faults;
+    faults.pullAtCluster = 70;
+    CardConfig small;
+    small.freeClusters = 100;
+    CardVolume card(small, faults);
+    ASSERT_TRUE(card.Create("a.bin"));
+    const std::vector<std::uint8_t> bytes = Pattern(64 * kCluster, 7);
+    EXPECT_FALSE(card.Write("a.bin", 0, bytes.data(), 64 * kCluster).fileError);
+    // 64 more do not fit in the 36 left: refused whole, nothing counted, no pull.
+    EXPECT_TRUE(card.Write("a.bin", 64 * kCluster, bytes.data(), 64 * kCluster).fileError);
+    EXPECT_TRUE(card.Present());
+    EXPECT_EQ(card.ClustersMoved(), 64u);
+    EXPECT_EQ(card.FileData("a.bin")->size(), 64 * kCluster);
+    EXPECT_EQ(card.FreeClusters(), 36u);
 }
 
 TEST_F(CardVolumeTest, PathsOffTheStationGoToTheOuterPlatform) {

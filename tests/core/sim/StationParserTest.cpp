@@ -139,6 +139,67 @@ TEST(StationParser, BadLinesNameTheirLineAndReason) {
     EXPECT_EQ(error, "line 3: drive E: is not declared");
 }
 
+TEST(StationParser, OnlyTimeScalesTheClockCanCarryAreAccepted) {
+    for (const char* scale : {"0", "0.0", "0.000001", "1e-6", "0.25", "1", "1E2", "1000", "1000.0"}) {
+        StationConfig config;
+        std::string error;
+        EXPECT_TRUE(ParseStation(std::string("timescale ") + scale + "\n", "", config, error))
+            << scale << ": " << error;
+        EXPECT_DOUBLE_EQ(config.timeScale, std::stod(scale)) << scale;
+    }
+    for (const char* scale : {"1e-300", "1e-400", "0.0000009", "1000.5", "1e6", "1e400", "inf", "INF", "nan",
+                              "-1", "-0", "+1", "0x1p-3", "1,5", "1.5s", "."}) {
+        StationConfig config;
+        std::string error;
+        EXPECT_FALSE(ParseStation(std::string("drive C: fixed\ntimescale ") + scale + "\n", "", config, error))
+            << scale;
+        EXPECT_EQ(error, std::string("line 2: time scale '") + scale + "' is not a number from 0.000001 to 1000, or 0");
+    }
+}
+
+TEST(StationParser, ErrorsShowEveryByteOfTheirLine) {
+    using namespace std::string_literals;
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {"drive C: fixed\nfl\x01oppy A:\n", "line 2: unknown statement 'fl\\x01oppy'"},
+        {"drive C: fix\x7F" "ed\n",
+         "line 1: unknown drive type 'fix\\x7Fed' (fixed, remote, optical, removable, ramdisk)"},
+        {"reader r1 \"\x1B[2J\"\n", "line 1: unknown reader option '\\x1B[2J'"},
+        {"drive C: fixed\ndri\0ve D: fixed\n"s,
+         "line 2: NUL byte in the line; UTF-16 text is not accepted, save the station file as UTF-8 or ASCII"},
+        // UTF-16, little- and big-endian, with and without a byte-order mark.
+        {"\xFF\xFE" "d\0r\0i\0v\0e\0 \0C\0:\0 \0f\0i\0x\0e\0d\0\n\0"s,
+         "line 1: UTF-16 text is not accepted, save the station file as UTF-8 or ASCII"},
+        {"\xFE\xFF" "\0d\0r\0i\0v\0e\0 \0C\0:\0 \0f\0i\0x\0e\0d\0\n"s,
+         "line 1: UTF-16 text is not accepted, save the station file as UTF-8 or ASCII"},
+        {"d\0r\0i\0v\0e\0 \0C\0:\0 \0f\0i\0x\0e\0d\0\n\0"s,
+         "line 1: NUL byte in the line; UTF-16 text is not accepted, save the station file as UTF-8 or ASCII"},
+        // A byte-order mark anywhere but at the start is text like any other.
+        {"drive C: fixed\n\xEF\xBB\xBF" "drive D: fixed\n", "line 2: unknown statement '\xEF\xBB\xBF" "drive'"},
+    };
+    for (const auto& c : cases) {
+        StationConfig config;
+        std::string error;
+        EXPECT_FALSE(ParseStation(c.text, "", config, error)) << c.error;
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(error.find('\0'), std::string::npos);
+    }
+}
+
+TEST(StationParser, AUtf8ByteOrderMarkAtTheStartIsSkipped) {
+    StationConfig config;
+    std::string error;
+    ASSERT_TRUE(ParseStation("\xEF\xBB\xBFtimescale 0\ndrive C: fixed\n", "", config, error)) << error;
+    EXPECT_DOUBLE_EQ(config.timeScale, 0.0);
+    ASSERT_EQ(config.drives.size(), 1u);
+    EXPECT_EQ(config.drives[0].letter, 'C');
+    // With nothing after it the file is an empty station.
+    ASSERT_TRUE(ParseStation("\xEF\xBB\xBF", "", config, error)) << error;
+    EXPECT_TRUE(config.drives.empty());
+}
+
 TEST(StationParser, DefaultStation) {
     const StationConfig config = DefaultStation("C:\\line");
     EXPECT_DOUBLE_EQ(config.timeScale, 1.0);

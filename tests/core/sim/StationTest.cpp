@@ -182,6 +182,19 @@ TEST(Station, SleepsAdvanceTheClockAndCostOnlyTheirScaledTime) {
     EXPECT_GE(scaled.NowMs(), 504u);
 }
 
+// The station file keeps scales within limits; a scale set by a program must
+// still not overflow the clock.
+TEST(Station, TheClockSaturatesInsteadOfOverflowing) {
+    QuietPlatform outer;
+    StationConfig config = QuietDefaultStation();
+    config.timeScale = 1e-300;
+    SimulatedStation station(outer, config);
+    station.AdvanceClock(7);
+    const std::uint64_t now = station.NowMs();
+    EXPECT_GE(now, 7u);
+    EXPECT_LE(now, 1000000000000000007u);
+}
+
 TEST(Station, TimedFaultsPullACardAndTakeADriveAway) {
     QuietPlatform outer;
     StationConfig config = QuietDefaultStation();
@@ -274,6 +287,42 @@ TEST_F(StationLoader, TheVariableNamesTheFileAndErrorsNameFileAndLine) {
     SetVariable(kStationVariable, missing.c_str());
     EXPECT_EQ(LoadStationForProgram(outer, error), nullptr);
     EXPECT_EQ(error, missing + ": cannot be read");
+}
+
+TEST_F(StationLoader, AFolderIsNoStationFile) {
+    outer.modulePath = folder.File("TalvenSim.exe");
+    const std::string named = folder.File("named.station");
+    fs::create_directories(named);
+    SetVariable(kStationVariable, named.c_str());
+    std::string error;
+    EXPECT_EQ(LoadStationForProgram(outer, error), nullptr);
+    EXPECT_EQ(error, named + ": is a folder, not a station file");
+
+    // A folder where the program looks for its station file is not passed over.
+    SetVariable(kStationVariable, nullptr);
+    fs::create_directories(folder.File("TalvenSim.station"));
+    error.clear();
+    EXPECT_EQ(LoadStationForProgram(outer, error), nullptr);
+    EXPECT_EQ(error, folder.File("TalvenSim.station") + ": is a folder, not a station file");
+}
+
+TEST_F(StationLoader, FilesThatAreNoStationTextGiveAReadableError) {
+    const std::string path = folder.File("odd.station");
+    std::string error;
+    Write(path, std::string("\xFF\xFE" "d\0r\0i\0v\0e\0", 12));
+    EXPECT_EQ(LoadStationFile(outer, path, error), nullptr);
+    EXPECT_EQ(error, path + ": line 1: UTF-16 text is not accepted, save the station file as UTF-8 or ASCII");
+
+    Write(path, "\xEF\xBB\xBFtimescale 0\ndrive C: fixed\n");
+    auto station = LoadStationFile(outer, path, error);
+    ASSERT_NE(station, nullptr) << error;
+    EXPECT_EQ(station->GetLogicalDrives(), 1u << 2);
+
+    Write(path, std::string(1u << 20, '#'));
+    EXPECT_NE(LoadStationFile(outer, path, error), nullptr) << error;
+    Write(path, std::string((1u << 20) + 1, '#'));
+    EXPECT_EQ(LoadStationFile(outer, path, error), nullptr);
+    EXPECT_EQ(error, path + ": is larger than 1024 KiB, not a station file");
 }
 
 }  // namespace
