@@ -4,6 +4,7 @@
 
 #include "production/ProductionRuns.h"
 #include "reader/ReaderDevice.h"
+#include "reader/ScsiCommands.h"
 #include "resources/StringTable.h"
 
 namespace talven {
@@ -18,7 +19,9 @@ constexpr std::uint32_t kTestedSlots = 4;
 
 std::string DriveText(std::uint32_t drive) { return {static_cast<char>('A' + drive), ':'}; }
 
-bool IsVx5308(const ChipIdentity& identity) { return identity[2] == 0x53 && identity[3] == 0x08; }
+bool IsVx5308(const ChipIdentity& identity) {
+    return identity[kChipModelAt] == kChipModel5308High && identity[kChipModelAt + 1] == kChipModel5308Low;
+}
 
 std::string Format(const std::string& format, const std::string& first, const std::string& second) {
     char text[512];
