@@ -51,7 +51,7 @@ public:
     void EnableButtons(bool go, bool exit) override;
 
     const char* SettingsPathText() const { return settingsPath; }
-    std::uint16_t SettingsRowCount() const { return settingsRowCount; }
+    std::uint16_t SettingsRowCount() const override { return settingsRowCount; }
     const ui::CImageList* ImageList() const { return imageList.get(); }
     HWND ToolTipWindow() const { return toolTip.GetSafeHwnd(); }
 

@@ -39,6 +39,11 @@ public:
     virtual std::int32_t& Running() = 0;
     // Enable state of the GO and EXIT buttons (the EEPROM run disables both).
     virtual void EnableButtons(bool go, bool exit) = 0;
+    // Index of the last settings row in EEPROM mode.
+    virtual std::uint16_t SettingsRowCount() const = 0;
+    // A stop asked for before the run set `running` (a second GO queued
+    // behind the first); taking it clears it.
+    virtual bool TakePendingStop() { return false; }
 };
 
 }  // namespace talven

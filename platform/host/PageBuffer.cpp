@@ -1,31 +1,24 @@
 #include "platform/PageBuffer.h"
 
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <utility>
 
 namespace talven {
 
-namespace {
-
-// Whole pages for `size` bytes; 0 when the rounding would overflow.
-std::size_t PageSpan(std::size_t size) {
-    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    if (size > ~std::size_t{0} - (page - 1)) return 0;
-    return (size + page - 1) / page * page;
+// Anonymous mappings are whole zeroed pages, aligned for O_DIRECT.
+PageBuffer::PageBuffer(std::size_t bytes) {
+    if (bytes == 0) return;
+    void* mapped = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return;
+    data = static_cast<std::uint8_t*>(mapped);
+    size = bytes;
 }
 
-}  // namespace
-
-// Anonymous mappings come zeroed and page-aligned.
-PageBuffer::PageBuffer(std::size_t size) {
-    const std::size_t span = PageSpan(size);
-    if (span == 0) return;
-    void* block = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) return;
-    data = static_cast<std::uint8_t*>(block);
-    this->size = size;
+void PageBuffer::Release() {
+    if (data != nullptr) ::munmap(data, size);
+    data = nullptr;
+    size = 0;
 }
 
 PageBuffer::~PageBuffer() { Release(); }
@@ -40,12 +33,6 @@ PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
         size = std::exchange(other.size, 0);
     }
     return *this;
-}
-
-void PageBuffer::Release() {
-    if (data != nullptr) ::munmap(data, PageSpan(size));
-    data = nullptr;
-    size = 0;
 }
 
 }  // namespace talven

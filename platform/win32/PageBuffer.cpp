@@ -6,14 +6,17 @@
 
 namespace talven {
 
-// VirtualAlloc hands out whole pages, zeroed, on a page boundary: what
-// FILE_FLAG_NO_BUFFERING asks of a transfer buffer.
-PageBuffer::PageBuffer(std::size_t size) {
-    if (size == 0) return;
-    void* block = ::VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (block == nullptr) return;
-    data = static_cast<std::uint8_t*>(block);
-    this->size = size;
+// VirtualAlloc hands out whole zeroed pages, aligned for every sector size.
+PageBuffer::PageBuffer(std::size_t bytes) {
+    if (bytes == 0) return;
+    data = static_cast<std::uint8_t*>(::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (data != nullptr) size = bytes;
+}
+
+void PageBuffer::Release() {
+    if (data != nullptr) ::VirtualFree(data, 0, MEM_RELEASE);
+    data = nullptr;
+    size = 0;
 }
 
 PageBuffer::~PageBuffer() { Release(); }
@@ -28,12 +31,6 @@ PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
         size = std::exchange(other.size, 0);
     }
     return *this;
-}
-
-void PageBuffer::Release() {
-    if (data != nullptr) ::VirtualFree(data, 0, MEM_RELEASE);
-    data = nullptr;
-    size = 0;
 }
 
 }  // namespace talven

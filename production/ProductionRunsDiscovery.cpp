@@ -1,0 +1,99 @@
+// Reader discovery: which drive letters are slots of a VX5308 reader, their
+// rows in the list, the chip text in the status line and the wait for a card.
+#include <cstdio>
+
+#include "production/ProductionRuns.h"
+#include "reader/ReaderDevice.h"
+#include "resources/StringTable.h"
+
+namespace talven {
+
+namespace {
+
+constexpr std::uint32_t kFirstExaminedDrive = 2;  // C:; A: and B: are never examined
+constexpr std::uint16_t kMaxReadyRetries = 10;    // 12 commands, 11 pauses
+constexpr std::uint32_t kReadyPauseMs = 500;
+constexpr std::uint32_t kScanEndPauseMs = 200;
+constexpr std::uint32_t kTestedSlots = 4;
+
+std::string DriveText(std::uint32_t drive) { return {static_cast<char>('A' + drive), ':'}; }
+
+bool IsVx5308(const ChipIdentity& identity) { return identity[2] == 0x53 && identity[3] == 0x08; }
+
+std::string Format(const std::string& format, const std::string& first, const std::string& second) {
+    char text[512];
+    std::snprintf(text, sizeof text, format.c_str(), first.c_str(), second.c_str());
+    return text;
+}
+
+}  // namespace
+
+bool ProductionRuns::ScanReaders() {
+    const std::uint32_t driveMask = platform.GetLogicalDrives();
+    view.Running() = 1;
+    // A GO queued behind the one that started this run asks for a stop; the
+    // test sequence notices it at its first check.
+    if (view.TakePendingStop()) view.Running() = 0;
+    ExamineDrives(driveMask);
+    view.Running() = 0;
+    view.PumpMessages();
+    platform.Sleep(kScanEndPauseMs);
+    return true;
+}
+
+void ProductionRuns::ExamineDrives(std::uint32_t driveMask) {
+    std::uint32_t accepted = 0;
+    for (std::uint32_t drive = kFirstExaminedDrive; drive < 32; ++drive) {
+        if ((driveMask >> drive & 1u) != 0 && ExamineDrive(DriveText(drive), true)) ++accepted;
+    }
+    if (accepted == kTestedSlots) RunTestSequence();
+}
+
+bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard) {
+    // Windows takes a drive's type from its root, backslash included.
+    if (platform.GetDriveTypeA((driveText + "\\").c_str()) == kDriveRemote) return false;
+    ReaderDevice device(platform);
+    device.Open(driveText);  // an unopened device fails every command
+    ChipIdentity identity{};
+    if (!device.ReadChipIdentity(identity) || !IsVx5308(identity)) return false;
+
+    char chip[128];
+    std::snprintf(chip, sizeof chip, view.LoadText(IDS_CHIP_IDENTITY).c_str(), identity[2], identity[3],
+                  identity[4], identity[5], identity[8], identity[9], identity[10], identity[11], identity[6],
+                  identity[7]);
+    view.SetStatusText(chip);
+
+    const std::uint16_t row = view.RowCount();
+    std::string product;
+    std::string rowText = driveText;
+    if (device.Inquiry(product))
+        rowText = waitForCard ? Format(view.LoadText(IDS_READER_ROW), product, driveText) : product;
+    view.InsertRow(row, rowText.c_str(), kRowNeutral);
+    if (!waitForCard) return true;
+    if (WaitUntilReady(&device, true)) return true;
+    view.SetRowText(row, view.LoadText(IDS_INSERT_CARD).c_str());
+    view.SetRowIcon(row, kRowFailed);
+    view.PumpMessages();
+    return false;
+}
+
+bool ProductionRuns::WaitUntilReady(ReaderDevice* device, bool retry) {
+    for (std::uint16_t tries = 0;; ++tries) {
+        if (device != nullptr && device->TestUnitReady()) return true;
+        if (!retry || tries > kMaxReadyRetries) return false;
+        view.PumpMessages();
+        platform.Sleep(kReadyPauseMs);
+    }
+}
+
+std::string ProductionRuns::FindFirstReader() {
+    const std::uint32_t driveMask = platform.GetLogicalDrives();
+    for (std::uint32_t drive = kFirstExaminedDrive; drive < 32; ++drive) {
+        if ((driveMask >> drive & 1u) == 0) continue;
+        const std::string driveText = DriveText(drive);
+        if (ExamineDrive(driveText, false)) return driveText;
+    }
+    return {};
+}
+
+}  // namespace talven

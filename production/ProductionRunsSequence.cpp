@@ -1,0 +1,68 @@
+// The test sequence: the listed slots tested top down, each row ending with
+// its outcome's message and icon; the run ends at the first slot that is not
+// ready, does not pass or is stopped.
+#include <memory>
+
+#include "production/ProductionRuns.h"
+#include "reader/ReaderDevice.h"
+#include "resources/StringTable.h"
+
+namespace talven {
+
+namespace {
+
+// The drive follows the first "(" of the row text, or starts it when the
+// reader's INQUIRY failed during discovery.
+std::string DriveOfRow(const std::string& rowText) {
+    const std::size_t open = rowText.find('(');
+    return open == std::string::npos ? rowText.substr(0, 2) : rowText.substr(open + 1, 2);
+}
+
+unsigned OutcomeText(TestOutcome outcome) {
+    switch (outcome) {
+        case TestOutcome::Passed: return IDS_TEST_SUCCESS;
+        case TestOutcome::WriteFailed: return IDS_WRITE_FAILURE;
+        case TestOutcome::ReadFailed: return IDS_READ_FAILURE;
+        case TestOutcome::CompareFailed: return IDS_COMPARE_FAILURE;
+        case TestOutcome::DiskRemoved: return IDS_DISK_REMOVED;
+        case TestOutcome::Stopped: return IDS_TEST_STOP;
+    }
+    return IDS_WRITE_FAILURE;
+}
+
+}  // namespace
+
+void ProductionRuns::RunTestSequence() {
+    const std::uint16_t rowCount = view.RowCount();
+    for (std::uint16_t row = 0; row < rowCount; ++row) {
+        const std::string driveText = DriveOfRow(view.RowText(row));
+        auto device = std::make_unique<ReaderDevice>(platform);
+        device->Open(driveText);
+        if (!WaitUntilReady(device.get(), true)) {
+            view.SetRowText(row, view.LoadText(IDS_INSERT_CARD).c_str());
+            view.SetRowIcon(row, kRowFailed);
+            view.PumpMessages();
+            return;
+        }
+        // The reader's volume is closed before any test file is written.
+        device.reset();
+        view.PumpMessages();
+
+        const TestOutcome outcome = TestDrive(driveText, row);
+        view.SetRowText(row, view.LoadText(OutcomeText(outcome)).c_str());
+        view.PumpMessages();
+        if (outcome != TestOutcome::Passed) {
+            view.SetRowIcon(row, outcome == TestOutcome::Stopped ? kRowStopped : kRowFailed);
+            return;
+        }
+        view.SetRowIcon(row, kRowPassed);
+        view.PumpMessages();
+        if (view.Running() == 0) {
+            view.SetRowText(row, view.LoadText(IDS_TEST_STOP).c_str());
+            view.SetRowIcon(row, kRowStopped);
+            return;
+        }
+    }
+}
+
+}  // namespace talven

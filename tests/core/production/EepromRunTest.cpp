@@ -1,0 +1,196 @@
+// The EEPROM programming run on the simulated station: the result row after
+// the settings rows, the verdict, the bytes that reach the reader, and the
+// buttons and `running` around it.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+
+#include "production/ConfigurationImage.h"
+#include "tests/core/production/ProductionTestSupport.h"
+
+namespace talven {
+namespace {
+
+constexpr const char* kReaderRow = "CF Card         ";
+
+class EepromRun : public test::StationRun {
+protected:
+    EepromRun() {
+        // The settings listing: rows 0 to 10.
+        for (int row = 0; row <= 10; ++row) view.InsertRow(row, ("setting " + std::to_string(row)).c_str(), 4);
+        view.settingsRowCount = 10;
+        view.running = 0;
+    }
+    ~EepromRun() override {
+        std::error_code ignored;
+        std::filesystem::remove(eepromFile, ignored);
+    }
+    void Run() {
+        if (!station) Start();
+        station->ClearLog();
+        view.pumps = 0;
+        runs->RunEepromProgramming();
+    }
+    void ExpectLastRow(const std::string& name, const std::string& status, int icon) {
+        ASSERT_FALSE(view.rows.empty());
+        EXPECT_EQ(view.rows.back().name, name);
+        EXPECT_EQ(view.rows.back().status, status);
+        EXPECT_EQ(view.rows.back().icon, icon);
+    }
+    // The image the settings call for, over `before`.
+    std::array<std::uint8_t, 512> Expected(std::array<std::uint8_t, 512> before) {
+        BuildConfigurationImage(*outer, before.data(), settings.Path());
+        return before;
+    }
+    std::array<std::uint8_t, 512> EepromFile() {
+        std::array<std::uint8_t, 512> bytes{};
+        std::ifstream file(eepromFile, std::ios::binary);
+        file.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+        EXPECT_EQ(file.gcount(), 512);
+        return bytes;
+    }
+
+    std::string eepromFile =
+        (std::filesystem::temp_directory_path() / ("talven-eeprom-" + std::to_string(std::rand()) + ".bin")).string();
+};
+
+TEST_F(EepromRun, ProgramsTheReaderAndReplacesItsResultRowOnTheNextRun) {
+    Run();
+    ASSERT_EQ(view.rows.size(), 12u);
+    ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
+    EXPECT_EQ(view.rows[10].name, "setting 10");
+    EXPECT_EQ(view.status, "Chip 5308 Revision:0102 05/17 '23");
+    std::array<std::uint8_t, 512> erased;
+    erased.fill(0xFF);
+    EXPECT_EQ(station->Eeprom(0), Expected(erased));
+    EXPECT_EQ(station->Log().eepromWrites.size(), 12u);  // eleven pieces and the empty rest
+    EXPECT_EQ(view.pumps, 0u);  // nothing else is handled while it runs
+
+    // The next reader, with another INQUIRY text: its row replaces the result.
+    Drive('E').product = "Next Reader";
+    Start();
+    Run();
+    ASSERT_EQ(view.rows.size(), 12u);
+    ExpectLastRow("Next Reader     ", "Write EEPROM success.", kRowPassed);
+}
+
+TEST_F(EepromRun, NoReaderLeavesARowThatTheNextRunRemovesFirst) {
+    for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).kind = SimDriveKind::Removable;
+    Run();
+    ASSERT_EQ(view.rows.size(), 12u);
+    ExpectLastRow("No card reader device.", "", kRowFailed);
+    Run();
+    ASSERT_EQ(view.rows.size(), 12u);
+    ExpectLastRow("No card reader device.", "", kRowFailed);
+}
+
+TEST_F(EepromRun, AnEmptyListMakesTheReadersRowTheFirst) {
+    view.rows.clear();
+    Run();
+    ASSERT_EQ(view.rows.size(), 1u);
+    ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
+}
+
+TEST_F(EepromRun, OfTwoReadersOnlyTheLowerDriveIsProgrammedAndListed) {
+    ReaderConfig second;
+    second.name = "reader2";
+    config.readers.push_back(second);
+    Drive('E').kind = SimDriveKind::Removable;  // the first reader now starts at F:
+    DriveConfig slot;
+    slot.letter = 'D';
+    slot.kind = SimDriveKind::ReaderSlot;
+    slot.reader = 1;
+    config.drives.push_back(slot);
+    Run();
+    ASSERT_EQ(view.rows.size(), 12u);
+    ExpectLastRow("Card Reader     ", "Write EEPROM success.", kRowPassed);
+    std::array<std::uint8_t, 512> erased;
+    erased.fill(0xFF);
+    EXPECT_EQ(station->Eeprom(1), Expected(erased));
+    EXPECT_EQ(station->Eeprom(0), erased);
+    for (const SimEepromWrite& write : station->Log().eepromWrites) EXPECT_EQ(write.drive, 'D');
+}
+
+TEST_F(EepromRun, EveryFailureToProgramIsUnsuccess) {
+    std::vector<std::function<void(DriveFaults&)>> faults = {
+        [](DriveFaults& f) { f.eepromWritesIgnored = true; },
+        [](DriveFaults& f) { f.eepromChanges.push_back({57, 0x01}); },
+        [](DriveFaults& f) { f.commands.push_back({0xF2, 0x21, false, 2}); },
+    };
+    for (const auto& fault : faults) {
+        config = test::QuietDefaultStation();
+        fault(Drive('E').faults);
+        Start();
+        Run();
+        ASSERT_EQ(view.rows.size(), 12u);
+        ExpectLastRow(kReaderRow, "Write EEPROM unsuccess.", kRowFailed);
+    }
+}
+
+TEST_F(EepromRun, AReaderWhoseIdentityFailsIsNoReader) {
+    for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).faults.commands.push_back({0xF0, std::nullopt, true, 0});
+    Run();
+    ExpectLastRow("No card reader device.", "", kRowFailed);
+}
+
+TEST_F(EepromRun, AFailedEepromReadWritesNothing) {
+    Drive('E').faults.commands.push_back({0xF2, 0x20, false, 2});
+    Run();
+    ExpectLastRow(kReaderRow, "Write EEPROM unsuccess.", kRowFailed);
+    EXPECT_TRUE(station->Log().eepromWrites.empty());
+    std::array<std::uint8_t, 512> erased;
+    erased.fill(0xFF);
+    EXPECT_EQ(station->Eeprom(0), erased);
+}
+
+TEST_F(EepromRun, TheEepromFileHoldsTheImageOverItsEarlierBytes) {
+    std::array<std::uint8_t, 512> before{};
+    for (std::size_t i = 0; i < before.size(); ++i) before[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    {
+        std::ofstream file(eepromFile, std::ios::binary);
+        file.write(reinterpret_cast<const char*>(before.data()), before.size());
+    }
+    config.readers[0].eepromPath = eepromFile;
+    settings.Write("[VX5308]\r\nVID=1234\r\nPID=abcd\r\nManufacture=Maker\r\nSN=42\r\nBY105=7\r\n");
+    Run();
+    ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
+    const std::array<std::uint8_t, 512> after = EepromFile();
+    EXPECT_EQ(after, Expected(before));
+    EXPECT_EQ(after[0], 0x34);
+    EXPECT_EQ(after[1], 0x12);
+    EXPECT_EQ(after[3], 0xAB);
+    EXPECT_EQ(after[105], 7);
+    // What the image does not define keeps the reader's own bytes.
+    for (std::size_t i : {12u, 15u, 21u, 54u, 55u, 107u, 108u, 109u}) EXPECT_EQ(after[i], before[i]) << i;
+    EXPECT_TRUE(std::equal(after.begin() + 110, after.end(), before.begin() + 110));
+
+    // A settings file changed between two runs: the second writes the new values.
+    settings.Write("[VX5308]\r\nVID=5678\r\n");
+    Run();
+    EXPECT_EQ(EepromFile()[0], 0x78);
+    EXPECT_EQ(EepromFile()[1], 0x56);
+}
+
+TEST_F(EepromRun, RunningAndTheButtonsAroundTheRun) {
+    Start();
+    std::vector<std::int32_t> runningSeen;
+    recorder->onDeviceRequest = [&] { runningSeen.push_back(view.running); };
+    Run();
+    ASSERT_FALSE(runningSeen.empty());
+    for (std::int32_t running : runningSeen) EXPECT_EQ(running, 1);
+    EXPECT_EQ(view.running, 0);
+    // GO, then EXIT disabled before `running` is set; EXIT, then GO enabled after it is cleared.
+    ASSERT_EQ(view.buttonChanges.size(), 4u);
+    const std::vector<std::tuple<bool, bool, std::int32_t>> expected = {
+        {false, true, 0}, {false, false, 0}, {false, true, 0}, {true, true, 0}};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(view.buttonChanges[i].go, std::get<0>(expected[i])) << i;
+        EXPECT_EQ(view.buttonChanges[i].exit, std::get<1>(expected[i])) << i;
+        EXPECT_EQ(view.buttonChanges[i].running, std::get<2>(expected[i])) << i;
+    }
+}
+
+}  // namespace
+}  // namespace talven

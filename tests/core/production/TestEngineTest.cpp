@@ -1,0 +1,283 @@
+// The read/write test of one card on the simulated station: test files, their
+// sizes and patterns, the progress text, every outcome with its cause, and
+// that no test file stays on the card.
+#include <gtest/gtest.h>
+
+#include "tests/core/production/ProductionTestSupport.h"
+
+namespace talven {
+namespace {
+
+using test::Card;
+using test::FileRecorder;
+
+std::uint8_t PatternByte(std::uint32_t fileNumber, std::size_t at, std::uint32_t clusterSize) {
+    switch (fileNumber % 3) {
+        case 0: return static_cast<std::uint8_t>(at % clusterSize);
+        case 1: return 0xAA;
+        default: return 0x55;
+    }
+}
+
+class Engine : public test::StationRun {
+protected:
+    TestOutcome TestCard(const CardConfig& card) {
+        Drive('E').card = card;
+        return TestE();
+    }
+    TestOutcome TestE() {
+        if (!station) Start();
+        if (view.rows.empty()) view.InsertRow(0, "CF Card          (E:)", kRowNeutral);
+        return runs->TestDrive("E:", 0);
+    }
+    // The files written, each with its name, size and the pattern of its number.
+    void ExpectFiles(const std::vector<std::uint64_t>& sizes, std::uint32_t clusterSize) {
+        ASSERT_EQ(recorder->files.size(), sizes.size());
+        for (std::uint32_t k = 0; k < sizes.size(); ++k) {
+            const FileRecorder::WrittenFile& file = recorder->files[k];
+            EXPECT_EQ(file.path, "E:\\test" + std::to_string(k) + ".bin");
+            ASSERT_EQ(file.bytes.size(), sizes[k]) << file.path;
+            std::size_t wrong = 0;
+            for (std::size_t at = 0; at < file.bytes.size(); ++at)
+                wrong += file.bytes[at] != PatternByte(k, at, clusterSize);
+            EXPECT_EQ(wrong, 0u) << file.path;
+            EXPECT_TRUE(file.flushed && !file.closedUnflushed) << file.path << " closed before its flush";
+        }
+    }
+    // After every test: nothing on the card, nothing left open.
+    void ExpectCleanCard() {
+        EXPECT_TRUE(TestFilesOn('E').empty());
+        EXPECT_EQ(station->OpenHandles(), 0u);
+        EXPECT_FALSE(recorder->misaligned) << "a transfer was not page-aligned whole sectors";
+    }
+};
+
+TEST_F(Engine, FileSizeFollowsFsReadAnewAtEveryTest) {
+    constexpr std::uint32_t kCluster = 16384;
+    Drive('E').card = Card(kCluster, 320);  // 5 MiB
+    Start();
+    EXPECT_EQ(TestE(), TestOutcome::Passed);
+    ExpectFiles({1 << 20, 1 << 20, 1 << 20, 1 << 20, 1 << 20}, kCluster);
+    ExpectCleanCard();
+
+    for (const char* value : {"1", "7"}) {
+        settings.Write(std::string("[Program set]\r\nFS=") + value + "\r\n");
+        recorder->files.clear();
+        EXPECT_EQ(TestE(), TestOutcome::Passed);
+        ExpectFiles({2 << 20, 2 << 20, 1 << 20}, kCluster);
+        ExpectCleanCard();
+    }
+    // The root with its backslash is what Windows takes for the figures.
+    EXPECT_EQ(recorder->freeSpaceRoots.back(), "E:\\");
+}
+
+TEST_F(Engine, AHundredClustersOfSixteenKibFillTwoFilesAndCountToAHundred) {
+    EXPECT_EQ(TestCard(Card(16384, 100)), TestOutcome::Passed);
+    ExpectFiles({1048576, 589824}, 16384);
+    // A whole file moves in one request; the progress counts its clusters.
+    EXPECT_EQ(recorder->writeSizes, (std::vector<std::uint32_t>{1048576, 589824}));
+    ASSERT_EQ(view.texts.size(), 2u);
+    EXPECT_EQ(view.texts[0].second, "Testting(64/100)....");
+    EXPECT_EQ(view.texts[1].second, "Testting(100/100)....");
+    EXPECT_EQ(view.rows[0].status, "Testting(100/100)....");
+    EXPECT_EQ(recorder->opened, (std::vector<std::string>{"E:\\test0.bin", "E:\\test1.bin"}));
+    ExpectCleanCard();
+}
+
+TEST_F(Engine, SmallLargeAndOversizedClusters) {
+    EXPECT_EQ(TestCard(Card(512, 3000)), TestOutcome::Passed);
+    ExpectFiles({2048 * 512, 952 * 512}, 512);
+    ExpectCleanCard();
+}
+
+TEST_F(Engine, SixtyFourKibClusters) {
+    EXPECT_EQ(TestCard(Card(65536, 40)), TestOutcome::Passed);
+    ExpectFiles({1 << 20, 1 << 20, 8 * 65536}, 65536);
+    EXPECT_EQ(view.texts.back().second, "Testting(40/40)....");
+    ExpectCleanCard();
+}
+
+TEST_F(Engine, AClusterLargerThanTheFileIsAFileOfItsOwn) {
+    EXPECT_EQ(TestCard(Card(2 << 20, 3)), TestOutcome::Passed);  // 1 MiB files, 2 MiB clusters
+    ExpectFiles({2 << 20, 2 << 20, 2 << 20}, 2 << 20);
+    ExpectCleanCard();
+}
+
+TEST_F(Engine, NoFreeClusterPassesWithoutAFileOrProgress) {
+    CardConfig card = Card(16384, 64);
+    card.freeClusters = 0;
+    EXPECT_EQ(TestCard(card), TestOutcome::Passed);
+    EXPECT_TRUE(recorder->files.empty());
+    EXPECT_EQ(view.textUpdates, 0u);
+    ExpectCleanCard();
+}
+
+TEST_F(Engine, WithoutFiguresNothingIsWritten) {
+    recorder = nullptr;
+    Drive('E').card = Card(16384, 64);
+    Start();
+    recorder->freeSpaceFails = true;
+    EXPECT_EQ(TestE(), TestOutcome::WriteFailed);
+    EXPECT_TRUE(recorder->files.empty());
+    EXPECT_EQ(view.textUpdates, 0u);
+    ExpectCleanCard();
+
+    // No card in the slot: the query fails too.
+    Drive('F').card.reset();
+    Start();
+    EXPECT_EQ(runs->TestDrive("F:", 0), TestOutcome::WriteFailed);
+    EXPECT_TRUE(recorder->files.empty());
+}
+
+TEST_F(Engine, AWriteProtectedCardFailsTheFirstCreate) {
+    CardConfig card = Card(16384, 64);
+    card.writeProtected = true;
+    EXPECT_EQ(TestCard(card), TestOutcome::WriteFailed);
+    EXPECT_TRUE(recorder->files.empty());
+    ExpectCleanCard();
+}
+
+TEST_F(Engine, ACardPulledInsideARequestIsDiskRemoved) {
+    Drive('E').faults.pullAtCluster = 70;  // the sixth cluster of test1.bin's one request
+    EXPECT_EQ(TestCard(Card(16384, 256)), TestOutcome::DiskRemoved);
+    EXPECT_EQ(recorder->files.size(), 2u);
+    EXPECT_EQ(station->Card('E'), nullptr);
+    EXPECT_EQ(station->OpenHandles(), 0u);
+}
+
+TEST_F(Engine, ACardPulledBetweenFilesFailsTheNextCreate) {
+    Drive('E').card = Card(16384, 256);
+    Start();
+    int creates = 0;
+    recorder->onCreate = [&](const char*) {
+        if (++creates == 3) station->PullCard('E');
+    };
+    EXPECT_EQ(TestE(), TestOutcome::WriteFailed);
+    EXPECT_EQ(recorder->files.size(), 2u);
+    EXPECT_EQ(station->OpenHandles(), 0u);
+}
+
+TEST_F(Engine, ACardPulledWhileReadingFailsTheOpenOrTheRead) {
+    Drive('E').card = Card(16384, 256);
+    Start();
+    int opens = 0;
+    recorder->onOpen = [&](const char*) {
+        if (++opens == 2) station->PullCard('E');
+    };
+    EXPECT_EQ(TestE(), TestOutcome::ReadFailed);
+    EXPECT_EQ(station->OpenHandles(), 0u);
+
+    Drive('E').card = Card(16384, 256);
+    Start();
+    bool reading = false;
+    recorder->onOpen = [&](const char*) { reading = true; };
+    view.onPump = [&](std::uint64_t) {
+        if (reading) station->PullCard('E');
+    };
+    EXPECT_EQ(TestE(), TestOutcome::DiskRemoved);
+    EXPECT_EQ(station->OpenHandles(), 0u);
+}
+
+TEST_F(Engine, ACardPulledAtAClusterWhileReadingIsDiskRemoved) {
+    Drive('E').faults.pullAtCluster = 256 + 100;  // 256 written, then the 100th read
+    EXPECT_EQ(TestCard(Card(16384, 256)), TestOutcome::DiskRemoved);
+    EXPECT_EQ(recorder->files.size(), 4u);
+    EXPECT_EQ(station->OpenHandles(), 0u);
+}
+
+TEST_F(Engine, ACorruptClusterInsideARequestFailsTheCompare) {
+    Drive('E').faults.corruptAtCluster = 100;  // inside test1.bin's request
+    EXPECT_EQ(TestCard(Card(16384, 256)), TestOutcome::CompareFailed);
+    ExpectCleanCard();
+    // The compare stops at the file that holds it.
+    EXPECT_EQ(recorder->opened.size(), 2u);
+}
+
+TEST_F(Engine, AFileThatComesBackShortFailsTheCompare) {
+    Drive('E').card = Card(16384, 256);
+    Start();
+    // The card loses the second half of test1.bin before it is read back.
+    recorder->onOpen = [&](const char* path) {
+        if (std::string(path) != "E:\\test0.bin") return;
+        CardVolume* card = station->Card('E');
+        const std::vector<std::uint8_t> kept(card->FileData("test1.bin")->begin(),
+                                             card->FileData("test1.bin")->begin() + (512 << 10));
+        card->Delete("test1.bin");
+        card->Create("test1.bin");
+        card->Write("test1.bin", 0, kept.data(), static_cast<std::uint32_t>(kept.size()));
+        card->Close("test1.bin");
+    };
+    EXPECT_EQ(TestE(), TestOutcome::CompareFailed);
+    ExpectCleanCard();
+}
+
+TEST_F(Engine, AStopEndsTheTestAtTheNextFileBoundary) {
+    // Pumps 1 and 2 surround test0.bin's request; 3 comes before test1.bin's.
+    for (std::uint64_t stopAt : {1u, 2u, 3u}) {
+        Drive('E').card = Card(16384, 256);
+        Start();
+        view.running = 1;
+        view.pumps = 0;
+        view.onPump = [&](std::uint64_t pump) {
+            if (pump == stopAt) view.running = 0;
+        };
+        EXPECT_EQ(TestE(), TestOutcome::Stopped) << "stop at pump " << stopAt;
+        EXPECT_EQ(recorder->files.size(), stopAt < 3 ? 1u : 2u);
+        EXPECT_TRUE(recorder->opened.empty());
+        ExpectCleanCard();
+    }
+}
+
+TEST_F(Engine, AStopWhileReadingTheLastFilePassesAndEarlierIsStopped) {
+    for (const char* stopIn : {"E:\\test1.bin", "E:\\test0.bin"}) {
+        Drive('E').card = Card(16384, 128);
+        Start();
+        view.running = 1;
+        bool armed = false;
+        recorder->onOpen = [&](const char* path) { armed = std::string(path) == stopIn; };
+        view.onPump = [&](std::uint64_t) {
+            if (armed) view.running = 0;
+        };
+        const bool last = std::string(stopIn) == "E:\\test1.bin";
+        EXPECT_EQ(TestE(), last ? TestOutcome::Passed : TestOutcome::Stopped) << stopIn;
+        EXPECT_EQ(recorder->opened.size(), last ? 2u : 1u);
+        ExpectCleanCard();
+    }
+}
+
+TEST_F(Engine, TestFilesOfAnEarlierRunAreOverwrittenAndRemoved) {
+    Drive('E').card = Card(16384, 256);
+    Start();
+    CardVolume* card = station->Card('E');
+    const std::uint8_t junk[512] = {1, 2, 3};
+    for (const char* name : {"test0.bin", "test1.bin", "test2.bin", "test3.bin", "test4.bin", "keep.txt"}) {
+        card->Create(name);
+        card->Write(name, 0, junk, sizeof junk);
+        card->Close(name);
+    }
+    EXPECT_EQ(TestE(), TestOutcome::Passed);
+    // Six one-cluster files took six clusters: three 1 MiB files and the rest.
+    ExpectFiles({1 << 20, 1 << 20, 1 << 20, 58 * 16384}, 16384);
+    ExpectCleanCard();
+    EXPECT_EQ(card->FileNames(), std::vector<std::string>{"keep.txt"});
+}
+
+TEST_F(Engine, AFileThatCannotBeDeletedNeitherHangsNorFailsTheTest) {
+    Drive('E').card = Card(16384, 256);
+    Start();
+    recorder->deleteFails = [](const char* path) { return std::string(path) == "E:\\test1.bin"; };
+    EXPECT_EQ(TestE(), TestOutcome::Passed);
+    // The ones after it still go.
+    EXPECT_EQ(TestFilesOn('E'), std::vector<std::string>{"test1.bin"});
+    EXPECT_EQ(station->OpenHandles(), 0u);
+
+    // A card that refuses every deletion, seen by a search that always finds.
+    recorder->deleteFails = [](const char*) { return true; };
+    recorder->findAlways = true;
+    recorder->deleted.clear();
+    runs->DeleteTestFiles("E:");
+    EXPECT_EQ(recorder->deleted.size(), 16u);
+}
+
+}  // namespace
+}  // namespace talven

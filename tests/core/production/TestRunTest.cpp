@@ -1,0 +1,264 @@
+// A read/write test run on the simulated station: discovery lists the reader
+// slots and waits for their cards, and with exactly four the sequence tests
+// them top down, each row ending with its outcome's message and icon.
+#include <gtest/gtest.h>
+
+#include "reader/ReaderDevice.h"
+#include "tests/core/production/ProductionTestSupport.h"
+
+namespace talven {
+namespace {
+
+using test::Card;
+
+const char* const kRows[] = {"CF Card         (E:)", "SM Card         (F:)", "SD/MMC Card     (G:)",
+                             "MS/MS Pro Card  (H:)"};
+constexpr const char* kChipText = "Chip 5308 Revision:0102 05/17 '23";
+
+class TestRun : public test::StationRun {
+protected:
+    void Scan() {
+        if (!station) Start();
+        view.running = 0;
+        runs->ScanReaders();
+    }
+    void ExpectRow(std::size_t row, const std::string& name, const std::string& status, int icon) {
+        ASSERT_LT(row, view.rows.size());
+        EXPECT_EQ(view.rows[row].name, name) << "row " << row;
+        EXPECT_EQ(view.rows[row].status, status) << "row " << row;
+        EXPECT_EQ(view.rows[row].icon, icon) << "row " << row;
+    }
+    bool Opened(const std::string& path) const {
+        for (const SimOpen& open : station->Log().opens)
+            if (open.path == path) return true;
+        return false;
+    }
+    // A second reader on I: to L:, its slots without cards.
+    void AddSecondReader() {
+        ReaderConfig reader;
+        reader.name = "reader2";
+        config.readers.push_back(reader);
+        for (char letter = 'I'; letter <= 'L'; ++letter) {
+            DriveConfig drive;
+            drive.letter = letter;
+            drive.kind = SimDriveKind::ReaderSlot;
+            drive.reader = 1;
+            config.drives.push_back(drive);
+        }
+    }
+};
+
+TEST_F(TestRun, FourGoodCardsPassTopToBottom) {
+    std::vector<int> iconsSeen;
+    Start();
+    view.onPump = [&](std::uint64_t) {
+        if (view.rows.size() == 4) {
+            int passed = 0;
+            for (const auto& row : view.rows) passed += row.icon == kRowPassed;
+            if (iconsSeen.empty() || iconsSeen.back() != passed) iconsSeen.push_back(passed);
+        }
+    };
+    Scan();
+    ASSERT_EQ(view.rows.size(), 4u);
+    for (std::size_t row = 0; row < 4; ++row) ExpectRow(row, kRows[row], "Test success.", kRowPassed);
+    EXPECT_EQ(iconsSeen, (std::vector<int>{0, 1, 2, 3, 4}));  // one after another
+    EXPECT_EQ(view.status, kChipText);
+    EXPECT_EQ(view.running, 0);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    // One readiness command per slot in discovery, one in the sequence; no pause but the last.
+    EXPECT_EQ(station->NowMs(), 200u);
+    EXPECT_EQ(station->OpenHandles(), 0u);
+}
+
+TEST_F(TestRun, TheThirdCardCorruptStopsTheRunThere) {
+    Drive('G').faults.corruptAtCluster = 3;
+    Scan();
+    ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+    ExpectRow(1, kRows[1], "Test success.", kRowPassed);
+    ExpectRow(2, kRows[2], "Compare failure!", kRowFailed);
+    ExpectRow(3, kRows[3], "", kRowNeutral);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+}
+
+TEST_F(TestRun, AnEmptySlotIsMarkedAndNoTestRuns) {
+    Drive('F').card.reset();
+    Scan();
+    ASSERT_EQ(view.rows.size(), 4u);
+    ExpectRow(0, kRows[0], "", kRowNeutral);
+    ExpectRow(1, kRows[1], "Please insert disk card!", kRowFailed);
+    ExpectRow(2, kRows[2], "", kRowNeutral);
+    ExpectRow(3, kRows[3], "", kRowNeutral);
+    EXPECT_TRUE(recorder->files.empty());
+    // Twelve commands with eleven pauses for the empty slot, then the scan's own.
+    EXPECT_EQ(station->NowMs(), 11u * 500 + 200);
+}
+
+TEST_F(TestRun, FourCardsInTwoReadersRunUntilTheFirstEmptySlot) {
+    AddSecondReader();
+    Drive('G').card.reset();
+    Drive('H').card.reset();
+    Drive('I').card = Card(16384, 64);
+    Drive('J').card = Card(16384, 64);
+    Scan();
+    ASSERT_EQ(view.rows.size(), 8u);
+    ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+    ExpectRow(1, kRows[1], "Test success.", kRowPassed);
+    ExpectRow(2, kRows[2], "Please insert disk card!", kRowFailed);
+    ExpectRow(3, kRows[3], "Please insert disk card!", kRowFailed);
+    ExpectRow(4, "Card Reader     (I:)", "", kRowNeutral);
+    ExpectRow(5, "Card Reader     (J:)", "", kRowNeutral);
+    EXPECT_TRUE(TestFilesOn('I').empty());
+    EXPECT_EQ(recorder->files.size(), 8u);  // four files on each of E: and F:
+}
+
+TEST_F(TestRun, EightCardsAreNoTest) {
+    AddSecondReader();
+    for (char letter = 'I'; letter <= 'L'; ++letter) Drive(letter).card = Card(16384, 64);
+    Scan();
+    ASSERT_EQ(view.rows.size(), 8u);
+    for (const auto& row : view.rows) EXPECT_EQ(row.status, "");
+    EXPECT_TRUE(recorder->files.empty());
+}
+
+TEST_F(TestRun, AReaderWhoseInquiryFailsIsListedAsItsDriveAndTested) {
+    Drive('F').faults.commands.push_back({0x12, std::nullopt, true, 0});
+    Scan();
+    ExpectRow(1, "F:", "Test success.", kRowPassed);
+    ExpectRow(3, kRows[3], "Test success.", kRowPassed);
+}
+
+TEST_F(TestRun, AnInquiryTextWithAParenthesisYieldsTheWrongDrive) {
+    Drive('G').product = "SD(X)Card";
+    Scan();
+    ExpectRow(1, kRows[1], "Test success.", kRowPassed);
+    ExpectRow(2, "SD(X)Card       (G:)", "Please insert disk card!", kRowFailed);
+    ExpectRow(3, kRows[3], "", kRowNeutral);
+    EXPECT_TRUE(Opened("\\\\.\\X)"));
+    EXPECT_EQ(station->NowMs(), 11u * 500 + 200);
+}
+
+TEST_F(TestRun, OnlyReaderSlotsAreListedAndNetworkDrivesAndAAndBAreNeverOpened) {
+    Drive('H').faults.identitySwapped = true;  // 08 53: no VX5308
+    DriveConfig optical;
+    optical.letter = 'D';
+    optical.kind = SimDriveKind::Optical;
+    config.drives.push_back(optical);
+    for (char letter : {'A', 'B'}) {
+        DriveConfig slot = Drive('E');
+        slot.letter = letter;
+        config.drives.push_back(slot);
+    }
+    Scan();
+    ASSERT_EQ(view.rows.size(), 3u);
+    EXPECT_EQ(view.rows[0].name, kRows[0]);
+    EXPECT_EQ(view.rows[2].name, kRows[2]);
+    EXPECT_TRUE(recorder->files.empty());  // three slots: no test
+    EXPECT_TRUE(Opened("\\\\.\\C:"));
+    EXPECT_TRUE(Opened("\\\\.\\D:"));
+    EXPECT_FALSE(Opened("\\\\.\\Z:"));
+    EXPECT_FALSE(Opened("\\\\.\\A:"));
+    EXPECT_FALSE(Opened("\\\\.\\B:"));
+}
+
+TEST_F(TestRun, GoWhileTheSecondRowIsWrittenStopsThatRow) {
+    Start();
+    view.onPump = [&](std::uint64_t) {
+        if (!view.texts.empty() && view.texts.back().first == 1 &&
+            view.texts.back().second.rfind("Testting", 0) == 0)
+            view.running = 0;
+    };
+    Scan();
+    ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+    ExpectRow(1, kRows[1], "Test stop", kRowStopped);
+    ExpectRow(2, kRows[2], "", kRowNeutral);
+    ExpectRow(3, kRows[3], "", kRowNeutral);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+}
+
+TEST_F(TestRun, GoRightAfterARowPassedMarksThatRowStopped) {
+    Start();
+    view.onPump = [&](std::uint64_t) {
+        if (!view.rows.empty() && view.rows[0].icon == kRowPassed) view.running = 0;
+    };
+    Scan();
+    ExpectRow(0, kRows[0], "Test stop", kRowStopped);
+    ExpectRow(1, kRows[1], "", kRowNeutral);
+}
+
+TEST_F(TestRun, AStopAskedForBeforeTheScanStopsTheFirstRow) {
+    Start();
+    view.pendingStop = true;
+    Scan();
+    ASSERT_EQ(view.rows.size(), 4u);
+    ExpectRow(0, kRows[0], "Test stop", kRowStopped);
+    ExpectRow(1, kRows[1], "", kRowNeutral);
+    EXPECT_FALSE(view.pendingStop);
+    EXPECT_TRUE(recorder->files.empty());
+}
+
+TEST_F(TestRun, PulledAndWriteProtectedCardsEndTheRunWithTheirMessage) {
+    Drive('F').faults.pullAtCluster = 100;  // while writing
+    Scan();
+    ExpectRow(1, kRows[1], "Disk be removed!", kRowFailed);
+    ExpectRow(2, kRows[2], "", kRowNeutral);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+
+    Drive('F').faults.pullAtCluster = 256 + 20;  // while reading
+    view.rows.clear();
+    station.reset();
+    Scan();
+    ExpectRow(1, kRows[1], "Disk be removed!", kRowFailed);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+
+    Drive('F').faults.pullAtCluster = 0;
+    Drive('E').card->writeProtected = true;
+    view.rows.clear();
+    station.reset();
+    Scan();
+    ExpectRow(0, kRows[0], "Write failure!", kRowFailed);
+    ExpectRow(1, kRows[1], "", kRowNeutral);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+}
+
+TEST_F(TestRun, TheReadinessWait) {
+    Drive('F').card.reset();
+    Start();
+    ReaderDevice empty(*station);
+    empty.Open("F:");
+    EXPECT_FALSE(runs->WaitUntilReady(&empty, false));  // at once, no pump, no pause
+    EXPECT_EQ(view.pumps, 0u);
+    EXPECT_EQ(station->NowMs(), 0u);
+    EXPECT_FALSE(runs->WaitUntilReady(nullptr, true));
+    EXPECT_EQ(view.pumps, 11u);
+    EXPECT_EQ(station->NowMs(), 5500u);
+    station->InsertCard('F', Card(16384, 64));
+    EXPECT_TRUE(runs->WaitUntilReady(&empty, true));
+}
+
+TEST_F(TestRun, FindFirstReaderListsOnlyTheLowestReader) {
+    AddSecondReader();
+    Start();
+    EXPECT_EQ(runs->FindFirstReader(), "E:");
+    ASSERT_EQ(view.rows.size(), 1u);
+    ExpectRow(0, "CF Card         ", "", kRowNeutral);  // no card wait, no drive
+    EXPECT_EQ(view.status, kChipText);
+
+    // Without a reader: the empty text and no row.
+    config = test::QuietDefaultStation();
+    for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).kind = SimDriveKind::Removable;
+    view.rows.clear();
+    Start();
+    EXPECT_EQ(runs->FindFirstReader(), "");
+    EXPECT_TRUE(view.rows.empty());
+}
+
+TEST_F(TestRun, AScanWithoutReadersLeavesTheListEmptyAndTheStatusLine) {
+    for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).kind = SimDriveKind::Removable;
+    view.status = "Chip of an earlier run";
+    Scan();
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(view.status, "Chip of an earlier run");
+}
+
+}  // namespace
+}  // namespace talven
