@@ -46,9 +46,17 @@ public:
         inner.FileClose(file);
         if (reading) readEnd = Clock::now();
     }
+    bool FileDelete(const char* path) override {
+        if (!deleting) {
+            deleting = true;
+            deleteStart = Clock::now();
+        }
+        return inner.FileDelete(path);
+    }
 
     bool reading = false;
-    Clock::time_point readStart, readEnd;
+    bool deleting = false;
+    Clock::time_point readStart, readEnd, deleteStart;
     unsigned long long written = 0, read = 0;
 };
 
@@ -84,6 +92,7 @@ int Run(const std::string& folder, unsigned long long mebibytes, int fs) {
                 fs != 0 ? "2" : "1", view.texts.empty() ? "" : view.texts.back().second.c_str());
     std::printf("engine_write_mbs %.1f\n", clock.written / writeSeconds / 1e6);
     std::printf("engine_verify_mbs %.1f\n", clock.read / readSeconds / 1e6);
+    std::printf("engine_delete_s %.3f\n", Seconds(end - clock.deleteStart));
     std::printf("engine_total_s %.3f\n", Seconds(end - start));
     std::printf("engine_progress_per_gib %.0f\n", view.textUpdates / gib);
     std::printf("engine_pumps_per_gib %.0f\n", view.pumps / gib);

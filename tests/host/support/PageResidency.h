@@ -38,7 +38,8 @@ inline long ResidentPages(const std::string& path) {
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) return -1;
     struct stat info;
-    long resident = ::fstat(descriptor, &info) == 0 ? ResidentPages(descriptor, static_cast<std::size_t>(info.st_size)) : -1;
+    const long resident =
+        ::fstat(descriptor, &info) == 0 ? ResidentPages(descriptor, static_cast<std::size_t>(info.st_size)) : -1;
     ::close(descriptor);
     return resident;
 }
