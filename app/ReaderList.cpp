@@ -13,29 +13,26 @@ constexpr int kRowIcons[] = {IDI_DRIVE, IDI_DRIVE_FAILED, IDI_DRIVE_PASSED, IDI_
 
 struct TextRow {
     unsigned label;
-    const char* key;
+    const SettingsKey& key;
 };
 
 struct SpeedRow {
     unsigned label;
-    const char* key;
-    int lowValue;
+    const SettingsKey& key;
+    std::uint32_t lowValue;
 };
 
 constexpr TextRow kTextRows[] = {
-    {IDS_PRODUCTOR, "Productor"},
-    {IDS_MANUFACTURE, "Manufacture"},
-    {IDS_SERIAL_NO, "SN"},
-    {IDS_SCSI_VERSION, "SCSI_VER"},
+    {IDS_PRODUCTOR, kProductorKey},
+    {IDS_MANUFACTURE, kManufactureKey},
+    {IDS_SERIAL_NO, kSerialNumberKey},
+    {IDS_SCSI_VERSION, kScsiVersionKey},
 };
 
 constexpr SpeedRow kSpeedRows[] = {
-    {IDS_CF_SPEED, "CFSpeed", 1},     {IDS_SM_SPEED, "SMSpeed", 1},       {IDS_SD_SPEED, "SDSpeed", 1},
-    {IDS_MS_PRO_SPEED, "MSProSpeed", 2}, {IDS_MS_SPEED, "MSSpeed", 2}, {IDS_MMC_SPEED, "MMCSpeed", 1},
+    {IDS_CF_SPEED, kCfSpeedKey, 1},         {IDS_SM_SPEED, kSmSpeedKey, 1}, {IDS_SD_SPEED, kSdSpeedKey, 1},
+    {IDS_MS_PRO_SPEED, kMsProSpeedKey, 2}, {IDS_MS_SPEED, kMsSpeedKey, 2}, {IDS_MMC_SPEED, kMmcSpeedKey, 1},
 };
-
-// The listing's own default; the programming run and the setup dialog use 250.
-constexpr int kListedPowerDefault = 105;
 
 }  // namespace
 
@@ -89,22 +86,21 @@ void ProductionDialog::ListSettings() {
     };
     for (const TextRow& row : kTextRows) {
         char value[kSettingsTextSize] = {};
-        settings.ReadText(kDeviceSection, row.key, "", value, kSettingsTextSize);
+        settings.ReadText(row.key, SettingsReader::Listing, value);
         addRow(row.label, value);
         ++settingsRowCount;
     }
     const std::string high = LoadText(IDS_HIGH);
     const std::string low = LoadText(IDS_LOW);
     for (const SpeedRow& row : kSpeedRows) {
-        const bool isLow = settings.ReadNumber(kDeviceSection, row.key, row.lowValue) ==
-                           static_cast<std::uint32_t>(row.lowValue);
+        const bool isLow = settings.ReadNumber(row.key, SettingsReader::Listing) == row.lowValue;
         addRow(row.label, isLow ? low.c_str() : high.c_str());
         ++settingsRowCount;
     }
     // The last row keeps settingsRowCount at its index.
     char power[16];
     std::snprintf(power, sizeof power, "%d",
-                  static_cast<int>(settings.ReadNumber(kDeviceSection, "Power Consumption", kListedPowerDefault)));
+                  static_cast<int>(settings.ReadNumber(kPowerConsumptionKey, SettingsReader::Listing)));
     addRow(IDS_POWER_CONSUMPTION, power);
 }
 

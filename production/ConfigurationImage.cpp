@@ -6,23 +6,28 @@ namespace talven {
 
 namespace {
 
-// A text field of the image with its key and default.
+// A text field of the image and its key.
 struct TextField {
-    const char* key;
-    const char* defaultText;
+    const SettingsKey& key;
     std::size_t offset;
     std::uint32_t size;
     bool descriptor;
 };
 
 constexpr TextField kTextFields[] = {
-    {"Manufacture", "KVe", kManufacturerOffset, kManufacturerSize, true},
-    {"Productor", "USBCard Reader", kProductOffset, kProductSize, true},
-    {"SN", "123456789abcdef", kSerialNumberOffset, kSerialNumberSize, true},
-    {"SCSI_VER", "KVe", kScsiVersionOffset, kScsiVersionSize, false},
+    {kManufactureKey, kManufacturerOffset, kManufacturerSize, true},
+    {kProductorKey, kProductOffset, kProductSize, true},
+    {kSerialNumberKey, kSerialNumberOffset, kSerialNumberSize, true},
+    {kScsiVersionKey, kScsiVersionOffset, kScsiVersionSize, false},
 };
 
-constexpr const char* kSpeedKeys[] = {"CFSpeed", "SMSpeed", "SDSpeed", "MSProSpeed", "MSSpeed", "MMCSpeed"};
+// In the order of their bytes from offset 98.
+constexpr const SettingsKey* kSpeedKeys[] = {&kCfSpeedKey,    &kSmSpeedKey, &kSdSpeedKey,
+                                             &kMsProSpeedKey, &kMsSpeedKey, &kMmcSpeedKey};
+
+constexpr SettingsReader kReader = SettingsReader::ProgrammingRun;
+
+std::uint8_t LowByte(std::uint32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -83,21 +88,21 @@ std::uint32_t ParseHexadecimal(const char* text) {
 void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer) {
     char text[kSettingsTextSize];
 
-    settings.ReadText(kDeviceSection, "VID", "3C71", text);
+    settings.ReadText(kVendorIdKey, kReader, text);
     StoreLittleEndian16(buffer + kVendorIdOffset, ParseHexadecimal(text));
-    settings.ReadText(kDeviceSection, "PID", "5308", text);
+    settings.ReadText(kProductIdKey, kReader, text);
     StoreLittleEndian16(buffer + kProductIdOffset, ParseHexadecimal(text));
 
     for (const TextField& field : kTextFields) {
-        std::uint32_t length = settings.ReadText(kDeviceSection, field.key, field.defaultText, text);
+        std::uint32_t length = settings.ReadText(field.key, kReader, text);
         EncodeField(buffer + field.offset, text, length, field.size, field.descriptor);
     }
 
     for (std::size_t i = 0; i < std::size(kSpeedKeys); ++i) {
-        buffer[kSpeedOffset + i] = static_cast<std::uint8_t>(settings.ReadNumber(kDeviceSection, kSpeedKeys[i], 0));
+        buffer[kSpeedOffset + i] = LowByte(settings.ReadNumber(*kSpeedKeys[i], kReader));
     }
-    buffer[kPowerOffset] = static_cast<std::uint8_t>(settings.ReadNumber(kDeviceSection, "Power Consumption", 250));
-    buffer[kByte105Offset] = static_cast<std::uint8_t>(settings.ReadNumber(kDeviceSection, "BY105", 65));
+    buffer[kPowerOffset] = LowByte(settings.ReadNumber(kPowerConsumptionKey, kReader));
+    buffer[kByte105Offset] = LowByte(settings.ReadNumber(kByte105Key, kReader));
     buffer[kZeroByteOffset] = 0;
 }
 

@@ -94,8 +94,7 @@ private:
 
 bool CardTest::SetUp() {
     const SettingsFile settings(platform, settingsPath);
-    const std::uint32_t fileSize =
-        settings.ReadNumber(kProgramSection, "FS", 0) != 0 ? kLargeTestFileSize : kSmallTestFileSize;
+    const std::uint32_t fileSize = settings.LargeTestFiles() ? kLargeTestFileSize : kSmallTestFileSize;
 
     // Windows wants the root with its backslash; the figures are only used
     // when the query succeeded and describe a cluster we can hold.

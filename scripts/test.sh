@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every build (host, Windows x86_64, Windows
 # i686) and runs every test: host tests natively, Windows tests under Wine on
-# a headless X server.
+# a headless X server, then builds the station package and checks it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,5 +26,7 @@ echo "== test: host"
 ctest --preset host -j "$jobs" || status=1
 echo "== test: windows (under Wine)"
 ctest --preset windows -j "$jobs" || status=1
-if [ $status -eq 0 ]; then echo "All tests passed (host and Windows)."; else echo "Some tests FAILED." >&2; fi
+echo "== test: the station package (scripts/release.sh builds and checks it)"
+scripts/release.sh || status=1
+if [ $status -eq 0 ]; then echo "All tests passed (host, Windows and the station package)."; else echo "Some tests FAILED." >&2; fi
 exit $status

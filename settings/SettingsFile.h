@@ -5,11 +5,9 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "settings/SettingsKeys.h"
 
 namespace talven {
-
-inline constexpr const char* kProgramSection = "Program set";
-inline constexpr const char* kDeviceSection = "VX5308";
 
 // A settings path: at most 259 characters and a terminating zero.
 inline constexpr std::uint32_t kSettingsPathSize = 260;
@@ -22,10 +20,22 @@ using SettingsPath = char[kSettingsPathSize];
 void DeriveSettingsPath(Platform& platform, SettingsPath& path);
 
 // Reads and writes of one settings file through the platform's private-profile
-// functions.
+// functions. The program names its keys through the key table; the forms with
+// a section and a key name are the private-profile calls themselves.
 class SettingsFile {
 public:
     SettingsFile(Platform& platform, const char* path) : platform(platform), path(path) {}
+
+    // `key` with the default of `reader`.
+    std::uint32_t ReadText(const SettingsKey& key, SettingsReader reader, char* buffer,
+                           std::uint32_t size = kSettingsTextSize) const {
+        return ReadText(key.section, key.name, key.Default(reader), buffer, size);
+    }
+    std::uint32_t ReadNumber(const SettingsKey& key, SettingsReader reader) const {
+        return ReadNumber(key.section, key.name, key.NumberDefault(reader));
+    }
+    void WriteText(const SettingsKey& key, const char* value) const { WriteText(key.section, key.name, value); }
+    void WriteNumber(const SettingsKey& key, int value) const { WriteNumber(key.section, key.name, value); }
 
     // GetPrivateProfileStringA with buffer size `size`; returns the count of
     // characters placed in `buffer`.
@@ -38,8 +48,10 @@ public:
     // The number as decimal text ("%d").
     void WriteNumber(const char* section, const char* key, int value) const;
 
-    // `WR` of "Program set", default 0: non-zero means write-EEPROM mode.
-    bool EepromMode() const { return ReadNumber(kProgramSection, "WR", 0) != 0; }
+    // WR: any non-zero value means write-EEPROM mode.
+    bool EepromMode() const { return ReadNumber(kRunModeKey, SettingsReader::Run) != 0; }
+    // FS: any non-zero value means test files of 2 MiB instead of 1 MiB.
+    bool LargeTestFiles() const { return ReadNumber(kFileSizeKey, SettingsReader::Run) != 0; }
 
     Platform& GetPlatform() const { return platform; }
     const char* Path() const { return path; }

@@ -55,27 +55,27 @@ bool SetupDialog::OnInitDialog() {
 
 void SetupDialog::LoadSettings() {
     const SettingsFile settings = Settings();
-    auto loadText = [&](ui::CEdit& edit, const char* key, const char* defaultText) {
+    auto loadText = [&](ui::CEdit& edit, const SettingsKey& key) {
         char text[kSettingsPathSize] = {};
-        settings.ReadText(kDeviceSection, key, defaultText, text, kSettingsTextSize);
+        settings.ReadText(key, SettingsReader::SetupDialog, text);
         edit.SetWindowText(text);
     };
-    loadText(serialNumberEdit, "SN", "0123456789abcdef");
-    loadText(productionEdit, "Productor", "USBCard Reader");
-    loadText(manufactureEdit, "Manufacture", "KVe");
-    loadText(scsiVersionEdit, "SCSI_VER", "KVe");
-    auto number = [&](const char* section, const char* key, int defaultValue) {
-        return static_cast<int>(settings.ReadNumber(section, key, defaultValue));
+    loadText(serialNumberEdit, kSerialNumberKey);
+    loadText(productionEdit, kProductorKey);
+    loadText(manufactureEdit, kManufactureKey);
+    loadText(scsiVersionEdit, kScsiVersionKey);
+    auto number = [&](const SettingsKey& key) {
+        return static_cast<int>(settings.ReadNumber(key, SettingsReader::SetupDialog));
     };
-    mmcSpeedChoice = number(kDeviceSection, "MMCSpeed", 0);
-    msSpeedChoice = MsChoiceFromStored(number(kDeviceSection, "MSSpeed", 0));
-    msProSpeedChoice = MsChoiceFromStored(number(kDeviceSection, "MSProSpeed", 0));
-    sdSpeedChoice = number(kDeviceSection, "SDSpeed", 0);
-    smSpeedChoice = number(kDeviceSection, "SMSpeed", 0);
-    cfSpeedChoice = number(kDeviceSection, "CFSpeed", 0);
-    powerConsumption = static_cast<std::uint8_t>(number(kDeviceSection, "Power Consumption", 250) & 0xFF);
-    fileSizeChoice = number(kProgramSection, "FS", 0);
-    functionChoice = number(kProgramSection, "WR", 0);
+    mmcSpeedChoice = number(kMmcSpeedKey);
+    msSpeedChoice = MsChoiceFromStored(number(kMsSpeedKey));
+    msProSpeedChoice = MsChoiceFromStored(number(kMsProSpeedKey));
+    sdSpeedChoice = number(kSdSpeedKey);
+    smSpeedChoice = number(kSmSpeedKey);
+    cfSpeedChoice = number(kCfSpeedKey);
+    powerConsumption = static_cast<std::uint8_t>(number(kPowerConsumptionKey) & 0xFF);
+    fileSizeChoice = number(kFileSizeKey);
+    functionChoice = number(kRunModeKey);
     UpdateData(false);
     EnableDeviceControls(functionChoice != 0);
 }
@@ -94,25 +94,25 @@ void SetupDialog::OnOK() {
 
 void SetupDialog::SaveSettings() {
     const SettingsFile settings = Settings();
-    auto saveText = [&](const ui::CEdit& edit, const char* key) {
-        settings.WriteText(kDeviceSection, key, edit.GetWindowText().c_str());
+    auto saveText = [&](const ui::CEdit& edit, const SettingsKey& key) {
+        settings.WriteText(key, edit.GetWindowText().c_str());
     };
-    saveText(serialNumberEdit, "SN");
-    saveText(productionEdit, "Productor");
-    saveText(manufactureEdit, "Manufacture");
-    saveText(scsiVersionEdit, "SCSI_VER");
+    saveText(serialNumberEdit, kSerialNumberKey);
+    saveText(productionEdit, kProductorKey);
+    saveText(manufactureEdit, kManufactureKey);
+    saveText(scsiVersionEdit, kScsiVersionKey);
     // A refused power value keeps the one loaded; the edit is read-only and
     // only the spin button writes it, so this does not arise in use.
     UpdateData(true);
-    settings.WriteNumber(kDeviceSection, "MMCSpeed", mmcSpeedChoice);
-    settings.WriteNumber(kDeviceSection, "MSSpeed", MsStoredFromChoice(msSpeedChoice));
-    settings.WriteNumber(kDeviceSection, "MSProSpeed", MsStoredFromChoice(msProSpeedChoice));
-    settings.WriteNumber(kDeviceSection, "SDSpeed", sdSpeedChoice);
-    settings.WriteNumber(kDeviceSection, "SMSpeed", smSpeedChoice);
-    settings.WriteNumber(kDeviceSection, "CFSpeed", cfSpeedChoice);
-    settings.WriteNumber(kDeviceSection, "Power Consumption", powerConsumption);
-    settings.WriteNumber(kProgramSection, "FS", fileSizeChoice);
-    settings.WriteNumber(kProgramSection, "WR", functionChoice);
+    settings.WriteNumber(kMmcSpeedKey, mmcSpeedChoice);
+    settings.WriteNumber(kMsSpeedKey, MsStoredFromChoice(msSpeedChoice));
+    settings.WriteNumber(kMsProSpeedKey, MsStoredFromChoice(msProSpeedChoice));
+    settings.WriteNumber(kSdSpeedKey, sdSpeedChoice);
+    settings.WriteNumber(kSmSpeedKey, smSpeedChoice);
+    settings.WriteNumber(kCfSpeedKey, cfSpeedChoice);
+    settings.WriteNumber(kPowerConsumptionKey, powerConsumption);
+    settings.WriteNumber(kFileSizeKey, fileSizeChoice);
+    settings.WriteNumber(kRunModeKey, functionChoice);
 }
 
 void SetupDialog::OnCancel() { ui::CDialog::OnCancel(); }

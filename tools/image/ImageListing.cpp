@@ -1,6 +1,7 @@
 #include "tools/image/ImageListing.h"
 
 #include <cstdio>
+#include <string>
 
 #include "production/ConfigurationImage.h"
 
@@ -15,29 +16,36 @@ struct ListedField {
     std::size_t size;
     const char* name;  // null for a range the build keeps
     Shown shown;
+    const SettingsKey* key = nullptr;  // the field's source, named after it
 };
 
 constexpr ListedField kFields[] = {
-    {0, 2, "USB vendor ID (VID)", Shown::kNumber16},
-    {2, 2, "USB product ID (PID)", Shown::kNumber16},
-    {4, 8, "manufacturer string (Manufacture)", Shown::kDescriptor},
+    {0, 2, "USB vendor ID", Shown::kNumber16, &kVendorIdKey},
+    {2, 2, "USB product ID", Shown::kNumber16, &kProductIdKey},
+    {4, 8, "manufacturer string", Shown::kDescriptor, &kManufactureKey},
     {12, 10, nullptr, Shown::kNone},
-    {22, 32, "product string (Productor)", Shown::kDescriptor},
+    {22, 32, "product string", Shown::kDescriptor, &kProductorKey},
     {54, 2, nullptr, Shown::kNone},
-    {56, 34, "serial-number string (SN)", Shown::kDescriptor},
-    {90, 8, "SCSI version text (SCSI_VER)", Shown::kText},
-    {98, 1, "CF speed (CFSpeed)", Shown::kByte},
-    {99, 1, "SM speed (SMSpeed)", Shown::kByte},
-    {100, 1, "SD speed (SDSpeed)", Shown::kByte},
-    {101, 1, "MS Pro speed (MSProSpeed)", Shown::kByte},
-    {102, 1, "MS speed (MSSpeed)", Shown::kByte},
-    {103, 1, "MMC speed (MMCSpeed)", Shown::kByte},
-    {104, 1, "power consumption (Power Consumption)", Shown::kByte},
-    {105, 1, "byte 105 (BY105)", Shown::kByte},
+    {56, 34, "serial-number string", Shown::kDescriptor, &kSerialNumberKey},
+    {90, 8, "SCSI version text", Shown::kText, &kScsiVersionKey},
+    {98, 1, "CF speed", Shown::kByte, &kCfSpeedKey},
+    {99, 1, "SM speed", Shown::kByte, &kSmSpeedKey},
+    {100, 1, "SD speed", Shown::kByte, &kSdSpeedKey},
+    {101, 1, "MS Pro speed", Shown::kByte, &kMsProSpeedKey},
+    {102, 1, "MS speed", Shown::kByte, &kMsSpeedKey},
+    {103, 1, "MMC speed", Shown::kByte, &kMmcSpeedKey},
+    {104, 1, "power consumption", Shown::kByte, &kPowerConsumptionKey},
+    {105, 1, "byte 105", Shown::kByte, &kByte105Key},
     {106, 1, "always 0", Shown::kByte},
     {107, 3, nullptr, Shown::kNone},
     {kConfigurationImageSize, kWorkingBufferSize - kConfigurationImageSize, nullptr, Shown::kNone},
 };
+
+std::string FieldName(const ListedField& field, const std::string& keptFrom) {
+    if (field.name == nullptr) return "(kept from " + keptFrom + ")";
+    if (field.key == nullptr) return field.name;
+    return std::string(field.name) + " (" + field.key->name + ")";
+}
 
 char Printable(std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.'; }
 
@@ -69,7 +77,7 @@ std::string ListConfigurationImage(const std::uint8_t* buffer, const std::string
     std::string listing;
     char line[128];
     for (const ListedField& field : kFields) {
-        std::string name = field.name != nullptr ? field.name : "(kept from " + keptFrom + ")";
+        const std::string name = FieldName(field, keptFrom);
         std::string decoded = Decoded(buffer + field.offset, field);
         if (field.size == 1) {
             std::snprintf(line, sizeof line, "%7zu  %s", field.offset, name.c_str());

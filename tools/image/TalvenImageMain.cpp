@@ -2,14 +2,18 @@
 //
 // Builds the configuration image exactly as the programming run does, from
 // the settings file over a 512-byte EEPROM copy (or over zeros), lists it
-// field by field and, with --out, writes the whole working buffer.
+// field by field and, with --out, writes the whole working buffer. The output
+// never replaces an input, and goes through a temporary file beside it, so a
+// failed write leaves an existing file whole.
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
+#include <system_error>
 
 #include "production/ConfigurationImage.h"
 #include "tools/image/ImageListing.h"
@@ -22,16 +26,23 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using talven::kWorkingBufferSize;
 using WorkingBuffer = std::array<std::uint8_t, kWorkingBufferSize>;
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitWriteFailed = 1;
+constexpr int kExitUsage = 2;  // bad usage or a bad input: nothing is written
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
+
+struct Arguments {
+    const char* settings = nullptr;
+    const char* eeprom = nullptr;
+    const char* out = nullptr;
+};
 
 int Usage() {
     std::fprintf(stderr,
@@ -41,13 +52,54 @@ int Usage() {
     return kExitUsage;
 }
 
+bool ParseArguments(int argc, char** argv, Arguments& arguments) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out") == 0) {
+            if (i + 1 >= argc || arguments.out != nullptr) return false;
+            arguments.out = argv[++i];
+        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+            return false;
+        } else if (arguments.settings == nullptr) {
+            arguments.settings = argv[i];
+        } else if (arguments.eeprom == nullptr) {
+            arguments.eeprom = argv[i];
+        } else {
+            return false;
+        }
+    }
+    return arguments.settings != nullptr;
+}
+
+bool IsFolder(const char* path) {
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+// An input file opened for reading, or null with the reason printed.
+FilePointer OpenInput(const char* what, const char* path) {
+    if (IsFolder(path)) {
+        std::fprintf(stderr, "talven-image: %s %s is a folder, not a file\n", what, path);
+        return nullptr;
+    }
+    FilePointer file(std::fopen(path, "rb"));
+    if (!file) std::fprintf(stderr, "talven-image: cannot read %s %s: %s\n", what, path, std::strerror(errno));
+    return file;
+}
+
+// A missing settings file means the defaults; any other file must be readable.
+bool CheckSettingsFile(const std::string& path) {
+    std::error_code error;
+    if (fs::status(path, error).type() == fs::file_type::not_found) {
+        std::fprintf(stderr, "talven-image: no settings file %s: the defaults are used\n", path.c_str());
+        return true;
+    }
+    return OpenInput("settings file", path.c_str()) != nullptr;
+}
+
 // Exactly 512 bytes, or false.
 bool ReadEepromFile(const char* path, WorkingBuffer& buffer) {
-    FilePointer file(std::fopen(path, "rb"));
-    if (!file) {
-        std::fprintf(stderr, "talven-image: cannot read EEPROM file %s: %s\n", path, std::strerror(errno));
-        return false;
-    }
+    FilePointer file = OpenInput("EEPROM file", path);
+    if (!file) return false;
     std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
     bool longer = std::fgetc(file.get()) != EOF;
     if (got != buffer.size() || longer) {
@@ -57,48 +109,113 @@ bool ReadEepromFile(const char* path, WorkingBuffer& buffer) {
     return true;
 }
 
-bool WriteOut(const char* path, const WorkingBuffer& buffer) {
-    FilePointer file(std::fopen(path, "wb"));
-    if (!file || std::fwrite(buffer.data(), 1, buffer.size(), file.get()) != buffer.size() ||
-        std::fclose(file.release()) != 0) {
-        std::fprintf(stderr, "talven-image: cannot write %s\n", path);
+// The path made absolute and normal, for comparing spellings of a file that
+// does not exist yet.
+fs::path Normal(const char* path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    if (error) absolute = path;
+    fs::path normal = fs::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : normal;
+}
+
+bool SameSpelling(const fs::path& a, const fs::path& b) {
+#ifdef _WIN32
+    // Windows names files without regard to case.
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
+#else
+    return a == b;
+#endif
+}
+
+// The same file, whatever the spelling: links, "..", case on Windows.
+bool SameFile(const char* a, const char* b) {
+    std::error_code error;
+    if (fs::equivalent(a, b, error)) return true;
+    return SameSpelling(Normal(a), Normal(b));
+}
+
+// --out must neither be a folder nor name an input; false with the reason printed.
+bool CheckOutPath(const Arguments& arguments) {
+    if (IsFolder(arguments.out)) {
+        std::fprintf(stderr, "talven-image: --out %s is a folder, not a file\n", arguments.out);
         return false;
     }
+    const struct {
+        const char* what;
+        const char* path;
+    } inputs[] = {{"settings file", arguments.settings}, {"EEPROM file", arguments.eeprom}};
+    for (const auto& input : inputs) {
+        if (input.path != nullptr && SameFile(arguments.out, input.path)) {
+            std::fprintf(stderr, "talven-image: --out %s is the %s %s; refusing to overwrite an input\n",
+                         arguments.out, input.what, input.path);
+            return false;
+        }
+    }
     return true;
+}
+
+// A name beside `out` that no file has yet.
+fs::path TemporaryBeside(const fs::path& out) {
+    std::random_device random;
+    fs::path temporary;
+    std::error_code error;
+    do {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
+        temporary = out;
+        temporary += suffix;
+    } while (fs::exists(temporary, error));
+    return temporary;
+}
+
+bool WriteWhole(const fs::path& path, const WorkingBuffer& buffer, std::string& reason) {
+    std::FILE* file = std::fopen(path.string().c_str(), "wb");
+    if (file == nullptr) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    bool written = std::fwrite(buffer.data(), 1, buffer.size(), file) == buffer.size() && std::fflush(file) == 0;
+    if (!written) reason = std::strerror(errno);
+    if (std::fclose(file) != 0 && written) {
+        reason = std::strerror(errno);
+        written = false;
+    }
+    return written;
+}
+
+bool WriteOut(const char* out, const WorkingBuffer& buffer) {
+    const fs::path temporary = TemporaryBeside(out);
+    std::string reason;
+    std::error_code error;
+    bool written = WriteWhole(temporary, buffer, reason);
+    if (written) {
+        fs::rename(temporary, out, error);
+        if (error) reason = error.message();
+        written = !error;
+    }
+    if (!written) {
+        fs::remove(temporary, error);
+        std::fprintf(stderr, "talven-image: cannot write %s: %s; an existing file is left as it was\n", out,
+                     reason.c_str());
+    }
+    return written;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* settingsArgument = nullptr;
-    const char* eepromPath = nullptr;
-    const char* outPath = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--out") == 0) {
-            if (i + 1 >= argc || outPath != nullptr) return Usage();
-            outPath = argv[++i];
-        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-            return Usage();
-        } else if (settingsArgument == nullptr) {
-            settingsArgument = argv[i];
-        } else if (eepromPath == nullptr) {
-            eepromPath = argv[i];
-        } else {
-            return Usage();
-        }
-    }
-    if (settingsArgument == nullptr) return Usage();
-
-    WorkingBuffer buffer{};
-    if (eepromPath != nullptr && !ReadEepromFile(eepromPath, buffer)) return kExitUsage;
+    Arguments arguments;
+    if (!ParseArguments(argc, argv, arguments)) return Usage();
 
     // Windows looks a bare file name up in its own folder, not here.
     std::error_code error;
-    std::string settingsPath = std::filesystem::absolute(settingsArgument, error).string();
-    if (error) settingsPath = settingsArgument;
-    if (!std::filesystem::exists(settingsPath, error)) {
-        std::fprintf(stderr, "talven-image: no settings file %s: the defaults are used\n", settingsPath.c_str());
-    }
+    std::string settingsPath = fs::absolute(arguments.settings, error).string();
+    if (error) settingsPath = arguments.settings;
+    if (!CheckSettingsFile(settingsPath)) return kExitUsage;
+    WorkingBuffer buffer{};
+    if (arguments.eeprom != nullptr && !ReadEepromFile(arguments.eeprom, buffer)) return kExitUsage;
+    if (arguments.out != nullptr && !CheckOutPath(arguments)) return kExitUsage;
 
 #ifdef _WIN32
     talven::Win32Platform platform;
@@ -108,9 +225,10 @@ int main(int argc, char** argv) {
     talven::BuildConfigurationImage(platform, buffer.data(), settingsPath.c_str());
 
     std::printf("Configuration image from %s over %s\n", settingsPath.c_str(),
-                eepromPath != nullptr ? eepromPath : "zeros");
-    std::fputs(talven::ListConfigurationImage(buffer.data(), eepromPath != nullptr ? "the EEPROM" : "zeros").c_str(),
+                arguments.eeprom != nullptr ? arguments.eeprom : "zeros");
+    std::fputs(talven::ListConfigurationImage(buffer.data(), arguments.eeprom != nullptr ? "the EEPROM" : "zeros")
+                   .c_str(),
                stdout);
-    if (outPath != nullptr && !WriteOut(outPath, buffer)) return kExitFailure;
+    if (arguments.out != nullptr && !WriteOut(arguments.out, buffer)) return kExitWriteFailed;
     return 0;
 }

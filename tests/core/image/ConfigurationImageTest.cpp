@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/ShippedSettings.h"
 #include "tests/core/settings/SettingsTestSupport.h"
 
 namespace talven {
@@ -192,6 +193,14 @@ TEST(ConfigurationImage, TheSettingsAreReadAnewOnEveryBuild) {
     file.Write("[VX5308]\r\nPower Consumption=200\r\n");
     BuildConfigurationImage(*platform, buffer.data(), file.Path());
     EXPECT_EQ(buffer[104], 200);
+}
+
+// The settings file shipped with the station programs readers exactly as no
+// file does.
+TEST(ConfigurationImage, TheShippedSettingsFileBuildsTheImageOfAMissingFile) {
+    const WorkingBuffer eeprom = RandomEeprom(7);
+    const std::string shipped = ShippedSettingsText();
+    EXPECT_EQ(Build(shipped.c_str(), eeprom), Build(nullptr, eeprom));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // The station file: what each statement sets, and the errors for bad lines.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "sim/StationParser.h"
 
 namespace talven::test {
@@ -177,6 +181,86 @@ TEST(StationParser, TheDocumentedExamplesParse) {
         at = end + 3;
     }
     EXPECT_GE(examples, 2);
+}
+#endif
+
+#ifdef TALVEN_TRAINING_STATIONS
+std::string ReadTrainingStation(const std::string& name) {
+    std::string text;
+    FILE* file = std::fopen((std::string(TALVEN_TRAINING_STATIONS) + "/" + name).c_str(), "rb");
+    if (file == nullptr) return text;
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
+    std::fclose(file);
+    return text;
+}
+
+// The reader slots of a station, in drive order.
+std::vector<const DriveConfig*> Slots(const StationConfig& config) {
+    std::vector<const DriveConfig*> slots;
+    for (const DriveConfig& drive : config.drives) {
+        if (drive.kind == SimDriveKind::ReaderSlot) slots.push_back(&drive);
+    }
+    return slots;
+}
+
+// The stations shipped for training: one four-slot VX5308 reader with a card
+// in every slot, so that a read/write test starts.
+TEST(StationParser, TheTrainingStationsParseAsFourSlotsOfOneReader) {
+    for (const char* name : {"good.station", "faults.station"}) {
+        SCOPED_TRACE(name);
+        const std::string text = ReadTrainingStation(name);
+        ASSERT_FALSE(text.empty());
+        StationConfig config;
+        std::string error;
+        ASSERT_TRUE(ParseStation(text, "C:\\training", config, error)) << error;
+        ASSERT_EQ(config.readers.size(), 1u);
+        EXPECT_EQ(config.readers[0].identity, kDefaultChipIdentity);
+        EXPECT_FALSE(config.readers[0].eepromPath.empty()) << "the EEPROM is kept between runs";
+        const std::vector<const DriveConfig*> slots = Slots(config);
+        ASSERT_EQ(slots.size(), 4u);
+        for (const DriveConfig* slot : slots) {
+            EXPECT_TRUE(slot->card.has_value()) << slot->letter;
+        }
+        EXPECT_EQ(config.timeScale, 1.0) << "training runs in real time";
+
+        // As shipped, with Windows line ends.
+        std::string windowsText;
+        for (char c : text) windowsText += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        StationConfig shipped;
+        EXPECT_TRUE(ParseStation(windowsText, "C:\\training", shipped, error)) << error;
+        EXPECT_EQ(shipped.drives.size(), config.drives.size());
+    }
+}
+
+TEST(StationParser, TheGoodTrainingStationHasNoFaultAndTheOtherOneFailsAsItsCommentsSay) {
+    StationConfig good;
+    std::string error;
+    ASSERT_TRUE(ParseStation(ReadTrainingStation("good.station"), "", good, error)) << error;
+    for (const DriveConfig* slot : Slots(good)) {
+        const DriveFaults& faults = slot->faults;
+        EXPECT_FALSE(faults.openFails || faults.eepromWritesIgnored || faults.identitySwapped) << slot->letter;
+        EXPECT_TRUE(faults.commands.empty() && faults.eepromChanges.empty()) << slot->letter;
+        EXPECT_EQ(faults.corruptAtCluster + faults.pullAtCluster, 0u) << slot->letter;
+        EXPECT_FALSE(faults.pullAtMs || faults.vanishAtMs || faults.inquiryLength) << slot->letter;
+        EXPECT_FALSE(slot->card->writeProtected) << slot->letter;
+    }
+
+    StationConfig faulty;
+    ASSERT_TRUE(ParseStation(ReadTrainingStation("faults.station"), "", faulty, error)) << error;
+    const std::vector<const DriveConfig*> slots = Slots(faulty);
+    ASSERT_EQ(slots.size(), 4u);
+    // E passes the test, F compares wrong in its second 1 MiB file (64
+    // clusters of 16 KiB each), G is protected, H is pulled; EEPROM writes
+    // through E are ignored.
+    EXPECT_EQ(slots[0]->letter, 'E');
+    EXPECT_EQ(slots[0]->faults.corruptAtCluster + slots[0]->faults.pullAtCluster, 0u);
+    EXPECT_TRUE(slots[0]->faults.eepromWritesIgnored);
+    EXPECT_EQ(slots[1]->card->sectorsPerCluster * kSimSectorSize, 16u * 1024);
+    EXPECT_GT(slots[1]->faults.corruptAtCluster, 64u);
+    EXPECT_LE(slots[1]->faults.corruptAtCluster, 128u);
+    EXPECT_TRUE(slots[2]->card->writeProtected);
+    EXPECT_GT(slots[3]->faults.pullAtCluster, 0u);
 }
 #endif
 

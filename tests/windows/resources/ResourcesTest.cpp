@@ -358,14 +358,67 @@ TEST(PictureResources, ButtonFacesAre46By39With256ColoursAndDifferPerState) {
 
 // ---- manifest and version record --------------------------------------------
 
+// The manifest text of `module`, empty when it has none.
+std::string ManifestOf(HMODULE module) {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    if (found == nullptr) return {};
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    return bytes != nullptr ? std::string(bytes, SizeofResource(module, found)) : std::string();
+}
+
+// A built executable, loaded as a data file: nothing of it runs.
+struct BuiltExecutable {
+    explicit BuiltExecutable(std::string path) : path(std::move(path)) {
+        for (char& c : this->path) {
+            if (c == '/') c = '\\';
+        }
+        module = LoadLibraryExA(this->path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    }
+    ~BuiltExecutable() {
+        if (module != nullptr) FreeLibrary(module);
+    }
+    BuiltExecutable(const BuiltExecutable&) = delete;
+    BuiltExecutable& operator=(const BuiltExecutable&) = delete;
+
+    std::string path;
+    HMODULE module = nullptr;
+};
+
+std::string ExecutionLevel(const std::string& manifest) {
+    const std::string marker = "<requestedExecutionLevel level=\"";
+    const std::size_t at = manifest.find(marker);
+    if (at == std::string::npos) return "(none)";
+    const std::size_t from = at + marker.size();
+    return manifest.substr(from, manifest.find('"', from) - from);
+}
+
 TEST(ManifestResource, AsksForCommonControlsSix) {
-    HRSRC found = FindResourceA(Self(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
-    ASSERT_NE(found, nullptr);
-    const char* bytes = static_cast<const char*>(LockResource(LoadResource(Self(), found)));
-    ASSERT_NE(bytes, nullptr);
-    const std::string manifest(bytes, SizeofResource(Self(), found));
+    const std::string manifest = ManifestOf(Self());
+    ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos);
     EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+}
+
+// Opening a volume for direct access takes administrator rights: the product
+// asks for them at start; the simulated station, talven-image and the tests
+// need none and must not wait for an elevation.
+TEST(ManifestResource, OnlyTheProductAsksForAdministratorRights) {
+    EXPECT_EQ(ExecutionLevel(ManifestOf(Self())), "asInvoker");
+    const struct {
+        const char* path;
+        const char* level;
+    } programs[] = {
+        {TALVEN_BUILT_TALVEN, "requireAdministrator"},
+        {TALVEN_BUILT_TALVENSIM, "asInvoker"},
+        {TALVEN_BUILT_TALVEN_IMAGE, "asInvoker"},
+    };
+    for (const auto& program : programs) {
+        const BuiltExecutable built(program.path);
+        ASSERT_NE(built.module, nullptr) << built.path << ": error " << GetLastError();
+        const std::string manifest = ManifestOf(built.module);
+        EXPECT_EQ(ExecutionLevel(manifest), program.level) << built.path;
+        EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos) << built.path;
+    }
 }
 
 class VersionRecord : public ::testing::Test {

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the station package build/release/Talven-<version>.zip from the host,
+# Windows x86_64 and Windows i686 builds (building whatever is missing or out
+# of date first) and checks it: its listing, that every executable needs no
+# DLL beyond Windows' own, and that the shipped settings file gives the
+# programming run's defaults.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# The version the program shows in its version record and about box.
+version=$(sed -n 's/.*VALUE "FileVersion", "\([^"]*\)".*/\1/p' resources/Talven.rc)
+[ -n "$version" ] || { echo "release: no FileVersion in resources/Talven.rc" >&2; exit 1; }
+package="build/release/Talven-$version.zip"
+
+scripts/setup.sh
+jobs=$(nproc)
+for preset in host windows windows-i686; do
+  echo "== build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+stage=build/release/Talven-$version
+rm -rf "$stage" "$package"
+mkdir -p "$stage"
+cmake --install build/win64 --prefix "$stage" --component programs --strip >/dev/null
+cmake --install build/win32 --prefix "$stage" --component programs --strip >/dev/null
+cmake --install build/host --prefix "$stage" --component documents >/dev/null
+(cd "$stage" && cmake -E tar cf "../$(basename "$package")" --format=zip -- *)
+echo "== package: $package"
+
+python3 tests/release/check_release.py "$package" build/host

@@ -1,0 +1,104 @@
+#include "settings/ShippedSettings.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace talven {
+namespace {
+
+// Comment lines never hold '=': Windows would take such a line for a key.
+// No line is empty: some private-profile writers drop empty lines when they
+// rewrite the file, and a save should change nothing but its values.
+constexpr const char* kHeader =
+    "; Talven.ini: settings of the Talven station program.\n"
+    ";\n"
+    "; This file lies in the folder of Talven.exe and bears the program's name\n"
+    "; (a copy of the program named Line2.exe reads Line2.ini). The program\n"
+    "; reads it anew at every GO, so a change counts from the next GO on.\n"
+    ";\n"
+    "; Every value below is the one the read/write test and the write-EEPROM\n"
+    "; job use when the key, or the whole file, is missing: this file programs\n"
+    "; readers exactly as no file would.\n"
+    "; Change the values in the program (Help > Setting...), which rewrites the\n"
+    "; keys it shows and keeps every other line, or here in a text editor.\n"
+    "; Check the file before a shift with talven-image.exe Talven.ini: it lists\n"
+    "; the configuration exactly as the write-EEPROM job will build it.\n"
+    ";\n"
+    "; A line that starts with ';' is a comment. Write nothing after a value on\n"
+    "; its line: Windows takes the rest of the line as part of the value.\n";
+
+struct CommentedKey {
+    const SettingsKey* key;
+    const char* comment;  // null: the comment above covers this key too
+};
+
+constexpr CommentedKey kCommentedKeys[] = {
+    {&kRunModeKey,
+     "; WR, what GO does. 0: read/write test of the cards in the four slots.\n"
+     "; 1: write the configuration EEPROM of the first reader found.\n"},
+    {&kFileSizeKey, "; FS, size of each test file of the read/write test. 0: 1 MiB. 1: 2 MiB.\n"},
+    {&kVendorIdKey,
+     "; What the write-EEPROM job writes into every reader it programs.\n"
+     ";\n"
+     "; VID and PID, USB vendor and product ID: four hexadecimal digits (a 0x\n"
+     "; before them is allowed). Set here only; the setup dialog does not show them.\n"},
+    {&kProductIdKey, nullptr},
+    {&kManufactureKey, "; Manufacturer string of the reader, at most 3 characters (more are cut).\n"},
+    {&kProductorKey, "; Product string of the reader, at most 15 characters.\n"},
+    {&kSerialNumberKey,
+     "; Serial-number string, at most 16 characters. Every reader programmed\n"
+     "; gets this same one until it is changed.\n"},
+    {&kScsiVersionKey, "; SCSI version text, at most 8 characters.\n"},
+    {&kCfSpeedKey,
+     "; Speed of each card slot. 0: High. Low is 1 for CF, SM, SD and MMC,\n"
+     "; but 2 for MS Pro and MS.\n"},
+    {&kSmSpeedKey, nullptr},
+    {&kSdSpeedKey, nullptr},
+    {&kMsProSpeedKey, nullptr},
+    {&kMsSpeedKey, nullptr},
+    {&kMmcSpeedKey, nullptr},
+    {&kPowerConsumptionKey,
+     "; Power consumption value of the reader, 0 to 255 (the setup dialog\n"
+     "; offers 1 to 250).\n"},
+    {&kByte105Key, "; Raw value of byte 105 of the reader's configuration, 0 to 255. Set here only.\n"},
+};
+
+constexpr bool CoversTheKeyTableInOrder() {
+    if (std::size(kCommentedKeys) != std::size(kSettingsKeys)) return false;
+    for (std::size_t i = 0; i < std::size(kSettingsKeys); ++i) {
+        if (kCommentedKeys[i].key != kSettingsKeys[i]) return false;
+    }
+    return true;
+}
+static_assert(CoversTheKeyTableInOrder(), "the shipped file holds every key of the table, in its order");
+
+void AppendWithWindowsLineEnds(std::string& out, const char* text) {
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == '\n') out += '\r';
+        out += *p;
+    }
+}
+
+}  // namespace
+
+const char* ShippedValue(const SettingsKey& key) {
+    return key.programmingRun != kUnread ? key.programmingRun : key.run;
+}
+
+std::string ShippedSettingsText() {
+    std::string text;
+    AppendWithWindowsLineEnds(text, kHeader);
+    const char* section = nullptr;
+    for (const CommentedKey& entry : kCommentedKeys) {
+        const SettingsKey& key = *entry.key;
+        if (section == nullptr || std::strcmp(section, key.section) != 0) {
+            section = key.section;
+            text += "[" + std::string(section) + "]\r\n";
+        }
+        if (entry.comment != nullptr) AppendWithWindowsLineEnds(text, entry.comment);
+        text += std::string(key.name) + "=" + ShippedValue(key) + "\r\n";
+    }
+    return text;
+}
+
+}  // namespace talven
