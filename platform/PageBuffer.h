@@ -10,8 +10,8 @@ namespace talven {
 class PageBuffer {
 public:
     PageBuffer() = default;
-    // `size` bytes, rounded up to whole pages and zeroed; Data() is null
-    // when the memory cannot be had.
+    // `size` bytes, zeroed, in whole pages; Data() is null when the memory
+    // cannot be had or `size` is 0. Size() is the size asked for.
     explicit PageBuffer(std::size_t size);
     ~PageBuffer();
     PageBuffer(PageBuffer&& other) noexcept;

@@ -1,7 +1,10 @@
 // The operating-system seam of the native build: files through POSIX, the
 // settings through our own private-profile reader and writer. The host has
-// no drive letters and no reader volumes.
+// no reader volumes; drive letters are what the caller maps onto folders.
 #pragma once
+
+#include <map>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -12,8 +15,20 @@ public:
     // `driveMask` is what GetLogicalDrives reports; drives in it are fixed
     // disks whose root is the folder named by the root path.
     explicit HostPlatform(std::uint32_t driveMask = 0) : driveMask(driveMask) {}
+    ~HostPlatform() override;
+    HostPlatform(const HostPlatform&) = delete;
+    HostPlatform& operator=(const HostPlatform&) = delete;
 
-    std::uint32_t GetLogicalDrives() override { return driveMask; }
+    // Serves drive `letter` from a host folder, as a removable card would be:
+    // "E:\test0.bin" is test0.bin in the folder, and the free space reported
+    // is the folder's filesystem's, at most `freeBytes`. False for a letter
+    // that is not A to Z or a folder that does not exist.
+    bool MapDrive(char letter, const std::string& folder, unsigned long long freeBytes);
+    // Test files through the page cache, written out and dropped around
+    // every use, as on filesystems that refuse O_DIRECT.
+    void ForceCachedFiles(bool forced) { forceCached = forced; }
+
+    std::uint32_t GetLogicalDrives() override;
     std::uint32_t GetDriveTypeA(const char* rootPath) override;
     bool GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& space) override;
     Handle CreateFileA(const char* path, std::uint32_t desiredAccess, std::uint32_t shareMode,
@@ -39,7 +54,25 @@ public:
     void Sleep(std::uint32_t milliseconds) override;
 
 private:
+    struct MappedDrive {
+        std::string folder;
+        unsigned long long freeBytes = 0;
+    };
+    struct OpenFile {
+        bool direct = false;   // opened with O_DIRECT
+        bool written = false;  // opened for writing
+    };
+
+    const MappedDrive* FindDrive(const char* path) const;
+    // The host path of a path on a mapped drive, empty for another drive;
+    // paths without a drive letter are host paths.
+    std::string HostPath(const char* path) const;
+    Handle OpenTestFile(const char* path, int flags, bool written);
+
     std::uint32_t driveMask;
+    std::map<char, MappedDrive> drives;
+    std::map<int, OpenFile> openFiles;
+    bool forceCached = false;
 };
 
 }  // namespace talven

@@ -1,0 +1,111 @@
+// talven-bench FOLDER MIB [FS]: the card test (TestDrive) on drive E: mapped
+// to FOLDER with its free space capped at MIB MiB, a list model as the view.
+// Prints the write and verify throughput, the total time and how often the
+// engine updated its progress and pumped messages, per GiB.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+#include "platform/host/HostPlatform.h"
+#include "production/ProductionRuns.h"
+#include "tests/support/ForwardingPlatform.h"
+#include "tests/support/ListModel.h"
+
+namespace talven {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Marks where the phases meet and counts the bytes moved.
+class PhaseClock final : public test::ForwardingPlatform {
+public:
+    using ForwardingPlatform::ForwardingPlatform;
+
+    Handle FileOpen(const char* path) override {
+        if (!reading) {
+            reading = true;
+            readStart = Clock::now();
+        }
+        return inner.FileOpen(path);
+    }
+    FileTransfer FileWrite(Handle file, const void* data, std::uint32_t size) override {
+        FileTransfer transfer = inner.FileWrite(file, data, size);
+        written += transfer.bytes;
+        return transfer;
+    }
+    FileTransfer FileRead(Handle file, void* data, std::uint32_t size) override {
+        FileTransfer transfer = inner.FileRead(file, data, size);
+        read += transfer.bytes;
+        return transfer;
+    }
+    void FileClose(Handle file) override {
+        inner.FileClose(file);
+        if (reading) readEnd = Clock::now();
+    }
+    bool FileDelete(const char* path) override {
+        if (!deleting) {
+            deleting = true;
+            deleteStart = Clock::now();
+        }
+        return inner.FileDelete(path);
+    }
+
+    bool reading = false;
+    bool deleting = false;
+    Clock::time_point readStart, readEnd, deleteStart;
+    unsigned long long written = 0, read = 0;
+};
+
+double Seconds(Clock::duration span) { return std::chrono::duration<double>(span).count(); }
+
+int Run(const std::string& folder, unsigned long long mebibytes, int fs) {
+    HostPlatform platform;
+    if (!platform.MapDrive('E', folder, mebibytes << 20)) {
+        std::fprintf(stderr, "talven-bench: %s is not a folder\n", folder.c_str());
+        return 2;
+    }
+    const std::string settings =
+        (std::filesystem::temp_directory_path() / ("talven-bench-" + std::to_string(::getpid()) + ".ini")).string();
+    platform.WritePrivateProfileStringA("Program set", "FS", std::to_string(fs).c_str(), settings.c_str());
+
+    PhaseClock clock(platform);
+    test::ListModel view;
+    ProductionRuns runs(clock, view, settings.c_str());
+    const Clock::time_point start = Clock::now();
+    const TestOutcome outcome = runs.TestDrive("E:", 0);
+    const Clock::time_point end = Clock::now();
+    std::filesystem::remove(settings);
+
+    if (outcome != TestOutcome::Passed || clock.read != clock.written) {
+        std::fprintf(stderr, "talven-bench: outcome %d, %llu bytes written, %llu read\n", static_cast<int>(outcome),
+                     clock.written, clock.read);
+        return 1;
+    }
+    const double gib = static_cast<double>(clock.written) / (1ull << 30);
+    const double writeSeconds = Seconds(clock.readStart - start);
+    const double readSeconds = Seconds(clock.readEnd - clock.readStart);
+    std::printf("engine: %llu MiB in %s MiB files, last row text \"%s\"\n", clock.written >> 20,
+                fs != 0 ? "2" : "1", view.texts.empty() ? "" : view.texts.back().second.c_str());
+    std::printf("engine_write_mbs %.1f\n", clock.written / writeSeconds / 1e6);
+    std::printf("engine_verify_mbs %.1f\n", clock.read / readSeconds / 1e6);
+    std::printf("engine_delete_s %.3f\n", Seconds(end - clock.deleteStart));
+    std::printf("engine_total_s %.3f\n", Seconds(end - start));
+    std::printf("engine_progress_per_gib %.0f\n", view.textUpdates / gib);
+    std::printf("engine_pumps_per_gib %.0f\n", view.pumps / gib);
+    return 0;
+}
+
+}  // namespace
+}  // namespace talven
+
+int main(int argc, char** argv) {
+    if (argc < 3 || std::atoll(argv[2]) <= 0) {
+        std::fprintf(stderr, "usage: talven-bench FOLDER MIB [FS]\n");
+        return 2;
+    }
+    return talven::Run(argv[1], std::strtoull(argv[2], nullptr, 10), argc > 3 ? std::atoi(argv[3]) : 0);
+}
