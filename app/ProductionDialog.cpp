@@ -43,8 +43,7 @@ bool ProductionDialog::OnInitDialog() {
     exitButton.LoadBitmaps(IDB_EXIT_UP, IDB_EXIT_SELECTED, IDB_EXIT_FOCUSED, IDB_EXIT_DISABLED);
     exitButton.SizeToContent();
     toolTip.AddTool(&exitButton, LoadText(IDS_EXIT).c_str());
-    goButton.LoadBitmaps(IDB_GO_UP, IDB_GO_SELECTED, IDB_GO_FOCUSED, IDB_GO_DISABLED);
-    goButton.SizeToContent();
+    LoadGoFaces(false);
     toolTip.AddTool(&goButton, GoToolText().c_str());
 
     ::SetTimer(hwnd, kDriveWatchTimer, kDriveWatchPeriod, nullptr);
@@ -117,7 +116,7 @@ bool ProductionDialog::PaintMinimised() {
 }
 
 void ProductionDialog::OnOK() {
-    if (running != 0) {
+    if (RunInProgress()) {
         return;
     }
     toolTip.DelTool(&exitButton);
@@ -126,7 +125,7 @@ void ProductionDialog::OnOK() {
 }
 
 void ProductionDialog::OnCancel() {
-    if (running != 0) {
+    if (RunInProgress()) {
         return;
     }
     toolTip.DelTool(&exitButton);
@@ -135,7 +134,7 @@ void ProductionDialog::OnCancel() {
 }
 
 void ProductionDialog::OnSetting() {
-    if (running != 0) {
+    if (RunInProgress()) {
         return;
     }
     SetupDialog setup(platform, this);
@@ -149,7 +148,7 @@ void ProductionDialog::OnSetting() {
 }
 
 void ProductionDialog::OnAbout() {
-    if (running != 0) {
+    if (RunInProgress()) {
         return;
     }
     AboutDialog about(this);

@@ -49,6 +49,7 @@ public:
     void PumpMessages() override;
     std::int32_t& Running() override { return running; }
     void EnableButtons(bool go, bool exit) override;
+    bool TakePendingStop() override;
 
     const char* SettingsPathText() const { return settingsPath; }
     std::uint16_t SettingsRowCount() const override { return settingsRowCount; }
@@ -72,6 +73,15 @@ private:
     bool OnTimer(UINT_PTR id);
     // The GO tooltip for the function in the settings.
     std::string GoToolText() const;
+    // A run is in progress from the start of the test run's frame to its end,
+    // not only while `running` is set.
+    bool RunInProgress() const;
+    void RequestStop();
+    void RunTestFrame();
+    void LoadGoFaces(bool stop);
+    // Faces, size, repaint and tooltip of GO for a test run (stop) or idle.
+    void ShowGoFaces(bool stop);
+    void RemoveDriveRows(const std::string& driveText);
 
     Platform& platform;
     ui::CBitmapButton goButton;
@@ -81,6 +91,8 @@ private:
     std::unique_ptr<ui::CImageList> imageList;
     std::uint32_t lastDriveMask = 0;
     std::int32_t running = 0;
+    bool inTestRun = false;
+    bool stopPending = false;
     std::uint16_t settingsRowCount = 0;
     ui::CToolTipCtrl toolTip;
     SettingsPath settingsPath = {};

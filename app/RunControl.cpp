@@ -1,20 +1,104 @@
-// Run control of the main window: the GO command and the drive watch.
+// Run control of the main window: the GO command, the read/write test run's
+// frame around the scan, and the drive watch.
 #include "app/ProductionDialog.h"
+#include "production/ProductionRuns.h"
+#include "resources/StringTable.h"
+#include "resources/resource.h"
 
 namespace talven {
+namespace {
+
+struct GoFaces {
+    unsigned up;
+    unsigned selected;
+    unsigned focused;
+    unsigned disabled;
+};
+
+constexpr GoFaces kIdleFaces = {IDB_GO_UP, IDB_GO_SELECTED, IDB_GO_FOCUSED, IDB_GO_DISABLED};
+constexpr GoFaces kStopFaces = {IDB_STOP_UP, IDB_STOP_SELECTED, IDB_STOP_FOCUSED, IDB_STOP_DISABLED};
+
+constexpr unsigned kDriveLetters = 32;
+
+}  // namespace
 
 void ProductionDialog::OnGo() {
-    if (running != 0) {
-        // A stop request: the run notices it at its next check.
-        running = 0;
+    if (RunInProgress()) {
+        RequestStop();
         return;
     }
-    // Idle: the runs of both functions start here.
+    if (!Settings().EepromMode()) {
+        DeleteAllRows();
+        RunTestFrame();
+        return;
+    }
+    // Disables and enables both buttons itself; it pumps no messages.
+    ProductionRuns(platform, *this, settingsPath).RunEepromProgramming();
+}
+
+bool ProductionDialog::RunInProgress() const { return running != 0 || inTestRun; }
+
+void ProductionDialog::RequestStop() {
+    running = 0;
+    // Before the scan sets `running` a cleared flag would be overwritten:
+    // keep the request for the scan to take.
+    if (inTestRun) stopPending = true;
+}
+
+bool ProductionDialog::TakePendingStop() {
+    const bool pending = stopPending;
+    stopPending = false;
+    return pending;
+}
+
+void ProductionDialog::RunTestFrame() {
+    inTestRun = true;
+    stopPending = false;
+    exitButton.EnableWindow(false);
+    ShowGoFaces(true);
+    PumpMessages();
+    ProductionRuns(platform, *this, settingsPath).ScanReaders();
+    PumpMessages();
+    ShowGoFaces(false);
+    exitButton.EnableWindow(true);
+    // A stop asked for after the scan ended has nothing left to stop.
+    stopPending = false;
+    inTestRun = false;
+}
+
+void ProductionDialog::LoadGoFaces(bool stop) {
+    const GoFaces& faces = stop ? kStopFaces : kIdleFaces;
+    goButton.LoadBitmaps(faces.up, faces.selected, faces.focused, faces.disabled);
+    goButton.SizeToContent();
+}
+
+void ProductionDialog::ShowGoFaces(bool stop) {
+    LoadGoFaces(stop);
+    goButton.Invalidate(true);
+    toolTip.DelTool(&goButton);
+    toolTip.AddTool(&goButton, LoadText(stop ? IDS_STOP_WRITE_READ : IDS_WRITE_READ_TEST).c_str());
 }
 
 bool ProductionDialog::OnTimer(UINT_PTR) {
-    // The drive watch runs on every tick; default handling follows.
+    const std::uint32_t driveMask = platform.GetLogicalDrives();
+    for (unsigned drive = 0; drive < kDriveLetters; ++drive) {
+        if ((lastDriveMask >> drive & 1u) != 0 && (driveMask >> drive & 1u) == 0) {
+            RequestStop();
+            RemoveDriveRows({static_cast<char>('A' + drive), ':'});
+        }
+    }
+    lastDriveMask = driveMask;
     return false;
+}
+
+void ProductionDialog::RemoveDriveRows(const std::string& driveText) {
+    // A row names its drive after the first character, "CF Card(E:)"; a row
+    // that is the bare drive text is not one of them. From the bottom up, so
+    // that no row of the drive moves past the loop.
+    for (int row = RowCount() - 1; row >= 0; --row) {
+        if (RowText(row).find(driveText, 1) != std::string::npos) DeleteRow(row);
+    }
+    if (RowCount() == 0) SetStatusText("");
 }
 
 }  // namespace talven

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Starts the station program on the simulated station (TalvenSim.exe under
-# Wine). With a display the window opens there and the script returns when it
-# is closed; without one a headless X server is started, the program runs for
-# TALVEN_RUN_SECONDS (default 8), a screenshot is saved to build/talven-sim.png
-# and the program is closed.
+# Wine). With a display the window opens there, the operator presses GO, and
+# the script returns when the window is closed. Without one a headless X
+# server is started, GO is pressed (clicked, as the operator would), the run
+# is awaited (at most TALVEN_RUN_SECONDS, default 120), the window with its
+# results is saved to build/talven-sim.png and the program is closed.
+# TALVEN_STATION names a station file (docs/station-format.md).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -29,8 +31,26 @@ source scripts/xvfb.sh
 wine reg add 'HKCU\Software\Wine\AppDefaults\TalvenSim.exe\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 wine "$exe" &
 pid=$!
-sleep "${TALVEN_RUN_SECONDS:-8}"
-window=$(xdotool search --onlyvisible --name '^VX5308$' 2>/dev/null | head -n 1 || true)
+source scripts/talven-window.sh
+window=
+for _ in $(seq 150); do
+  window=$(xdotool search --onlyvisible --name '^VX5308$' 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  sleep 0.2
+done
+status=0
+if [ -z "$window" ]; then
+  echo "run.sh: the program's window did not appear" >&2
+  status=1
+elif ! PressGo "$window"; then
+  echo "run.sh: GO did not appear in the window" >&2
+  status=1
+elif ! WaitForRunEnd "$window" "${TALVEN_RUN_SECONDS:-120}"; then
+  echo "run.sh: the run did not end within ${TALVEN_RUN_SECONDS:-120} s; saving the window as it is" >&2
+  status=1
+elif [ "$talven_stop_seen" = 0 ]; then
+  echo "run.sh: no read/write test was seen running (EEPROM mode in the settings, or too quick to catch)"
+fi
 if [ -n "$window" ]; then
   import -window "$window" build/talven-sim.png 2>/dev/null
 else
@@ -39,3 +59,4 @@ fi && echo "Screenshot: build/talven-sim.png"
 kill "$pid" 2>/dev/null || true
 wineserver -k >/dev/null 2>&1 || true
 kill "$TALVEN_XVFB_PID" 2>/dev/null || true
+exit $status

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Saves pictures of the station program's windows into docs/:
-#   main-test-mode.png    the main window in the read/write test mode, after GO
+#   main-test-mode.png    the main window in the read/write test mode, after a
+#                         whole run of GO on the built-in station
+#   main-test-running.png the same during a run: the second card being tested
 #   main-eeprom-mode.png  the main window in the EEPROM mode (settings listing)
 #   setup-dialog.png      Help > Setting...
 #   about-box.png         Help > About Talven
@@ -19,7 +21,7 @@ if [ ! -f "$exe" ]; then
   echo "screenshots: $exe not found; build the TalvenSim target first" >&2
   exit 1
 fi
-for tool in Xvfb xdotool xwininfo import wine; do
+for tool in Xvfb xdotool xwininfo import wine python3; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (scripts/setup.sh)" >&2; exit 1; }
 done
 
@@ -104,16 +106,24 @@ FindWindow() {
   return 1
 }
 
-# Saves window $1 as docs/$2, cut out of the screen by its geometry.
-Capture() {
+# Saves window $1 as picture file $2, cut out of the screen by its geometry;
+# prints its size.
+CaptureFile() {
   local w=$1 out=$2 x y width height
   eval "$(xwininfo -id "$w" | awk '
     /Absolute upper-left X:/ {print "x=" $4}
     /Absolute upper-left Y:/ {print "y=" $4}
     /Width:/ {print "width=" $2}
     /Height:/ {print "height=" $2}')"
-  import -window root -crop "${width}x${height}+${x}+${y}" +repage "$root/docs/$out"
-  echo "screenshots: docs/$out (${width}x${height})"
+  import -window root -crop "${width}x${height}+${x}+${y}" +repage "$out"
+  echo "${width}x${height}"
+}
+
+# Saves window $1 as docs/$2.
+Capture() {
+  local size
+  size=$(CaptureFile "$1" "$root/docs/$2")
+  echo "screenshots: docs/$2 ($size)"
 }
 
 Start() {
@@ -143,14 +153,48 @@ Menu() {
   sleep 1.5
 }
 
-# Main window, read/write test mode: GO (Escape is GO) on the simulated
-# station, then a picture once the run has had time to fill the rows.
+source scripts/talven-window.sh
+
+# Main window, read/write test mode: GO on the built-in station, and a
+# picture once the run has ended.
 WriteSettings 0
 Start
-xdotool key Escape
-sleep "${TALVEN_RUN_SECONDS:-12}"
+PressGo "$main" || { echo "screenshots: GO did not appear" >&2; exit 1; }
+WaitForRunEnd "$main" 120 || { echo "screenshots: the run did not end" >&2; exit 1; }
+[ "$talven_stop_seen" = 1 ] || { echo "screenshots: the run was not seen" >&2; exit 1; }
 Capture "$main" main-test-mode.png
 Stop
+
+# The same during a run. The second slot holds a card large enough for its
+# test to last a while (simulated cards are held in memory: 1 GiB here), so
+# the picture shows the first card passed and the second one in progress: it
+# is taken half a second after the stop face appeared, and kept only if it
+# still shows that face.
+cat >"$work/TalvenSim.station" <<'EOF'
+timescale 1
+drive C: fixed
+drive Z: remote
+reader reader1
+slot E: reader1 product "CF Card"
+slot F: reader1 product "SM Card"
+slot G: reader1 product "SD/MMC Card"
+slot H: reader1 product "MS/MS Pro Card"
+card E: capacity 4MiB cluster 16KiB
+card F: capacity 1GiB cluster 32KiB
+card G: capacity 4MiB cluster 16KiB
+card H: capacity 4MiB cluster 16KiB
+EOF
+Start
+PressGo "$main" || { echo "screenshots: GO did not appear" >&2; exit 1; }
+for _ in $(seq 100); do [ "$(GoFace "$main")" = stop ] && break; sleep 0.05; done
+sleep 0.5
+CaptureFile "$main" "$work/running.png" >/dev/null
+[ "$(GoFace "$work/running.png")" = stop ] || { echo "screenshots: the run ended before its picture" >&2; exit 1; }
+cp "$work/running.png" "$root/docs/main-test-running.png"
+echo "screenshots: docs/main-test-running.png"
+WaitForRunEnd "$main" 120 || true
+Stop
+rm -f "$work/TalvenSim.station"
 
 # Main window, EEPROM mode: the settings listing.
 WriteSettings 1

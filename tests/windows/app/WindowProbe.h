@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -105,6 +107,61 @@ inline SIZE WindowSize(HWND window) {
     RECT area{};
     ::GetWindowRect(window, &area);
     return SIZE{area.right - area.left, area.bottom - area.top};
+}
+
+// 32-bit pixels of a width x height picture, drawn by `draw` into a memory
+// device context.
+template <typename Draw>
+std::vector<std::uint32_t> Pixels(int width, int height, Draw draw) {
+    std::vector<std::uint32_t> pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP target = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = ::CreateCompatibleDC(screen);
+    ::ReleaseDC(nullptr, screen);
+    if (target != nullptr && dc != nullptr) {
+        HGDIOBJ previous = ::SelectObject(dc, target);
+        draw(dc);
+        ::GdiFlush();
+        pixels.resize(static_cast<std::size_t>(width) * height);
+        std::memcpy(pixels.data(), bits, pixels.size() * sizeof(std::uint32_t));
+        ::SelectObject(dc, previous);
+    }
+    if (dc != nullptr) ::DeleteDC(dc);
+    if (target != nullptr) ::DeleteObject(target);
+    return pixels;
+}
+
+// What a button shows: it paints itself (an owner-drawn one through its
+// dialog) into our picture.
+inline std::vector<std::uint32_t> ButtonPixels(HWND button) {
+    const SIZE size = WindowSize(button);
+    return Pixels(size.cx, size.cy, [&](HDC dc) {
+        ::SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
+}
+
+// A bitmap of the program's resources as a button would draw it.
+inline std::vector<std::uint32_t> ResourceBitmapPixels(unsigned id) {
+    HBITMAP bitmap = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    BITMAP info{};
+    if (bitmap == nullptr || ::GetObjectA(bitmap, sizeof info, &info) == 0) return {};
+    std::vector<std::uint32_t> pixels = Pixels(info.bmWidth, info.bmHeight, [&](HDC dc) {
+        HDC source = ::CreateCompatibleDC(dc);
+        HGDIOBJ previous = ::SelectObject(source, bitmap);
+        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        ::SelectObject(source, previous);
+        ::DeleteDC(source);
+    });
+    ::DeleteObject(bitmap);
+    return pixels;
 }
 
 }  // namespace talven::test
