@@ -53,6 +53,11 @@ public:
     // ---- EEPROM programming ----
     void RunEepromProgramming();
 
+    // The index of the row whose column-0 text is `rowText`, trying `index`
+    // first; -1 when no row has it. The drive watch removes rows during a
+    // run, so a slot's row is found again by its text before it is written.
+    int FindRow(const std::string& rowText, int index) const;
+
 private:
     Platform& platform;
     ProductionView& view;

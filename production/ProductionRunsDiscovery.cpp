@@ -74,8 +74,11 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     view.InsertRow(row, rowText.c_str(), kRowNeutral);
     if (!waitForCard) return true;
     if (WaitUntilReady(&device, true)) return true;
-    view.SetRowText(row, view.LoadText(IDS_INSERT_CARD).c_str());
-    view.SetRowIcon(row, kRowFailed);
+    // The wait pumps messages: the drive watch may have removed rows above.
+    if (const int at = FindRow(rowText, row); at >= 0) {
+        view.SetRowText(at, view.LoadText(IDS_INSERT_CARD).c_str());
+        view.SetRowIcon(at, kRowFailed);
+    }
     view.PumpMessages();
     return false;
 }

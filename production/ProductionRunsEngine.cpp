@@ -49,7 +49,13 @@ class CardTest {
 public:
     CardTest(Platform& platform, ProductionView& view, ProductionRuns& runs, const char* settingsPath,
              const std::string& driveText, std::uint16_t row)
-        : platform(platform), view(view), runs(runs), settingsPath(settingsPath), driveText(driveText), row(row) {}
+        : platform(platform),
+          view(view),
+          runs(runs),
+          settingsPath(settingsPath),
+          driveText(driveText),
+          row(row),
+          rowText(view.RowText(row)) {}
 
     TestOutcome Run() {
         TestOutcome outcome = SetUp() ? WritePhase() : TestOutcome::WriteFailed;
@@ -81,6 +87,7 @@ private:
     const char* settingsPath;
     const std::string& driveText;
     const std::uint16_t row;
+    const std::string rowText;  // the slot's row is found again by it
 
     std::uint32_t clusterSize = 0;
     std::uint32_t freeClusters = 0;
@@ -126,7 +133,7 @@ void CardTest::ShowProgress() {
     char text[128];
     std::snprintf(text, sizeof text, view.LoadText(IDS_TESTING).c_str(), static_cast<unsigned>(progress),
                   static_cast<unsigned>(freeClusters));
-    view.SetRowText(row, text);
+    if (const int at = runs.FindRow(rowText, row); at >= 0) view.SetRowText(at, text);
 }
 
 TestOutcome CardTest::WritePhase() {

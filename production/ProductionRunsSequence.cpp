@@ -32,15 +32,31 @@ unsigned OutcomeText(TestOutcome outcome) {
 
 }  // namespace
 
+int ProductionRuns::FindRow(const std::string& rowText, int index) const {
+    if (view.RowText(index) == rowText) return index;
+    for (int row = 0; row < view.RowCount(); ++row)
+        if (view.RowText(row) == rowText) return row;
+    return -1;
+}
+
 void ProductionRuns::RunTestSequence() {
     const std::uint16_t rowCount = view.RowCount();
     for (std::uint16_t row = 0; row < rowCount; ++row) {
-        const std::string driveText = DriveOfRow(view.RowText(row));
+        const std::string rowText = view.RowText(row);
+        const std::string driveText = DriveOfRow(rowText);
+        // A slot's result goes to its own row, even when rows above it were
+        // removed meanwhile; a removed row gets nothing.
+        auto setText = [&](unsigned id) {
+            if (const int at = FindRow(rowText, row); at >= 0) view.SetRowText(at, view.LoadText(id).c_str());
+        };
+        auto setIcon = [&](int icon) {
+            if (const int at = FindRow(rowText, row); at >= 0) view.SetRowIcon(at, icon);
+        };
         auto device = std::make_unique<ReaderDevice>(platform);
         device->Open(driveText);
         if (!WaitUntilReady(device.get(), true)) {
-            view.SetRowText(row, view.LoadText(IDS_INSERT_CARD).c_str());
-            view.SetRowIcon(row, kRowFailed);
+            setText(IDS_INSERT_CARD);
+            setIcon(kRowFailed);
             view.PumpMessages();
             return;
         }
@@ -49,17 +65,17 @@ void ProductionRuns::RunTestSequence() {
         view.PumpMessages();
 
         const TestOutcome outcome = TestDrive(driveText, row);
-        view.SetRowText(row, view.LoadText(OutcomeText(outcome)).c_str());
+        setText(OutcomeText(outcome));
         view.PumpMessages();
         if (outcome != TestOutcome::Passed) {
-            view.SetRowIcon(row, outcome == TestOutcome::Stopped ? kRowStopped : kRowFailed);
+            setIcon(outcome == TestOutcome::Stopped ? kRowStopped : kRowFailed);
             return;
         }
-        view.SetRowIcon(row, kRowPassed);
+        setIcon(kRowPassed);
         view.PumpMessages();
         if (view.Running() == 0) {
-            view.SetRowText(row, view.LoadText(IDS_TEST_STOP).c_str());
-            view.SetRowIcon(row, kRowStopped);
+            setText(IDS_TEST_STOP);
+            setIcon(kRowStopped);
             return;
         }
     }

@@ -175,6 +175,38 @@ TEST_F(TestRun, GoWhileTheSecondRowIsWrittenStopsThatRow) {
     EXPECT_EQ(TestFilesOnAnyCard(), 0u);
 }
 
+// The drive watch removes a vanished drive's row inside a pump; what the run
+// still says about that slot must not land on the row that moved up.
+TEST_F(TestRun, ARowRemovedDuringItsTestTakesItsResultsWithIt) {
+    Start();
+    view.onPump = [&](std::uint64_t) {
+        if (view.rows.size() == 4 && !view.texts.empty() && view.texts.back().first == 1 &&
+            view.texts.back().second.rfind("Testting", 0) == 0) {
+            view.running = 0;
+            view.DeleteRow(1);
+        }
+    };
+    Scan();
+    ASSERT_EQ(view.rows.size(), 3u);
+    ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+    ExpectRow(1, kRows[2], "", kRowNeutral);
+    ExpectRow(2, kRows[3], "", kRowNeutral);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+}
+
+TEST_F(TestRun, AnEmptySlotsMessageFindsItsRowAfterRowsAboveWentAway) {
+    Drive('G').card.reset();
+    Start();
+    view.onPump = [&](std::uint64_t) {
+        if (view.rows.size() == 3 && view.rows[0].name == kRows[0]) view.DeleteRow(0);
+    };
+    Scan();
+    ASSERT_EQ(view.rows.size(), 3u);
+    ExpectRow(0, kRows[1], "", kRowNeutral);
+    ExpectRow(1, kRows[2], "Please insert disk card!", kRowFailed);
+    ExpectRow(2, kRows[3], "", kRowNeutral);
+}
+
 TEST_F(TestRun, GoRightAfterARowPassedMarksThatRowStopped) {
     Start();
     view.onPump = [&](std::uint64_t) {
