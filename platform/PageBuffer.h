@@ -25,6 +25,10 @@ public:
 
 private:
     void Release();
+    // The system's side, one for each platform: whole zeroed pages for
+    // `size` bytes, or null; and their return.
+    static std::uint8_t* AllocatePages(std::size_t size);
+    static void FreePages(std::uint8_t* data, std::size_t size);
 
     std::uint8_t* data = nullptr;
     std::size_t size = 0;

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <utility>
 
 namespace talven {
 
@@ -47,31 +46,10 @@ void* MapSpan(std::size_t span, bool huge) {
 
 }  // namespace
 
-PageBuffer::PageBuffer(std::size_t bytes) {
-    void* mapped = MapSpan(Span(bytes), bytes >= kHugeFrom);
-    if (mapped == nullptr) return;
-    data = static_cast<std::uint8_t*>(mapped);
-    size = bytes;
+std::uint8_t* PageBuffer::AllocatePages(std::size_t bytes) {
+    return static_cast<std::uint8_t*>(MapSpan(Span(bytes), bytes >= kHugeFrom));
 }
 
-void PageBuffer::Release() {
-    if (data != nullptr) ::munmap(data, Span(size));
-    data = nullptr;
-    size = 0;
-}
-
-PageBuffer::~PageBuffer() { Release(); }
-
-PageBuffer::PageBuffer(PageBuffer&& other) noexcept
-    : data(std::exchange(other.data, nullptr)), size(std::exchange(other.size, 0)) {}
-
-PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
-    if (this != &other) {
-        Release();
-        data = std::exchange(other.data, nullptr);
-        size = std::exchange(other.size, 0);
-    }
-    return *this;
-}
+void PageBuffer::FreePages(std::uint8_t* pages, std::size_t bytes) { ::munmap(pages, Span(bytes)); }
 
 }  // namespace talven

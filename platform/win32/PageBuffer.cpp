@@ -2,35 +2,13 @@
 
 #include <windows.h>
 
-#include <utility>
-
 namespace talven {
 
 // VirtualAlloc hands out whole zeroed pages, aligned for every sector size.
-PageBuffer::PageBuffer(std::size_t bytes) {
-    if (bytes == 0) return;
-    data = static_cast<std::uint8_t*>(::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (data != nullptr) size = bytes;
+std::uint8_t* PageBuffer::AllocatePages(std::size_t bytes) {
+    return static_cast<std::uint8_t*>(::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
 }
 
-void PageBuffer::Release() {
-    if (data != nullptr) ::VirtualFree(data, 0, MEM_RELEASE);
-    data = nullptr;
-    size = 0;
-}
-
-PageBuffer::~PageBuffer() { Release(); }
-
-PageBuffer::PageBuffer(PageBuffer&& other) noexcept
-    : data(std::exchange(other.data, nullptr)), size(std::exchange(other.size, 0)) {}
-
-PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
-    if (this != &other) {
-        Release();
-        data = std::exchange(other.data, nullptr);
-        size = std::exchange(other.size, 0);
-    }
-    return *this;
-}
+void PageBuffer::FreePages(std::uint8_t* pages, std::size_t) { ::VirtualFree(pages, 0, MEM_RELEASE); }
 
 }  // namespace talven
