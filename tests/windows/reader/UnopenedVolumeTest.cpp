@@ -7,65 +7,37 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "reader/ReaderDevice.h"
+#include "tests/support/ForwardingPlatform.h"
 
 namespace talven::test {
 namespace {
 
-// Forwards every call to Windows and counts the device calls.
-class CountingPlatform final : public Platform {
+// Windows itself, with the device calls counted.
+class CountingPlatform final : public ForwardingPlatform {
 public:
-    std::uint32_t GetLogicalDrives() override { return windows.GetLogicalDrives(); }
-    std::uint32_t GetDriveTypeA(const char* root) override { return windows.GetDriveTypeA(root); }
-    bool GetDiskFreeSpaceA(const char* root, DiskFreeSpace& space) override {
-        return windows.GetDiskFreeSpaceA(root, space);
-    }
+    CountingPlatform() : ForwardingPlatform(windows) {}
+
     Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share, std::uint32_t disposition,
                        std::uint32_t flags) override {
         opened.push_back(path);
-        return windows.CreateFileA(path, access, share, disposition, flags);
+        return inner.CreateFileA(path, access, share, disposition, flags);
     }
     bool DeviceIoControl(Handle device, std::uint32_t code, void* in, std::uint32_t inSize, void* out,
                          std::uint32_t outSize, std::uint32_t* returned) override {
         ++deviceCalls;
-        return windows.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+        return inner.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
     }
     bool CloseHandle(Handle handle) override {
         ++closes;
-        return windows.CloseHandle(handle);
+        return inner.CloseHandle(handle);
     }
-    Handle FileCreate(const char* path) override { return windows.FileCreate(path); }
-    Handle FileOpen(const char* path) override { return windows.FileOpen(path); }
-    FileTransfer FileWrite(Handle file, const void* data, std::uint32_t size) override {
-        return windows.FileWrite(file, data, size);
-    }
-    FileTransfer FileRead(Handle file, void* data, std::uint32_t size) override {
-        return windows.FileRead(file, data, size);
-    }
-    bool FileFlush(Handle file) override { return windows.FileFlush(file); }
-    void FileClose(Handle file) override { windows.FileClose(file); }
-    bool FileDelete(const char* path) override { return windows.FileDelete(path); }
-    bool FileFind(const char* path) override { return windows.FileFind(path); }
-    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
-                                           char* buffer, std::uint32_t size, const char* path) override {
-        return windows.GetPrivateProfileStringA(section, key, defaultText, buffer, size, path);
-    }
-    std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
-                                        const char* path) override {
-        return windows.GetPrivateProfileIntA(section, key, defaultValue, path);
-    }
-    bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
-                                    const char* path) override {
-        return windows.WritePrivateProfileStringA(section, key, value, path);
-    }
-    std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) override {
-        return windows.GetModuleFileNameA(buffer, size);
-    }
-    void Sleep(std::uint32_t milliseconds) override { windows.Sleep(milliseconds); }
 
-    Win32Platform windows;
     std::vector<std::string> opened;
     int deviceCalls = 0;
     int closes = 0;
+
+private:
+    Win32Platform windows;
 };
 
 TEST(UnopenedVolume, FailsEveryRequestWithoutAPlatformCall) {
