@@ -59,6 +59,14 @@ public:
     // Advances the simulated clock by `milliseconds` and sleeps that time
     // times the time scale on the outer platform.
     void Sleep(std::uint32_t milliseconds) override;
+    // The verdict record's calls go to the outer platform; only the clock
+    // is the station's, so that a speed measured on it follows its time.
+    std::uint64_t GetTickCount64() override { return NowMs(); }
+    void GetLocalTime(LocalTime& time) override;
+    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override;
+    FileResult CreateDirectoryA(const char* path) override;
+    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
+    FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
 
     // Simulated time in milliseconds: every Sleep, plus real time outside
     // sleeps divided by the time scale (none when the scale is 0).
