@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "settings/SettingsFile.h"
 
@@ -36,6 +37,14 @@ inline constexpr std::size_t kZeroByteOffset = 106;
 // there: nothing is written outside the field.
 void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t length, std::uint32_t fieldSize,
                  bool descriptor);
+
+// The characters of a string descriptor field, the spaces that fill it up
+// left off.
+std::string DescriptorText(const std::uint8_t* field, std::size_t fieldSize);
+
+// CRC-32 (the one of zip and Ethernet) of the image's 110 bytes: one number
+// that tells two programmed configurations apart.
+std::uint32_t ImageChecksum(const std::uint8_t* image);
 
 // Converts as strtoul with base 16 does on Windows (32 bits): leading blanks,
 // an optional sign, an optional 0x, digits up to the first other character;

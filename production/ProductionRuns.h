@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "platform/Platform.h"
@@ -12,6 +13,8 @@
 namespace talven {
 
 class ReaderDevice;
+class VerdictRecord;
+struct Verdict;
 
 // Result of one card's read/write test.
 enum class TestOutcome : std::uint8_t {
@@ -23,6 +26,22 @@ enum class TestOutcome : std::uint8_t {
     Stopped = 5,
 };
 
+// What one card's test moved and how long its phases took by the seam's
+// clock. A phase is measured only when it ran to its end.
+struct TestFigures {
+    std::uint64_t bytesWritten = 0;
+    std::uint64_t bytesRead = 0;
+    std::uint64_t writeMs = 0;
+    std::uint64_t readMs = 0;
+    std::uint64_t totalMs = 0;
+    bool writeMeasured = false;
+    bool readMeasured = false;
+};
+
+// MB/s (10^6 bytes a second); a phase quicker than the clock's millisecond
+// counts as one.
+double MegabytesPerSecond(std::uint64_t bytes, std::uint64_t milliseconds);
+
 // File sizes by the settings key FS, and the largest request the engine sends.
 inline constexpr std::uint32_t kSmallTestFileSize = 0x100000;
 inline constexpr std::uint32_t kLargeTestFileSize = 0x200000;
@@ -31,8 +50,10 @@ inline constexpr std::uint32_t kMaxClusterSize = 32u << 20;
 
 class ProductionRuns {
 public:
-    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath)
-        : platform(platform), view(view), settingsPath(settingsPath) {}
+    // Every verdict shown goes to `record` as well, when there is one.
+    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath,
+                   VerdictRecord* record = nullptr)
+        : platform(platform), view(view), settingsPath(settingsPath), record(record) {}
 
     // ---- Discovery ----
     // The test-mode scan: sets `running`, examines every drive, runs the test
@@ -47,7 +68,7 @@ public:
 
     // ---- Read/write test ----
     void RunTestSequence();
-    TestOutcome TestDrive(const std::string& driveText, std::uint16_t row);
+    TestOutcome TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures = nullptr);
     void DeleteTestFiles(const std::string& driveText);
 
     // ---- EEPROM programming ----
@@ -59,9 +80,29 @@ public:
     int FindRow(const std::string& rowText, int index) const;
 
 private:
+    // What discovery learnt of a row, for its record.
+    struct SlotSeen {
+        std::string chip;
+        std::string drive;
+        std::string product;
+        bool recorded = false;
+    };
+
+    void NoteSlot(const std::string& rowText, const std::string& chip, const std::string& drive,
+                  const std::string& product);
+    // The row's verdict goes to the record, once a run; `verdict` holds what
+    // only the caller knows (texts, word, figures, image fields).
+    void RecordRow(const std::string& rowText, Verdict verdict);
+    // Whether a slot's speed is under the lowest one the settings accept.
+    bool TooSlow(const TestFigures& figures) const;
+    void ShowSpeed(const std::string& rowText, int row, const TestFigures& figures);
+
     Platform& platform;
     ProductionView& view;
     const char* settingsPath;
+    VerdictRecord* record;
+    std::uint32_t run = 0;  // the record's run number, taken at the first verdict
+    std::map<std::string, SlotSeen> slots;
 };
 
 }  // namespace talven

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "production/ProductionRuns.h"
+#include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "reader/ScsiCommands.h"
 #include "resources/StringTable.h"
@@ -72,12 +73,17 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     if (device.Inquiry(product))
         rowText = waitForCard ? Format(view.LoadText(IDS_READER_ROW), product, driveText) : product;
     view.InsertRow(row, rowText.c_str(), kRowNeutral);
+    NoteSlot(rowText, chip, driveText, product);
     if (!waitForCard) return true;
     if (WaitUntilReady(&device, true)) return true;
     // The wait pumps messages: the drive watch may have removed rows above.
     if (const int at = FindRow(rowText, row); at >= 0) {
         view.SetRowText(at, view.LoadText(IDS_INSERT_CARD).c_str());
         view.SetRowIcon(at, kRowFailed);
+        Verdict verdict;
+        verdict.text = view.LoadText(IDS_INSERT_CARD);
+        verdict.word = VerdictWord::Empty;
+        RecordRow(rowText, verdict);
     }
     view.PumpMessages();
     return false;

@@ -2,9 +2,11 @@
 // image from the settings, written in ten-byte pieces and read back. It pumps
 // no messages and cannot be stopped once started.
 #include <array>
+#include <cstdio>
 
 #include "production/ConfigurationImage.h"
 #include "production/ProductionRuns.h"
+#include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 
@@ -12,9 +14,25 @@ namespace talven {
 
 namespace {
 
-void ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed) {
-    view.SetRowText(row, view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS).c_str());
+Verdict ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed) {
+    Verdict verdict;
+    verdict.text = view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS);
+    verdict.word = programmed ? VerdictWord::Pass : VerdictWord::Fail;
+    view.SetRowText(row, verdict.text.c_str());
     view.SetRowIcon(row, programmed ? kRowPassed : kRowFailed);
+    return verdict;
+}
+
+// What the record keeps of the image the run wrote.
+void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X%02X", image[kVendorIdOffset + 1], image[kVendorIdOffset]);
+    verdict.vendorId = text;
+    std::snprintf(text, sizeof text, "%02X%02X", image[kProductIdOffset + 1], image[kProductIdOffset]);
+    verdict.productId = text;
+    verdict.serial = DescriptorText(image + kSerialNumberOffset, kSerialNumberSize);
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(ImageChecksum(image)));
+    verdict.checksum = text;
 }
 
 }  // namespace
@@ -30,22 +48,30 @@ void ProductionRuns::RunEepromProgramming() {
 
     view.Running() = 1;
     const std::string driveText = FindFirstReader();
+    Verdict verdict;
+    std::string rowText;
     if (driveText.empty()) {
-        view.InsertRow(view.RowCount(), view.LoadText(IDS_NO_READER).c_str(), kRowFailed);
+        rowText = view.LoadText(IDS_NO_READER);
+        view.InsertRow(view.RowCount(), rowText.c_str(), kRowFailed);
+        verdict.text = rowText;
     } else {
         ReaderDevice device(platform);
         std::array<std::uint8_t, kWorkingBufferSize> buffer{};
         const std::uint16_t row = static_cast<std::uint16_t>(view.RowCount() - 1);
+        rowText = view.RowText(row);
         // Without the reader's own copy the bytes the image leaves alone are
         // unknown: nothing is written rather than undefined bytes.
         if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) {
-            ShowVerdict(view, row, false);
+            verdict = ShowVerdict(view, row, false);
         } else {
             BuildConfigurationImage(platform, buffer.data(), settingsPath);
             view.SetRowText(row, view.LoadText(IDS_EEPROM_WRITING).c_str());
-            ShowVerdict(view, row, ProgramAndVerify(device, buffer.data(), kConfigurationImageSize));
+            verdict = ShowVerdict(view, row, ProgramAndVerify(device, buffer.data(), kConfigurationImageSize));
+            AddImageFields(verdict, buffer.data());
         }
     }
+    verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
+    RecordRow(rowText, verdict);
     view.Running() = 0;
     view.EnableButtons(false, true);
     view.EnableButtons(true, true);

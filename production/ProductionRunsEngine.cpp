@@ -58,13 +58,27 @@ public:
           rowText(view.RowText(row)) {}
 
     TestOutcome Run() {
-        TestOutcome outcome = SetUp() ? WritePhase() : TestOutcome::WriteFailed;
-        if (outcome == TestOutcome::Passed) outcome = ReadPhase();
+        const std::uint64_t start = platform.GetTickCount64();
+        TestOutcome outcome = SetUp() ? Timed(&CardTest::WritePhase, figures.writeMs) : TestOutcome::WriteFailed;
+        figures.writeMeasured = outcome == TestOutcome::Passed;
+        if (outcome == TestOutcome::Passed) {
+            outcome = Timed(&CardTest::ReadPhase, figures.readMs);
+            figures.readMeasured = outcome == TestOutcome::Passed;
+        }
         runs.DeleteTestFiles(driveText);
+        figures.totalMs = platform.GetTickCount64() - start;
         return outcome;  // the buffers go with this object
     }
 
+    TestFigures figures;
+
 private:
+    TestOutcome Timed(TestOutcome (CardTest::*phase)(), std::uint64_t& milliseconds) {
+        const std::uint64_t start = platform.GetTickCount64();
+        const TestOutcome outcome = (this->*phase)();
+        milliseconds = platform.GetTickCount64() - start;
+        return outcome;
+    }
     bool SetUp();
     TestOutcome WritePhase();
     TestOutcome WriteFile(std::uint32_t number, std::uint32_t clusters);
@@ -166,6 +180,7 @@ TestOutcome CardTest::WriteFile(std::uint32_t number, std::uint32_t clusters) {
         const FileTransfer transfer = platform.FileWrite(file.Get(), pattern, bytes);
         // The file involved is closed before the deletion pass.
         if (transfer.fileError || transfer.bytes != bytes) return TestOutcome::DiskRemoved;
+        figures.bytesWritten += bytes;
         left -= inRequest;
         lastFileClusters += inRequest;
         // A stop closes the file as usual; the next file boundary reports it.
@@ -209,6 +224,7 @@ TestOutcome CardTest::VerifyFile(std::uint32_t number) {
         const FileTransfer transfer = platform.FileRead(file.Get(), readBack.Data(), requestBytes);
         if (transfer.fileError) return TestOutcome::DiskRemoved;
         if (transfer.bytes == 0) break;
+        figures.bytesRead += transfer.bytes;
         view.PumpMessages();
         // Stopped inside the file: done without comparing; the next file
         // boundary, or the caller after the last file, reports the stop.
@@ -231,9 +247,15 @@ TestOutcome CardTest::VerifyFile(std::uint32_t number) {
 
 }  // namespace
 
-TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row) {
+TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
     CardTest test(platform, view, *this, settingsPath, driveText, row);
-    return test.Run();
+    const TestOutcome outcome = test.Run();
+    if (figures != nullptr) *figures = test.figures;
+    return outcome;
+}
+
+double MegabytesPerSecond(std::uint64_t bytes, std::uint64_t milliseconds) {
+    return static_cast<double>(bytes) / 1000.0 / static_cast<double>(std::max<std::uint64_t>(milliseconds, 1));
 }
 
 void ProductionRuns::DeleteTestFiles(const std::string& driveText) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "production/ProductionRuns.h"
+#include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 
@@ -52,11 +53,20 @@ void ProductionRuns::RunTestSequence() {
         auto setIcon = [&](int icon) {
             if (const int at = FindRow(rowText, row); at >= 0) view.SetRowIcon(at, icon);
         };
+        // Each row's verdict is on the disk before the next slot starts.
+        auto recordRow = [&](unsigned id, VerdictWord word, const TestFigures* figures) {
+            Verdict verdict;
+            verdict.text = view.LoadText(id);
+            verdict.word = word;
+            if (figures != nullptr) verdict.figures = *figures;
+            RecordRow(rowText, verdict);
+        };
         auto device = std::make_unique<ReaderDevice>(platform);
         device->Open(driveText);
         if (!WaitUntilReady(device.get(), true)) {
             setText(IDS_INSERT_CARD);
             setIcon(kRowFailed);
+            recordRow(IDS_INSERT_CARD, VerdictWord::Empty, nullptr);
             view.PumpMessages();
             return;
         }
@@ -64,11 +74,17 @@ void ProductionRuns::RunTestSequence() {
         device.reset();
         view.PumpMessages();
 
-        const TestOutcome outcome = TestDrive(driveText, row);
-        setText(OutcomeText(outcome));
+        TestFigures figures;
+        TestOutcome outcome = TestDrive(driveText, row, &figures);
+        const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures);
+        const unsigned text = tooSlow ? IDS_SPEED_TOO_LOW : OutcomeText(outcome);
+        setText(text);
+        ShowSpeed(rowText, row, figures);
         view.PumpMessages();
-        if (outcome != TestOutcome::Passed) {
-            setIcon(outcome == TestOutcome::Stopped ? kRowStopped : kRowFailed);
+        if (outcome != TestOutcome::Passed || tooSlow) {
+            const bool stopped = outcome == TestOutcome::Stopped;
+            setIcon(stopped ? kRowStopped : kRowFailed);
+            recordRow(text, stopped ? VerdictWord::Stop : VerdictWord::Fail, &figures);
             return;
         }
         setIcon(kRowPassed);
@@ -76,8 +92,10 @@ void ProductionRuns::RunTestSequence() {
         if (view.Running() == 0) {
             setText(IDS_TEST_STOP);
             setIcon(kRowStopped);
+            recordRow(IDS_TEST_STOP, VerdictWord::Stop, &figures);
             return;
         }
+        recordRow(text, VerdictWord::Pass, &figures);
     }
 }
 

@@ -39,6 +39,15 @@
     X(159, IDS_WRITE_READ_TEST, "Write/Read Test") \
     X(160, IDS_STOP_WRITE_READ, "Stop Write/Read") \
     X(161, IDS_TEST_STOP, "Test stop") \
-    X(162, IDS_NO_READER, "No card reader device.")
+    X(162, IDS_NO_READER, "No card reader device.") \
+    X(163, IDS_SPEED_TOO_LOW, "Speed too low!") \
+    X(164, IDS_SPEED_COLUMN, "Write/Read MB/s") \
+    X(165, IDS_RECORD_BEHIND, "Record behind by %u: %s") \
+    X(166, IDS_RECORD_IN_USE, "the file is open in another program") \
+    X(167, IDS_RECORD_DISK_FULL, "the disk is full") \
+    X(168, IDS_RECORD_DENIED, "the folder is read-only") \
+    X(169, IDS_RECORD_NOT_A_FOLDER, "the record folder is a file") \
+    X(170, IDS_RECORD_NO_FOLDER, "the record folder cannot be made") \
+    X(171, IDS_RECORD_FAILED, "the file cannot be written")
 
 #endif

@@ -20,7 +20,8 @@ enum class SettingsReader : std::uint8_t {
     Listing,         // the main window's settings listing
     ProgrammingRun,  // the configuration image the programming run writes
     SetupDialog,     // the setup dialog's settings load
-    Run,             // the mode at GO, list rebuild and tooltip; the read/write test's file size
+    Run,             // the mode at GO, list rebuild and tooltip; the read/write test's file size,
+                     // its lowest speed and the verdict record's folder
 };
 
 // Marks a reader that never reads the key.
@@ -63,6 +64,8 @@ struct SettingsKey {
 //                                                section          name                 listing  programming run    setup dialog        run
 inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                kUnread, kUnread,           "0",                "0"};
 inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                kUnread, kUnread,           "0",                "0"};
+inline constexpr SettingsKey kMinimumSpeedKey    {kProgramSection, "MinSpeed",          kUnread, kUnread,           kUnread,            "0"};
+inline constexpr SettingsKey kRecordFolderKey    {kProgramSection, "RecordFolder",      kUnread, kUnread,           kUnread,            "Logs"};
 inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               kUnread, "3C71",            kUnread,            kUnread};
 inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               kUnread, "5308",            kUnread,            kUnread};
 inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "",      "KVe",             "KVe",              kUnread};
@@ -81,9 +84,10 @@ inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",     
 
 // The whole table in the order of the file: "Program set", then "VX5308".
 inline constexpr const SettingsKey* kSettingsKeys[] = {
-    &kRunModeKey,     &kFileSizeKey,    &kVendorIdKey, &kProductIdKey, &kManufactureKey, &kProductorKey,
-    &kSerialNumberKey, &kScsiVersionKey, &kCfSpeedKey,  &kSmSpeedKey,   &kSdSpeedKey,     &kMsProSpeedKey,
-    &kMsSpeedKey,     &kMmcSpeedKey,    &kPowerConsumptionKey,           &kByte105Key,
+    &kRunModeKey,      &kFileSizeKey,    &kMinimumSpeedKey, &kRecordFolderKey, &kVendorIdKey,
+    &kProductIdKey,    &kManufactureKey, &kProductorKey,    &kSerialNumberKey, &kScsiVersionKey,
+    &kCfSpeedKey,      &kSmSpeedKey,     &kSdSpeedKey,      &kMsProSpeedKey,   &kMsSpeedKey,
+    &kMmcSpeedKey,     &kPowerConsumptionKey,               &kByte105Key,
 };
 
 }  // namespace talven

@@ -30,6 +30,8 @@ struct ExpectedKey {
 const ExpectedKey kExpected[] = {
     {"Program set", "WR", nullptr, nullptr, "0", "0"},
     {"Program set", "FS", nullptr, nullptr, "0", "0"},
+    {"Program set", "MinSpeed", nullptr, nullptr, nullptr, "0"},
+    {"Program set", "RecordFolder", nullptr, nullptr, nullptr, "Logs"},
     {"VX5308", "VID", nullptr, "3C71", nullptr, nullptr},
     {"VX5308", "PID", nullptr, "5308", nullptr, nullptr},
     {"VX5308", "Manufacture", "", "KVe", "KVe", nullptr},
@@ -156,8 +158,8 @@ TEST(ShippedSettings, ReadAsTheProgramReadsItEveryKeyHoldsTheProgrammingRunsDefa
     test::TempSettings file("shipped");
     file.Write(ShippedSettingsText());
     const SettingsFile settings(*platform, file.Path());
-    const char* values[] = {"0",   "0",   "3C71", "5308", "KVe", "USBCard Reader", "123456789abcdef", "KVe",
-                            "0",   "0",   "0",    "0",    "0",   "0",              "250",             "65"};
+    const char* values[] = {"0",   "0", "0", "Logs", "3C71", "5308", "KVe", "USBCard Reader", "123456789abcdef",
+                            "KVe", "0", "0", "0",    "0",    "0",    "0",   "250",            "65"};
     ASSERT_EQ(std::size(values), std::size(kSettingsKeys));
     for (std::size_t i = 0; i < std::size(values); ++i) {
         const SettingsKey& key = *kSettingsKeys[i];
@@ -198,7 +200,7 @@ TEST(ShippedSettings, CommentLinesHoldNoKeyAndEveryLineEndsInCrLf) {
         }
     }
     EXPECT_EQ(sections, (std::vector<std::string>{"[Program set]", "[VX5308]"}));
-    EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "VID=3C71", "PID=5308", "Manufacture=KVe",
+    EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "MinSpeed=0", "RecordFolder=Logs", "VID=3C71", "PID=5308", "Manufacture=KVe",
                                                   "Productor=USBCard Reader", "SN=123456789abcdef", "SCSI_VER=KVe",
                                                   "CFSpeed=0", "SMSpeed=0", "SDSpeed=0", "MSProSpeed=0", "MSSpeed=0",
                                                   "MMCSpeed=0", "Power Consumption=250", "BY105=65"}));

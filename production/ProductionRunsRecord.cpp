@@ -1,0 +1,67 @@
+// What the runs hand to the verdict record, and each slot's speed: the
+// figures after the verdict in the slot's row and the lowest speed the
+// settings accept.
+#include <cstdio>
+
+#include "production/ProductionRuns.h"
+#include "production/VerdictRecord.h"
+#include "resources/StringTable.h"
+#include "settings/SettingsFile.h"
+
+namespace talven {
+
+namespace {
+
+// The INQUIRY text in its blank-filled field, as a spreadsheet wants it.
+std::string Trimmed(const std::string& text) {
+    const std::size_t last = text.find_last_not_of(' ');
+    return last == std::string::npos ? std::string() : text.substr(0, last + 1);
+}
+
+}  // namespace
+
+void ProductionRuns::NoteSlot(const std::string& rowText, const std::string& chip, const std::string& drive,
+                              const std::string& product) {
+    slots[rowText] = {chip, drive, Trimmed(product), false};
+}
+
+void ProductionRuns::RecordRow(const std::string& rowText, Verdict verdict) {
+    // A row the drive watch took away shows nothing; a row shows one verdict a run.
+    if (record == nullptr || FindRow(rowText, 0) < 0) return;
+    SlotSeen& slot = slots[rowText];
+    if (slot.recorded) return;
+    slot.recorded = true;
+    if (run == 0) run = record->StartRun();
+    verdict.run = run;
+    if (verdict.mode.empty()) verdict.mode = view.LoadText(IDS_WRITE_READ_TEST);
+    verdict.chip = slot.chip;
+    verdict.drive = slot.drive;
+    verdict.product = slot.product;
+    record->Add(verdict);
+    view.SetRecordNote(RecordBehindText(*record, view).c_str());
+}
+
+bool ProductionRuns::TooSlow(const TestFigures& figures) const {
+    const auto lowest = static_cast<std::int32_t>(
+        SettingsFile(platform, settingsPath).ReadNumber(kMinimumSpeedKey, SettingsReader::Run));
+    if (lowest <= 0) return false;
+    const bool slowWrite = figures.writeMeasured && figures.bytesWritten > 0 &&
+                           MegabytesPerSecond(figures.bytesWritten, figures.writeMs) < lowest;
+    const bool slowRead = figures.readMeasured && figures.bytesRead > 0 &&
+                          MegabytesPerSecond(figures.bytesRead, figures.readMs) < lowest;
+    return slowWrite || slowRead;
+}
+
+void ProductionRuns::ShowSpeed(const std::string& rowText, int row, const TestFigures& figures) {
+    if (!figures.writeMeasured || figures.bytesWritten == 0) return;
+    char text[64];
+    const double write = MegabytesPerSecond(figures.bytesWritten, figures.writeMs);
+    if (figures.readMeasured && figures.bytesRead > 0) {
+        std::snprintf(text, sizeof text, "%.1f / %.1f", write, MegabytesPerSecond(figures.bytesRead, figures.readMs));
+    } else {
+        std::snprintf(text, sizeof text, "%.1f / -", write);
+    }
+    if (const int at = FindRow(rowText, row); at >= 0) view.SetRowSpeed(at, text);
+}
+
+}  // namespace talven
