@@ -33,7 +33,7 @@ void ProductionDialog::OnGo() {
         return;
     }
     // Disables and enables both buttons itself; it pumps no messages.
-    ProductionRuns(platform, *this, settingsPath).RunEepromProgramming();
+    ProductionRuns(platform, *this, settingsPath, record.get()).RunEepromProgramming();
 }
 
 bool ProductionDialog::RunInProgress() const { return running != 0 || inTestRun; }
@@ -57,7 +57,7 @@ void ProductionDialog::RunTestFrame() {
     exitButton.EnableWindow(false);
     ShowGoFaces(true);
     PumpMessages();
-    ProductionRuns(platform, *this, settingsPath).ScanReaders();
+    ProductionRuns(platform, *this, settingsPath, record.get()).ScanReaders();
     PumpMessages();
     ShowGoFaces(false);
     exitButton.EnableWindow(true);
@@ -88,6 +88,7 @@ bool ProductionDialog::OnTimer(UINT_PTR) {
         }
     }
     lastDriveMask = driveMask;
+    RetryRecord();
     return false;
 }
 

@@ -43,11 +43,11 @@
     X(163, IDS_SPEED_TOO_LOW, "Speed too low!") \
     X(164, IDS_SPEED_COLUMN, "Write/Read MB/s") \
     X(165, IDS_RECORD_BEHIND, "Record behind by %u: %s") \
-    X(166, IDS_RECORD_IN_USE, "the file is open in another program") \
-    X(167, IDS_RECORD_DISK_FULL, "the disk is full") \
-    X(168, IDS_RECORD_DENIED, "the folder is read-only") \
-    X(169, IDS_RECORD_NOT_A_FOLDER, "the record folder is a file") \
-    X(170, IDS_RECORD_NO_FOLDER, "the record folder cannot be made") \
-    X(171, IDS_RECORD_FAILED, "the file cannot be written")
+    X(166, IDS_RECORD_IN_USE, "file open in another program") \
+    X(167, IDS_RECORD_DISK_FULL, "disk full") \
+    X(168, IDS_RECORD_DENIED, "folder read-only") \
+    X(169, IDS_RECORD_NOT_A_FOLDER, "folder is a file") \
+    X(170, IDS_RECORD_NO_FOLDER, "folder cannot be made") \
+    X(171, IDS_RECORD_FAILED, "file cannot be written")
 
 #endif

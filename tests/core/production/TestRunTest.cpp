@@ -3,8 +3,13 @@
 // them top down, each row ending with its outcome's message and icon.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
+#include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "tests/core/production/ProductionTestSupport.h"
+#include "tests/core/production/RecordTestSupport.h"
 
 namespace talven {
 namespace {
@@ -33,6 +38,47 @@ protected:
             if (open.path == path) return true;
         return false;
     }
+    // The runs hand every verdict to a record in a folder of the test's own,
+    // one record for all the runs of a test, as the window keeps one.
+    void StartRecording(const std::string& moreSettings = "") {
+        settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n" + moreSettings);
+        Start();
+        if (!record) record = std::make_unique<VerdictRecord>(*outer, settings.Path(), "1.00");
+        runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), record.get());
+    }
+    // Drive, verdict and word of every row that shows a verdict, and of
+    // every line of run `run` in the record, sorted.
+    using Shown = std::tuple<std::string, std::string, std::string>;
+    std::vector<Shown> VerdictsShown() const {
+        static const std::map<std::string, std::string> kWords = {
+            {"Test success.", "pass"}, {"Please insert disk card!", "empty"}, {"Test stop", "stop"},
+            {"Compare failure!", "fail"}, {"Speed too low!", "fail"}};
+        std::vector<Shown> shown;
+        for (const auto& row : view.rows) {
+            if (row.status.empty()) continue;
+            const auto word = kWords.find(row.status);
+            shown.emplace_back(row.name.substr(row.name.find('(') + 1, 2), row.status,
+                               word == kWords.end() ? "?" : word->second);
+        }
+        std::sort(shown.begin(), shown.end());
+        return shown;
+    }
+    std::vector<test::CsvRow> RecordedRun(int run) const {
+        std::vector<test::CsvRow> lines;
+        for (const test::CsvRow& line : records.Rows())
+            if (line.size() > 4 && line[4] == std::to_string(run)) lines.push_back(line);
+        return lines;
+    }
+    std::vector<Shown> VerdictsRecorded(int run) const {
+        std::vector<Shown> recorded;
+        for (const test::CsvRow& line : RecordedRun(run)) recorded.emplace_back(line[6], line[8], line[9]);
+        std::sort(recorded.begin(), recorded.end());
+        return recorded;
+    }
+
+    test::TempFolder records;
+    std::unique_ptr<VerdictRecord> record;
+
     // A second reader on I: to L:, its slots without cards.
     void AddSecondReader() {
         ReaderConfig reader;
@@ -250,6 +296,61 @@ TEST_F(TestRun, PulledAndWriteProtectedCardsEndTheRunWithTheirMessage) {
     ExpectRow(0, kRows[0], "Write failure!", kRowFailed);
     ExpectRow(1, kRows[1], "", kRowNeutral);
     EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+}
+
+// Whatever way a run ends, the record holds one line per verdict the rows
+// show: none lost, none twice (a slot found empty by discovery and again by
+// the sequence, a pass turned into a stop), none for a row that went away.
+TEST_F(TestRun, EveryVerdictShownIsRecordedOnceWithItsSlot) {
+    const std::function<void()> kRuns[] = {
+        [] {},
+        [&] {
+            AddSecondReader();
+            Drive('G').card.reset();
+            Drive('H').card.reset();
+            Drive('I').card = Card(16384, 64);
+            Drive('J').card = Card(16384, 64);
+        },
+        [&] {
+            view.onPump = [&](std::uint64_t) {
+                if (!view.rows.empty() && view.rows[0].icon == kRowPassed) view.running = 0;
+            };
+        },
+        [&] {
+            view.onPump = [&](std::uint64_t) {
+                if (view.rows.size() == 4 && view.rows[1].status.rfind("Testting", 0) == 0) {
+                    view.running = 0;
+                    view.DeleteRow(1);
+                }
+            };
+        },
+        [&] { Drive('G').faults.corruptAtCluster = 3; },
+    };
+    int run = 0;
+    for (const auto& setUp : kRuns) {
+        SCOPED_TRACE("run " + std::to_string(++run));
+        config = test::QuietDefaultStation();
+        view.rows.clear();
+        view.onPump = nullptr;
+        setUp();
+        StartRecording();
+        Scan();
+        EXPECT_FALSE(VerdictsShown().empty());
+        EXPECT_EQ(VerdictsRecorded(run), VerdictsShown());
+        for (const test::CsvRow& line : RecordedRun(run)) {
+            ASSERT_EQ(line.size(), 18u);
+            EXPECT_EQ(line[2], "1.00");
+            EXPECT_EQ(line[3], "Write/Read Test");
+            EXPECT_EQ(line[5], kChipText);
+            if (line[8] == "Test success.") {
+                EXPECT_EQ(line[10], "4.0") << "MiB tested";
+            }
+        }
+    }
+    EXPECT_EQ(records.Rows().size(), 1 + VerdictsRecorded(1).size() + VerdictsRecorded(2).size() +
+                                         VerdictsRecorded(3).size() + VerdictsRecorded(4).size() +
+                                         VerdictsRecorded(5).size());
+    EXPECT_EQ(view.recordNote, "");
 }
 
 TEST_F(TestRun, TheReadinessWait) {
