@@ -8,44 +8,6 @@
 
 namespace talven {
 
-bool SimulatedStation::DeviceIoControl(Handle device, std::uint32_t ioControlCode, void* inBuffer,
-                                       std::uint32_t inBufferSize, void* outBuffer, std::uint32_t outBufferSize,
-                                       std::uint32_t* bytesReturned) {
-    ApplyTimedFaults();
-    SimRequest entry;
-    entry.ioControlCode = ioControlCode;
-    entry.inBufferSize = inBufferSize;
-    entry.outBufferSize = outBufferSize;
-    // A size without its buffer is an invalid parameter, whatever the code.
-    const bool buffersGiven =
-        (inBuffer != nullptr || inBufferSize == 0) && (outBuffer != nullptr || outBufferSize == 0);
-    if (buffersGiven && inBufferSize != 0) {
-        const auto* in = static_cast<const std::uint8_t*>(inBuffer);
-        entry.input.assign(in, in + inBufferSize);
-    }
-    OpenHandle* handle = FindHandle(device, HandleKind::Device);
-    Drive* drive = handle == nullptr ? nullptr : FindDrive(handle->letter);
-    const std::uint32_t systemSize = std::max(inBufferSize, outBufferSize);
-    bool succeeded = false;
-    if (drive != nullptr && buffersGiven && systemSize <= kSimMaxSystemBuffer) {
-        entry.drive = handle->letter;
-        // As a buffered device control does: one system buffer that receives
-        // the input and from which the output is copied back.
-        std::vector<std::uint8_t> system(systemSize, 0);
-        if (inBufferSize != 0) std::memcpy(system.data(), inBuffer, inBufferSize);
-        succeeded = AnswerRequest(*drive, ioControlCode, system.data(), systemSize, inBufferSize, outBufferSize,
-                                  bytesReturned, entry);
-        if (succeeded && outBufferSize != 0) std::memcpy(outBuffer, system.data(), outBufferSize);
-    }
-    if (succeeded && outBufferSize != 0) {
-        const auto* out = static_cast<const std::uint8_t*>(outBuffer);
-        entry.output.assign(out, out + outBufferSize);
-    }
-    entry.callSucceeded = succeeded;
-    log.requests.push_back(std::move(entry));
-    return succeeded;
-}
-
 namespace {
 
 static_assert(sizeof(ScsiPassThroughMirror) == sizeof(ScsiPassThroughDirectMirror) &&
@@ -133,6 +95,44 @@ void WriteAnswer(const PassThroughRequest& request, const SimAnswer& answer, std
 }
 
 }  // namespace
+
+bool SimulatedStation::DeviceIoControl(Handle device, std::uint32_t ioControlCode, void* inBuffer,
+                                       std::uint32_t inBufferSize, void* outBuffer, std::uint32_t outBufferSize,
+                                       std::uint32_t* bytesReturned) {
+    ApplyTimedFaults();
+    SimRequest entry;
+    entry.ioControlCode = ioControlCode;
+    entry.inBufferSize = inBufferSize;
+    entry.outBufferSize = outBufferSize;
+    // A size without its buffer is an invalid parameter, whatever the code.
+    const bool buffersGiven =
+        (inBuffer != nullptr || inBufferSize == 0) && (outBuffer != nullptr || outBufferSize == 0);
+    if (buffersGiven && inBufferSize != 0) {
+        const auto* in = static_cast<const std::uint8_t*>(inBuffer);
+        entry.input.assign(in, in + inBufferSize);
+    }
+    OpenHandle* handle = FindHandle(device, HandleKind::Device);
+    Drive* drive = handle == nullptr ? nullptr : FindDrive(handle->letter);
+    const std::uint32_t systemSize = std::max(inBufferSize, outBufferSize);
+    bool succeeded = false;
+    if (drive != nullptr && buffersGiven && systemSize <= kSimMaxSystemBuffer) {
+        entry.drive = handle->letter;
+        // As a buffered device control does: one system buffer that receives
+        // the input and from which the output is copied back.
+        std::vector<std::uint8_t> system(systemSize, 0);
+        if (inBufferSize != 0) std::memcpy(system.data(), inBuffer, inBufferSize);
+        succeeded = AnswerRequest(*drive, ioControlCode, system.data(), systemSize, inBufferSize, outBufferSize,
+                                  bytesReturned, entry);
+        if (succeeded && outBufferSize != 0) std::memcpy(outBuffer, system.data(), outBufferSize);
+    }
+    if (succeeded && outBufferSize != 0) {
+        const auto* out = static_cast<const std::uint8_t*>(outBuffer);
+        entry.output.assign(out, out + outBufferSize);
+    }
+    entry.callSucceeded = succeeded;
+    log.requests.push_back(std::move(entry));
+    return succeeded;
+}
 
 bool SimulatedStation::AnswerRequest(Drive& drive, std::uint32_t code, std::uint8_t* system,
                                      std::uint32_t systemSize, std::uint32_t inSize, std::uint32_t outSize,
