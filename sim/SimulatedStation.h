@@ -124,6 +124,8 @@ private:
     // FileRead and FileWrite: `outerMove` on an outer file, `cardMove` on a card file.
     template <class OuterMove, class CardMove>
     FileTransfer Transfer(Handle file, OuterMove outerMove, CardMove cardMove);
+    // A slow card keeps the station busy while `bytes` move, in its time.
+    void Busy(std::uint32_t bytes, double megabytesPerSecond);
     bool AnswerRequest(Drive& drive, std::uint32_t code, std::uint8_t* system, std::uint32_t systemSize,
                        std::uint32_t inSize, std::uint32_t outSize, std::uint32_t* bytesReturned, SimRequest& entry);
     SimulatedController& ControllerOf(const Drive& drive);
@@ -138,6 +140,7 @@ private:
     StationLog log;
 
     std::uint64_t sleptMs = 0;
+    double busyMicroseconds = 0;  // of slow transfers, not yet slept
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     std::chrono::steady_clock::duration realSleeping{};
 };

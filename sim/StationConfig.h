@@ -49,7 +49,14 @@ struct CardConfig {
     std::uint32_t sectorsPerCluster = 32;
     std::optional<std::uint32_t> freeClusters;  // all clusters when not given
     bool writeProtected = false;
+    // MB/s (10^6 bytes a second) of the station's time; 0 is as fast as memory.
+    double writeSpeed = 0;
+    double readSpeed = 0;
 };
+
+// The card speeds a station file can give.
+inline constexpr double kSimMinCardSpeed = 0.01;
+inline constexpr double kSimMaxCardSpeed = 100000;
 
 using SimChipIdentity = std::array<std::uint8_t, kChipIdentityLength>;
 

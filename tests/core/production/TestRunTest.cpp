@@ -353,6 +353,49 @@ TEST_F(TestRun, EveryVerdictShownIsRecordedOnceWithItsSlot) {
     EXPECT_EQ(view.recordNote, "");
 }
 
+// A card is slow by the station's clock: the engine's figures follow it, and
+// the lowest speed of the settings fails a slot under it in either phase.
+TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
+    const struct {
+        double write;
+        double read;
+        const char* lowest;
+        bool fails;
+    } kCases[] = {
+        {5, 20, "6", true}, {20, 5, "6", true}, {5, 20, "4", false}, {5, 20, "0", false}, {5, 20, "x", false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::to_string(c.write) + "/" + std::to_string(c.read) + " MinSpeed=" + c.lowest);
+        config = test::QuietDefaultStation();
+        Drive('F').card->writeSpeed = c.write;
+        Drive('F').card->readSpeed = c.read;
+        view.rows.clear();
+        StartRecording(std::string("MinSpeed=") + c.lowest + "\r\n");
+        Scan();
+        ASSERT_EQ(view.rows.size(), 4u);
+        ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+        if (c.fails) {
+            ExpectRow(1, kRows[1], "Speed too low!", kRowFailed);
+            ExpectRow(2, kRows[2], "", kRowNeutral);
+        } else {
+            ExpectRow(1, kRows[1], "Test success.", kRowPassed);
+            ExpectRow(3, kRows[3], "Test success.", kRowPassed);
+        }
+        const std::string& speed = view.rows[1].speed;
+        ASSERT_NE(speed.find(" / "), std::string::npos) << speed;
+        EXPECT_NEAR(std::stod(speed), c.write, c.write * 0.02);
+        EXPECT_NEAR(std::stod(speed.substr(speed.find(" / ") + 3)), c.read, c.read * 0.02);
+        EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    }
+    // The record keeps the figures of the slot that was too slow.
+    const test::CsvRow slow = RecordedRun(1)[1];
+    EXPECT_EQ(slow[6], "F:");
+    EXPECT_EQ(slow[8], "Speed too low!");
+    EXPECT_EQ(slow[9], "fail");
+    EXPECT_NEAR(std::stod(slow[11]), 5, 0.1);
+    EXPECT_NEAR(std::stod(slow[12]), 20, 0.1);
+}
+
 TEST_F(TestRun, TheReadinessWait) {
     Drive('F').card.reset();
     Start();
