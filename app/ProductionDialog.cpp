@@ -128,6 +128,8 @@ void ProductionDialog::OnOK() {
     if (RunInProgress()) {
         return;
     }
+    // Verdicts still waiting have a last chance; the program keeps nothing.
+    if (record != nullptr) record->Flush();
     toolTip.DelTool(&exitButton);
     toolTip.DelTool(&goButton);
     ui::CDialog::OnOK();
@@ -137,6 +139,7 @@ void ProductionDialog::OnCancel() {
     if (RunInProgress()) {
         return;
     }
+    if (record != nullptr) record->Flush();
     toolTip.DelTool(&exitButton);
     toolTip.DelTool(&goButton);
     ui::CDialog::OnCancel();
