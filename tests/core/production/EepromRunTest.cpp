@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "production/ConfigurationImage.h"
 #include "production/VerdictRecord.h"
@@ -55,7 +56,10 @@ protected:
     }
 
     std::string eepromFile =
-        (std::filesystem::temp_directory_path() / ("talven-eeprom-" + std::to_string(std::rand()) + ".bin")).string();
+        // Every test runs in a process of its own, side by side: a name of its own.
+        (std::filesystem::temp_directory_path() /
+         ("talven-eeprom-" + std::to_string(std::random_device{}()) + ".bin"))
+            .string();
 };
 
 TEST_F(EepromRun, ProgramsTheReaderAndReplacesItsResultRowOnTheNextRun) {
