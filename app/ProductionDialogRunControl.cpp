@@ -18,8 +18,6 @@ struct GoFaces {
 constexpr GoFaces kIdleFaces = {IDB_GO_UP, IDB_GO_SELECTED, IDB_GO_FOCUSED, IDB_GO_DISABLED};
 constexpr GoFaces kStopFaces = {IDB_STOP_UP, IDB_STOP_SELECTED, IDB_STOP_FOCUSED, IDB_STOP_DISABLED};
 
-constexpr unsigned kDriveLetters = 32;
-
 }  // namespace
 
 void ProductionDialog::OnGo() {
@@ -81,10 +79,10 @@ void ProductionDialog::ShowGoFaces(bool stop) {
 
 bool ProductionDialog::OnTimer(UINT_PTR) {
     const std::uint32_t driveMask = platform.GetLogicalDrives();
-    for (unsigned drive = 0; drive < kDriveLetters; ++drive) {
+    for (std::uint32_t drive = 0; drive < kDriveLetters; ++drive) {
         if ((lastDriveMask >> drive & 1u) != 0 && (driveMask >> drive & 1u) == 0) {
             RequestStop();
-            RemoveDriveRows({static_cast<char>('A' + drive), ':'});
+            RemoveDriveRows(DriveText(drive));
         }
     }
     lastDriveMask = driveMask;
