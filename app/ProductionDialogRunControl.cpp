@@ -4,6 +4,7 @@
 #include "production/ProductionRuns.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
+#include "ui/MessagePump.h"
 
 namespace talven {
 namespace {
@@ -50,18 +51,38 @@ bool ProductionDialog::TakePendingStop() {
 }
 
 void ProductionDialog::RunTestFrame() {
-    inTestRun = true;
-    stopPending = false;
-    exitButton.EnableWindow(false);
-    ShowGoFaces(true);
+    // The frame ends on every path: an exception from a handler pumped during
+    // the run must not leave the window believing a run is in progress, where
+    // it could neither close nor start another. A quit request that a pump
+    // takes waits for the end of the run.
+    class Frame {
+    public:
+        explicit Frame(ProductionDialog& dialog) : dialog(dialog) {
+            dialog.inTestRun = true;
+            dialog.stopPending = false;
+            dialog.exitButton.EnableWindow(false);
+            dialog.ShowGoFaces(true);
+        }
+        ~Frame() {
+            dialog.running = 0;  // the scan clears it, unless an exception left it
+            dialog.ShowGoFaces(false);
+            dialog.exitButton.EnableWindow(true);
+            // A stop asked for after the scan ended has nothing left to stop.
+            dialog.stopPending = false;
+            dialog.inTestRun = false;
+        }
+        Frame(const Frame&) = delete;
+        Frame& operator=(const Frame&) = delete;
+
+    private:
+        ProductionDialog& dialog;
+        ui::QuitHold quitHold;  // goes after the frame has ended
+    };
+
+    const Frame frame(*this);
     PumpMessages();
     ProductionRuns(platform, *this, settingsPath).ScanReaders();
     PumpMessages();
-    ShowGoFaces(false);
-    exitButton.EnableWindow(true);
-    // A stop asked for after the scan ended has nothing left to stop.
-    stopPending = false;
-    inTestRun = false;
 }
 
 void ProductionDialog::LoadGoFaces(bool stop) {
