@@ -27,7 +27,7 @@ void ProductionRuns::NoteSlot(const std::string& rowText, const std::string& chi
 
 void ProductionRuns::RecordRow(const std::string& rowText, Verdict verdict) {
     // A row the drive watch took away shows nothing; a row shows one verdict a run.
-    if (record == nullptr || FindRow(rowText, 0) < 0) return;
+    if (record == nullptr || view.FindRow(rowText, 0) < 0) return;
     SlotSeen& slot = slots[rowText];
     if (slot.recorded) return;
     slot.recorded = true;
@@ -61,7 +61,7 @@ void ProductionRuns::ShowSpeed(const std::string& rowText, int row, const TestFi
     } else {
         std::snprintf(text, sizeof text, "%.1f / -", write);
     }
-    if (const int at = FindRow(rowText, row); at >= 0) view.SetRowSpeed(at, text);
+    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowSpeed(at, text);
 }
 
 }  // namespace talven

@@ -32,18 +32,16 @@ for tool in Xvfb xdotool import wine python3; do
   command -v "$tool" >/dev/null || { echo "shift: $tool is missing (scripts/setup.sh)" >&2; exit 1; }
 done
 
+source scripts/lib/wine.sh
+source scripts/lib/talven-window.sh
+
 work=$(mktemp -d)
 cp "$exe" "$probe" "$work/"
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || { wineboot --init >/dev/null 2>&1; wineserver -w; } ) \
-    9>"$WINEPREFIX.lock"
-fi
+talven_wine_prefix "$build/wineprefix"
+# Always a server of its own: GO is clicked, and nobody else's window may cover it.
 unset DISPLAY
-source scripts/xvfb.sh
-source scripts/talven-window.sh
-wine reg add 'HKCU\Software\Wine\AppDefaults\TalvenSim.exe\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+talven_x_server
+talven_wine_draws_frames TalvenSim.exe
 
 program=
 holder=
@@ -51,7 +49,7 @@ cleanup() {
   [ -n "$holder" ] && kill "$holder" 2>/dev/null || true
   [ -n "$program" ] && kill "$program" 2>/dev/null || true
   wineserver -k >/dev/null 2>&1 || true
-  kill "${TALVEN_XVFB_PID:-}" 2>/dev/null || true
+  talven_x_server_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -166,7 +164,7 @@ Go() {
   if [ "$how" = stop ]; then
     sleep 1
     local shown x y
-    if shown=$(python3 scripts/window-face.py "$window" resources/pictures/stop-{up,focused}.bmp 2>/dev/null); then
+    if shown=$(python3 scripts/lib/window-face.py "$window" resources/pictures/stop-{up,focused}.bmp 2>/dev/null); then
       read -r _ x y <<<"$shown"
       xdotool mousemove --window "$window" $((x + 23)) $((y + 19)) click 1
     else
