@@ -81,9 +81,7 @@ void AppendWithWindowsLineEnds(std::string& out, const char* text) {
 
 }  // namespace
 
-const char* ShippedValue(const SettingsKey& key) {
-    return key.programmingRun != kUnread ? key.programmingRun : key.run;
-}
+const char* ShippedValue(const SettingsKey& key) { return key.defaultValue; }
 
 std::string ShippedSettingsText() {
     std::string text;
