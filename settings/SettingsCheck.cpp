@@ -206,7 +206,7 @@ std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) 
     std::vector<SettingsWarning> warnings;
     for (const char* section : kProgramSections) {
         for (const std::string& name : settings.ReadNames(section)) {
-            if (KeyNamed(section, name) == nullptr)
+            if (!name.empty() && KeyNamed(section, name) == nullptr)
                 warnings.push_back({section, name, UnknownKeyMessage(section, name)});
         }
     }

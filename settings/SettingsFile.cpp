@@ -31,7 +31,8 @@ std::vector<std::string> SettingsFile::ReadNames(const char* section) const {
     const std::uint32_t size = static_cast<std::uint32_t>(list.size());
     const std::uint32_t count = platform.GetPrivateProfileStringA(section, nullptr, "", list.data(), size, path);
     std::vector<std::string> names;
-    for (std::uint32_t at = 0; at < count && list[at] != '\0';) {
+    // Counted, not ended at the first empty name: a key may have none.
+    for (std::uint32_t at = 0; at < count;) {
         names.emplace_back(list.data() + at);
         at += static_cast<std::uint32_t>(names.back().size()) + 1;
     }

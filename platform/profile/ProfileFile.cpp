@@ -229,7 +229,8 @@ std::optional<std::string> LookUp(const std::string& path, std::string_view sect
 }
 
 // The names of the file's sections (no section given) or of a section's
-// keys, in the order of the file, comments left out as Windows leaves them.
+// keys, in the order of the file. As on Windows, a list of keys leaves out
+// comments and lines without '=', but not a key without a name.
 std::vector<std::string_view> Names(const std::vector<Line>& lines, const char* section) {
     std::vector<std::string_view> names;
     if (section == nullptr) {
@@ -241,7 +242,8 @@ std::vector<std::string_view> Names(const std::vector<Line>& lines, const char* 
     if (!span) return names;
     for (std::size_t i = span->first; i < span->end; ++i) {
         const Line& line = lines[i];
-        if (line.kind == LineKind::kKey && !line.name.empty() && line.name.front() != ';') names.push_back(line.name);
+        if (line.kind == LineKind::kKey && line.hasValue && (line.name.empty() || line.name.front() != ';'))
+            names.push_back(line.name);
     }
     return names;
 }
