@@ -103,10 +103,13 @@ std::string UnknownKeyMessage(const char* section, const std::string& name) {
     for (const SettingsKey* key : kSettingsKeys) {
         if (SameName(key->name, name)) return Format(IDS_KEY_ELSEWHERE, name.c_str(), key->section, section);
     }
+    const SettingsKey* nearest = nullptr;
     for (const SettingsKey* key : kSettingsKeys) {
-        if (SameName(key->section, section) && NearlyTheSame(key->name, name))
-            return Format(IDS_UNKNOWN_KEY_NEAR, name.c_str(), section, key->name);
+        if (SameName(key->section, section) && NearlyTheSame(key->name, name) &&
+            (nearest == nullptr || Distance(key->name, name) < Distance(nearest->name, name)))
+            nearest = key;
     }
+    if (nearest != nullptr) return Format(IDS_UNKNOWN_KEY_NEAR, name.c_str(), section, nearest->name);
     return Format(IDS_UNKNOWN_KEY, name.c_str(), section);
 }
 

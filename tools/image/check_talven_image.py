@@ -176,6 +176,7 @@ for line, key, reason, offset, text in REFUSED:
 WARNED = [
     ("[VX5308]\r\nCFSpeeed=1\r\n", "bad.ini:2: warning: unknown key CFSpeeed in [VX5308]; did you mean CFSpeed?"),
     ("[VX5308]\r\nPlD=1234\r\n", "bad.ini:2: warning: unknown key PlD in [VX5308]; did you mean PID?"),
+    ("[VX5308]\r\nMSSpeeed=2\r\n", "bad.ini:2: warning: unknown key MSSpeeed in [VX5308]; did you mean MSSpeed?"),
     ("[VX5308]\r\nWR=1\r\n", "bad.ini:2: warning: key WR belongs in [Program set], not [VX5308]"),
     ("[Program set]\r\nWR=1\r\n[VX5380]\r\nSN=1\r\n",
      "bad.ini:3: warning: section [VX5380] is not [VX5308]; its keys are not read"),
