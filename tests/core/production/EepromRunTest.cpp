@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "production/ConfigurationImage.h"
 #include "tests/core/production/ProductionTestSupport.h"
@@ -52,8 +53,11 @@ protected:
         return bytes;
     }
 
-    std::string eepromFile =
-        (std::filesystem::temp_directory_path() / ("talven-eeprom-" + std::to_string(std::rand()) + ".bin")).string();
+    // Tests of this fixture run in processes of their own at once: each
+    // removes its own file only.
+    std::string eepromFile = (std::filesystem::temp_directory_path() /
+                              ("talven-eeprom-" + std::to_string(std::random_device{}()) + ".bin"))
+                                 .string();
 };
 
 TEST_F(EepromRun, ProgramsTheReaderAndReplacesItsResultRowOnTheNextRun) {
