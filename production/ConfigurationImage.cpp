@@ -21,17 +21,6 @@ constexpr TextField kTextFields[] = {
     {kScsiVersionKey, kScsiVersionOffset, kScsiVersionSize, false},
 };
 
-// A text's field holds as many characters as the key allows.
-constexpr bool CapacitiesAgree() {
-    for (const TextField& field : kTextFields) {
-        const std::uint32_t characters = field.descriptor ? (field.size - 2) / 2 : field.size;
-        if (field.key.kind != SettingKind::Text || static_cast<std::uint32_t>(field.key.limit) != characters)
-            return false;
-    }
-    return true;
-}
-static_assert(CapacitiesAgree(), "the key table's text limits are the image's field capacities");
-
 // In the order of their bytes from offset 98.
 constexpr const SettingsKey* kSpeedKeys[] = {&kCfSpeedKey,    &kSmSpeedKey, &kSdSpeedKey,
                                              &kMsProSpeedKey, &kMsSpeedKey, &kMmcSpeedKey};
@@ -50,7 +39,7 @@ void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t leng
     if (descriptor) {
         if (fieldSize < 2) return;
         destination[0] = static_cast<std::uint8_t>(fieldSize & 0xFF);
-        destination[1] = 3;
+        destination[1] = kStringDescriptorType;
         std::uint32_t capacity = (fieldSize - 2) / 2;
         for (std::uint32_t i = 0; i < capacity; ++i) {
             destination[2 + 2 * i] = i < length ? static_cast<std::uint8_t>(text[i]) : 0x20;

@@ -133,7 +133,7 @@ void CardTest::ShowProgress() {
     char text[128];
     std::snprintf(text, sizeof text, view.LoadText(IDS_TESTING).c_str(), static_cast<unsigned>(progress),
                   static_cast<unsigned>(freeClusters));
-    if (const int at = runs.FindRow(rowText, row); at >= 0) view.SetRowText(at, text);
+    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowText(at, text);
 }
 
 TestOutcome CardTest::WritePhase() {

@@ -44,7 +44,7 @@
     X(181, IDS_SETTINGS_WARNING, "Warning: %s") \
     X(182, IDS_BAD_HEXADECIMAL, "\"%s\" is not 1 to 4 hexadecimal digits") \
     X(183, IDS_TEXT_NOT_ASCII, "\"%s\" is not plain ASCII") \
-    X(184, IDS_TEXT_TOO_LONG, "%u characters; the field holds %d") \
+    X(184, IDS_TEXT_TOO_LONG, "%u characters; the field holds %u") \
     X(185, IDS_BAD_SPEED, "\"%s\" is not 0 (High) or %d (Low)") \
     X(186, IDS_BAD_NUMBER, "\"%s\" is not a whole number from 0 to %d") \
     X(187, IDS_UNKNOWN_KEY, "unknown key %s in [%s]") \

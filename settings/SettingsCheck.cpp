@@ -65,8 +65,8 @@ std::string TextRefusal(const SettingsKey& key, const std::string& text) {
     // stands: what it meant in the file's code page or in UTF-8 is lost.
     const bool plain = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
     if (!plain) return Format(IDS_TEXT_NOT_ASCII, text.c_str());
-    if (text.size() > static_cast<std::size_t>(key.limit)) {
-        return Format(IDS_TEXT_TOO_LONG, static_cast<unsigned>(text.size()), key.limit);
+    if (text.size() > key.capacity) {
+        return Format(IDS_TEXT_TOO_LONG, static_cast<unsigned>(text.size()), static_cast<unsigned>(key.capacity));
     }
     return {};
 }

@@ -18,7 +18,7 @@ inline constexpr const char* kDeviceSection = "VX5308";
 enum class SettingKind : std::uint8_t {
     Switch,       // zero or non-zero; nothing is refused
     Hexadecimal,  // a 16-bit ID: one to four hexadecimal digits, 0x allowed
-    Text,         // at most `limit` characters of plain ASCII
+    Text,         // at most `capacity` characters of plain ASCII
     Speed,        // 0 for High or `limit` for Low
     Number,       // a whole number from 0 to `limit`
 };
@@ -29,8 +29,10 @@ struct SettingsKey {
     // As the file would hold it: numbers in decimal, VID and PID in hexadecimal.
     const char* defaultValue;
     SettingKind kind;
-    // Text: the characters its field holds; Speed: the value of Low;
-    // Number: the largest value.
+    // Characters a text key's field in the configuration image holds, and so
+    // its edit in the setup dialog; 0 for a number.
+    std::uint32_t capacity;
+    // Speed: the value of Low; Number: the largest value; 0 otherwise.
     int limit;
 
     constexpr int NumberDefault() const {
@@ -44,24 +46,24 @@ struct SettingsKey {
 };
 
 // clang-format off
-//                                                section          name                 default            kind                      limit
-inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                "0",               SettingKind::Switch,      0};
-inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                "0",               SettingKind::Switch,      0};
-inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               "3C71",            SettingKind::Hexadecimal, 0};
-inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               "5308",            SettingKind::Hexadecimal, 0};
-inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3};
-inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "USBCard Reader",  SettingKind::Text,        15};
-inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "123456789abcdef", SettingKind::Text,        16};
-inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "KVe",             SettingKind::Text,        8};
-inline constexpr SettingsKey kCfSpeedKey         {kDeviceSection,  "CFSpeed",           "0",               SettingKind::Speed,       1};
-inline constexpr SettingsKey kSmSpeedKey         {kDeviceSection,  "SMSpeed",           "0",               SettingKind::Speed,       1};
-inline constexpr SettingsKey kSdSpeedKey         {kDeviceSection,  "SDSpeed",           "0",               SettingKind::Speed,       1};
-inline constexpr SettingsKey kMsProSpeedKey      {kDeviceSection,  "MSProSpeed",        "0",               SettingKind::Speed,       2};
-inline constexpr SettingsKey kMsSpeedKey         {kDeviceSection,  "MSSpeed",           "0",               SettingKind::Speed,       2};
-inline constexpr SettingsKey kMmcSpeedKey        {kDeviceSection,  "MMCSpeed",          "0",               SettingKind::Speed,       1};
+//                                                section          name                 default            kind                      capacity limit
+inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                "0",               SettingKind::Switch,      0,       0};
+inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                "0",               SettingKind::Switch,      0,       0};
+inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               "3C71",            SettingKind::Hexadecimal, 0,       0};
+inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               "5308",            SettingKind::Hexadecimal, 0,       0};
+inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3,       0};
+inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "USBCard Reader",  SettingKind::Text,        15,      0};
+inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "123456789abcdef", SettingKind::Text,        16,      0};
+inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "KVe",             SettingKind::Text,        8,       0};
+inline constexpr SettingsKey kCfSpeedKey         {kDeviceSection,  "CFSpeed",           "0",               SettingKind::Speed,       0,       1};
+inline constexpr SettingsKey kSmSpeedKey         {kDeviceSection,  "SMSpeed",           "0",               SettingKind::Speed,       0,       1};
+inline constexpr SettingsKey kSdSpeedKey         {kDeviceSection,  "SDSpeed",           "0",               SettingKind::Speed,       0,       1};
+inline constexpr SettingsKey kMsProSpeedKey      {kDeviceSection,  "MSProSpeed",        "0",               SettingKind::Speed,       0,       2};
+inline constexpr SettingsKey kMsSpeedKey         {kDeviceSection,  "MSSpeed",           "0",               SettingKind::Speed,       0,       2};
+inline constexpr SettingsKey kMmcSpeedKey        {kDeviceSection,  "MMCSpeed",          "0",               SettingKind::Speed,       0,       1};
 // The setup dialog offers 1 to 250; its unit is 2 mA, as USB counts a device's power.
-inline constexpr SettingsKey kPowerConsumptionKey{kDeviceSection,  "Power Consumption", "250",             SettingKind::Number,      250};
-inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",             "65",              SettingKind::Number,      255};
+inline constexpr SettingsKey kPowerConsumptionKey{kDeviceSection,  "Power Consumption", "250",             SettingKind::Number,      0,       250};
+inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",             "65",              SettingKind::Number,      0,       255};
 // clang-format on
 
 // The whole table in the order of the file: "Program set", then "VX5308".

@@ -85,6 +85,13 @@ int Run(const std::string& folder, unsigned long long mebibytes, int fs) {
                      clock.written, clock.read);
         return 1;
     }
+    // Without a test file there is no throughput, and without a deletion no
+    // deletion pass to time: no figure would mean anything.
+    if (clock.written == 0 || !clock.deleting) {
+        std::fprintf(stderr, "talven-bench: no test file was %s in %s; nothing to measure\n",
+                     clock.written == 0 ? "written (no free space)" : "deleted", folder.c_str());
+        return 1;
+    }
     const double gib = static_cast<double>(clock.written) / (1ull << 30);
     const double writeSeconds = Seconds(clock.readStart - start);
     const double readSeconds = Seconds(clock.readEnd - clock.readStart);

@@ -23,26 +23,26 @@ struct ExpectedKey {
     const char* name;
     const char* defaultValue;
     SettingKind kind;
+    std::uint32_t capacity;
     int limit;
 };
-
 const ExpectedKey kExpected[] = {
-    {"Program set", "WR", "0", SettingKind::Switch, 0},
-    {"Program set", "FS", "0", SettingKind::Switch, 0},
-    {"VX5308", "VID", "3C71", SettingKind::Hexadecimal, 0},
-    {"VX5308", "PID", "5308", SettingKind::Hexadecimal, 0},
-    {"VX5308", "Manufacture", "KVe", SettingKind::Text, 3},
-    {"VX5308", "Productor", "USBCard Reader", SettingKind::Text, 15},
-    {"VX5308", "SN", "123456789abcdef", SettingKind::Text, 16},
-    {"VX5308", "SCSI_VER", "KVe", SettingKind::Text, 8},
-    {"VX5308", "CFSpeed", "0", SettingKind::Speed, 1},
-    {"VX5308", "SMSpeed", "0", SettingKind::Speed, 1},
-    {"VX5308", "SDSpeed", "0", SettingKind::Speed, 1},
-    {"VX5308", "MSProSpeed", "0", SettingKind::Speed, 2},
-    {"VX5308", "MSSpeed", "0", SettingKind::Speed, 2},
-    {"VX5308", "MMCSpeed", "0", SettingKind::Speed, 1},
-    {"VX5308", "Power Consumption", "250", SettingKind::Number, 250},
-    {"VX5308", "BY105", "65", SettingKind::Number, 255},
+    {"Program set", "WR", "0", SettingKind::Switch, 0, 0},
+    {"Program set", "FS", "0", SettingKind::Switch, 0, 0},
+    {"VX5308", "VID", "3C71", SettingKind::Hexadecimal, 0, 0},
+    {"VX5308", "PID", "5308", SettingKind::Hexadecimal, 0, 0},
+    {"VX5308", "Manufacture", "KVe", SettingKind::Text, 3, 0},
+    {"VX5308", "Productor", "USBCard Reader", SettingKind::Text, 15, 0},
+    {"VX5308", "SN", "123456789abcdef", SettingKind::Text, 16, 0},
+    {"VX5308", "SCSI_VER", "KVe", SettingKind::Text, 8, 0},
+    {"VX5308", "CFSpeed", "0", SettingKind::Speed, 0, 1},
+    {"VX5308", "SMSpeed", "0", SettingKind::Speed, 0, 1},
+    {"VX5308", "SDSpeed", "0", SettingKind::Speed, 0, 1},
+    {"VX5308", "MSProSpeed", "0", SettingKind::Speed, 0, 2},
+    {"VX5308", "MSSpeed", "0", SettingKind::Speed, 0, 2},
+    {"VX5308", "MMCSpeed", "0", SettingKind::Speed, 0, 1},
+    {"VX5308", "Power Consumption", "250", SettingKind::Number, 0, 250},
+    {"VX5308", "BY105", "65", SettingKind::Number, 0, 255},
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -71,6 +71,7 @@ TEST(SettingsKeys, TheTableHoldsEveryKeyOnceWithItsDefaultAndLimit) {
         EXPECT_TRUE(names.insert(key.name).second) << "spelled twice";
         EXPECT_STREQ(key.defaultValue, expected.defaultValue);
         EXPECT_EQ(key.kind, expected.kind);
+        EXPECT_EQ(key.capacity, expected.capacity);
         EXPECT_EQ(key.limit, expected.limit);
         EXPECT_EQ(RefusalReason(key, key.defaultValue), "") << "a default is never refused";
     }
