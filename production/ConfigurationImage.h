@@ -7,6 +7,7 @@
 #include <string>
 
 #include "reader/ScsiCommands.h"
+#include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
 
 namespace talven {
@@ -56,14 +57,10 @@ std::string DescriptorText(const std::uint8_t* field, std::size_t fieldSize);
 // that tells two programmed configurations apart.
 std::uint32_t ImageChecksum(const std::uint8_t* image);
 
-// Converts as strtoul with base 16 does on Windows (32 bits): leading blanks,
-// an optional sign, an optional 0x, digits up to the first other character;
-// no digits give 0, an overflow all bits set.
-std::uint32_t ParseHexadecimal(const char* text);
-
 // Builds the image over the first 110 bytes of `buffer` (which holds the
-// EEPROM copy) from the settings, read anew; the bytes the image does not
-// define keep their values.
+// EEPROM copy) from the settings, read anew and taken as CheckSetting takes
+// them, refused values included; the bytes the image does not define keep
+// their values.
 void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer);
 void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath);
 

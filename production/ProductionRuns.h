@@ -15,6 +15,7 @@ namespace talven {
 class ReaderDevice;
 class VerdictRecord;
 struct Verdict;
+enum class VerdictWord : std::uint8_t;
 
 // Result of one card's read/write test.
 enum class TestOutcome : std::uint8_t {
@@ -75,6 +76,11 @@ private:
     void ExamineDrives(std::uint32_t driveMask);
     bool ExamineDrive(const std::string& driveText, bool waitForCard);
     void RunTestSequence();
+    // One slot: its readiness wait, its test and its verdict; false ends the sequence.
+    bool TestRow(std::uint16_t row);
+    bool EndRow(const std::string& rowText, std::uint16_t row, TestOutcome outcome, const TestFigures& figures);
+    void ShowRowText(const std::string& rowText, int row, unsigned id);
+    void ShowRowIcon(const std::string& rowText, int row, int icon);
 
     // What discovery learnt of a row, for its record.
     struct SlotSeen {
@@ -89,6 +95,9 @@ private:
     // The row's verdict goes to the record, once a run; `verdict` holds what
     // only the caller knows (texts, word, figures, image fields).
     void RecordRow(const std::string& rowText, Verdict verdict);
+    void RecordRow(const std::string& rowText, unsigned textId, VerdictWord word, const TestFigures* figures);
+    // The settings' refusal of their lowest speed, as the status line says it; empty when it is good.
+    std::string MinimumSpeedRefusal() const;
     // Whether a slot's speed is under the lowest one the settings accept.
     bool TooSlow(const TestFigures& figures) const;
     void ShowSpeed(const std::string& rowText, int row, const TestFigures& figures);

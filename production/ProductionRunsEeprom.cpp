@@ -14,13 +14,12 @@ namespace talven {
 
 namespace {
 
-Verdict ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed) {
-    Verdict verdict;
+// The row's text and icon, and the same text for the record.
+void ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed, Verdict& verdict) {
     verdict.text = view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS);
     verdict.word = programmed ? VerdictWord::Pass : VerdictWord::Fail;
     view.SetRowText(row, verdict.text.c_str());
     view.SetRowIcon(row, programmed ? kRowPassed : kRowFailed);
-    return verdict;
 }
 
 // What the record keeps of the image the run wrote.
@@ -33,6 +32,21 @@ void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
     verdict.serial = DescriptorText(image + kSerialNumberOffset, kSerialNumberSize);
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(ImageChecksum(image)));
     verdict.checksum = text;
+}
+
+// The image over the reader's own EEPROM copy, written and read back; what
+// the record keeps of it goes into `verdict`.
+bool ProgramReader(Platform& platform, ProductionView& view, const std::string& driveText,
+                   const SettingsFile& settings, std::uint16_t row, Verdict& verdict) {
+    ReaderDevice device(platform);
+    std::array<std::uint8_t, kWorkingBufferSize> buffer{};
+    // Without the reader's own copy the bytes the image leaves alone are
+    // unknown: nothing is written rather than undefined bytes.
+    if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) return false;
+    BuildConfigurationImage(settings, buffer.data());
+    AddImageFields(verdict, buffer.data());
+    view.SetRowText(row, view.LoadText(IDS_EEPROM_WRITING).c_str());
+    return ProgramAndVerify(device, buffer.data(), kConfigurationImageSize);
 }
 
 }  // namespace
@@ -48,6 +62,12 @@ void ProductionRuns::RunEepromProgramming() {
 
     view.Running() = 1;
     const std::string driveText = FindFirstReader();
+    // A refused value or a name the program does not read is said where the
+    // chip text stood; a refused value writes nothing.
+    const SettingsFile settings(platform, settingsPath);
+    const bool refused = !RefusedSettings(settings).empty();
+    if (const std::string problem = SettingsStatusText(settings); !problem.empty())
+        view.SetStatusText(problem.c_str());
     Verdict verdict;
     std::string rowText;
     if (driveText.empty()) {
@@ -55,20 +75,10 @@ void ProductionRuns::RunEepromProgramming() {
         view.InsertRow(view.RowCount(), rowText.c_str(), kRowFailed);
         verdict.text = rowText;
     } else {
-        ReaderDevice device(platform);
-        std::array<std::uint8_t, kWorkingBufferSize> buffer{};
         const std::uint16_t row = static_cast<std::uint16_t>(view.RowCount() - 1);
         rowText = view.RowText(row);
-        // Without the reader's own copy the bytes the image leaves alone are
-        // unknown: nothing is written rather than undefined bytes.
-        if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) {
-            verdict = ShowVerdict(view, row, false);
-        } else {
-            BuildConfigurationImage(platform, buffer.data(), settingsPath);
-            view.SetRowText(row, view.LoadText(IDS_EEPROM_WRITING).c_str());
-            verdict = ShowVerdict(view, row, ProgramAndVerify(device, buffer.data(), kConfigurationImageSize));
-            AddImageFields(verdict, buffer.data());
-        }
+        const bool programmed = !refused && ProgramReader(platform, view, driveText, settings, row, verdict);
+        ShowVerdict(view, row, programmed, verdict);
     }
     verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
     RecordRow(rowText, verdict);

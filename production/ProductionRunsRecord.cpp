@@ -6,6 +6,7 @@
 #include "production/ProductionRuns.h"
 #include "production/VerdictRecord.h"
 #include "resources/StringTable.h"
+#include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
 
 namespace talven {
@@ -41,9 +42,27 @@ void ProductionRuns::RecordRow(const std::string& rowText, Verdict verdict) {
     view.SetRecordNote(RecordBehindText(*record, view).c_str());
 }
 
+void ProductionRuns::RecordRow(const std::string& rowText, unsigned textId, VerdictWord word,
+                               const TestFigures* figures) {
+    Verdict verdict;
+    verdict.text = view.LoadText(textId);
+    verdict.word = word;
+    if (figures != nullptr) verdict.figures = *figures;
+    RecordRow(rowText, verdict);
+}
+
+std::string ProductionRuns::MinimumSpeedRefusal() const {
+    const CheckedSetting checked = CheckSetting(SettingsFile(platform, settingsPath), kMinimumSpeedKey);
+    if (checked.reason.empty()) return {};
+    char text[512];
+    std::snprintf(text, sizeof text, view.LoadText(IDS_SETTING_REFUSED).c_str(), kMinimumSpeedKey.name,
+                  checked.reason.c_str());
+    return text;
+}
+
 bool ProductionRuns::TooSlow(const TestFigures& figures) const {
-    const auto lowest = static_cast<std::int32_t>(
-        SettingsFile(platform, settingsPath).ReadNumber(kMinimumSpeedKey, SettingsReader::Run));
+    // Its whole number: the settings check takes numbers' low 8 bits, as the image holds them.
+    const auto lowest = static_cast<std::int32_t>(SettingsFile(platform, settingsPath).ReadNumber(kMinimumSpeedKey));
     if (lowest <= 0) return false;
     const bool slowWrite = figures.writeMeasured && figures.bytesWritten > 0 &&
                            MegabytesPerSecond(figures.bytesWritten, figures.writeMs) < lowest;

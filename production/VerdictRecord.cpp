@@ -123,7 +123,7 @@ std::uint32_t HighestRun(const std::string& tail, bool fromStart) {
 
 std::string VerdictRecord::Folder() const {
     char value[kSettingsTextSize] = {};
-    SettingsFile(platform, settingsPath).ReadText(kRecordFolderKey, SettingsReader::Run, value);
+    SettingsFile(platform, settingsPath).ReadText(kRecordFolderKey, value);
     std::string folder = value;
     // "D:\records\" is the folder D:\records; a root keeps its separator.
     while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();

@@ -48,6 +48,17 @@
     X(168, IDS_RECORD_DENIED, "folder read-only") \
     X(169, IDS_RECORD_NOT_A_FOLDER, "folder is a file") \
     X(170, IDS_RECORD_NO_FOLDER, "folder cannot be made") \
-    X(171, IDS_RECORD_FAILED, "file cannot be written")
+    X(171, IDS_RECORD_FAILED, "file cannot be written") \
+    X(180, IDS_SETTING_REFUSED, "%s: %s") \
+    X(181, IDS_SETTINGS_WARNING, "Warning: %s") \
+    X(182, IDS_BAD_HEXADECIMAL, "\"%s\" is not 1 to 4 hexadecimal digits") \
+    X(183, IDS_TEXT_NOT_ASCII, "\"%s\" is not plain ASCII") \
+    X(184, IDS_TEXT_TOO_LONG, "%u characters; the field holds %u") \
+    X(185, IDS_BAD_SPEED, "\"%s\" is not 0 (High) or %d (Low)") \
+    X(186, IDS_BAD_NUMBER, "\"%s\" is not a whole number from 0 to %d") \
+    X(187, IDS_UNKNOWN_KEY, "unknown key %s in [%s]") \
+    X(188, IDS_UNKNOWN_KEY_NEAR, "unknown key %s in [%s]; did you mean %s?") \
+    X(189, IDS_KEY_ELSEWHERE, "key %s belongs in [%s], not [%s]") \
+    X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read")
 
 #endif

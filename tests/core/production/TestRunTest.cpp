@@ -354,15 +354,18 @@ TEST_F(TestRun, EveryVerdictShownIsRecordedOnceWithItsSlot) {
 }
 
 // A card is slow by the station's clock: the engine's figures follow it, and
-// the lowest speed of the settings fails a slot under it in either phase.
+// the lowest speed of the settings fails a slot under it in either phase. A
+// lowest speed the settings refuse tests no slot and is named.
 TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
+    enum Expected { Fails, Passes, Refused };
     const struct {
         double write;
         double read;
         const char* lowest;
-        bool fails;
+        Expected expected;
     } kCases[] = {
-        {5, 20, "6", true}, {20, 5, "6", true}, {5, 20, "4", false}, {5, 20, "0", false}, {5, 20, "x", false},
+        {5, 20, "6", Fails}, {20, 5, "6", Fails},      {5, 20, "4", Passes},
+        {5, 20, "0", Passes}, {5, 20, "x", Refused}, {5, 20, "1001", Refused},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(std::to_string(c.write) + "/" + std::to_string(c.read) + " MinSpeed=" + c.lowest);
@@ -373,8 +376,13 @@ TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
         StartRecording(std::string("MinSpeed=") + c.lowest + "\r\n");
         Scan();
         ASSERT_EQ(view.rows.size(), 4u);
+        if (c.expected == Refused) {
+            for (std::size_t row = 0; row < 4; ++row) ExpectRow(row, kRows[row], "", kRowNeutral);
+            EXPECT_EQ(view.status, std::string("MinSpeed: \"") + c.lowest + "\" is not a whole number from 0 to 1000");
+            continue;
+        }
         ExpectRow(0, kRows[0], "Test success.", kRowPassed);
-        if (c.fails) {
+        if (c.expected == Fails) {
             ExpectRow(1, kRows[1], "Speed too low!", kRowFailed);
             ExpectRow(2, kRows[2], "", kRowNeutral);
         } else {
@@ -387,13 +395,15 @@ TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
         EXPECT_NEAR(std::stod(speed.substr(speed.find(" / ") + 3)), c.read, c.read * 0.02);
         EXPECT_EQ(TestFilesOnAnyCard(), 0u);
     }
-    // The record keeps the figures of the slot that was too slow.
+    // The record keeps the figures of the slot that was too slow, and holds
+    // nothing of the runs that tested no slot.
     const test::CsvRow slow = RecordedRun(1)[1];
     EXPECT_EQ(slow[6], "F:");
     EXPECT_EQ(slow[8], "Speed too low!");
     EXPECT_EQ(slow[9], "fail");
     EXPECT_NEAR(std::stod(slow[11]), 5, 0.1);
     EXPECT_NEAR(std::stod(slow[12]), 20, 0.1);
+    EXPECT_EQ(records.Rows().size(), 1u + 2 + 2 + 4 + 4);
 }
 
 TEST_F(TestRun, TheReadinessWait) {
@@ -428,12 +438,14 @@ TEST_F(TestRun, FindFirstReaderListsOnlyTheLowestReader) {
     EXPECT_TRUE(view.rows.empty());
 }
 
-TEST_F(TestRun, AScanWithoutReadersLeavesTheListEmptyAndTheStatusLine) {
+TEST_F(TestRun, AScanWithoutReadersSaysSoInARowAndLeavesTheStatusLine) {
     for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).kind = SimDriveKind::Removable;
     view.status = "Chip of an earlier run";
     Scan();
-    EXPECT_TRUE(view.rows.empty());
+    ASSERT_EQ(view.rows.size(), 1u);
+    ExpectRow(0, "No card reader device.", "", kRowFailed);
     EXPECT_EQ(view.status, "Chip of an earlier run");
+    EXPECT_TRUE(recorder->files.empty());
 }
 
 }  // namespace
