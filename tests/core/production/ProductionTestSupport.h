@@ -90,7 +90,9 @@ public:
     bool FileFind(const char* path) override { return findAlways || inner.FileFind(path); }
     bool GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& space) override {
         freeSpaceRoots.push_back(rootPath);
-        return !freeSpaceFails && inner.GetDiskFreeSpaceA(rootPath, space);
+        if (freeSpaceFails || !inner.GetDiskFreeSpaceA(rootPath, space)) return false;
+        space.freeClusters += extraFreeClusters;
+        return true;
     }
 
     std::vector<WrittenFile> files;
@@ -101,6 +103,7 @@ public:
     std::vector<std::uint32_t> readSizes;
     bool misaligned = false;
     bool freeSpaceFails = false;
+    std::uint32_t extraFreeClusters = 0;  // reported on top of what the card has
     std::function<bool(const char*)> deleteFails;
     std::function<void(const char*)> onOpen;
     std::function<void(const char*)> onCreate;

@@ -127,14 +127,24 @@ TEST_F(TestRun, AReaderWhoseInquiryFailsIsListedAsItsDriveAndTested) {
     ExpectRow(3, kRows[3], "Test success.", kRowPassed);
 }
 
-TEST_F(TestRun, AnInquiryTextWithAParenthesisYieldsTheWrongDrive) {
+// The drive is the one discovery appended to the row, whatever the reader's
+// INQUIRY text holds: a protected card in E: fails its own row.
+TEST_F(TestRun, AnInquiryTextWithADriveOfItsOwnTestsTheRowsDrive) {
+    Drive('E').product = "SD(F:";
+    Drive('E').card->writeProtected = true;
     Drive('G').product = "SD(X)Card";
     Scan();
-    ExpectRow(1, kRows[1], "Test success.", kRowPassed);
-    ExpectRow(2, "SD(X)Card       (G:)", "Please insert disk card!", kRowFailed);
-    ExpectRow(3, kRows[3], "", kRowNeutral);
-    EXPECT_TRUE(Opened("\\\\.\\X)"));
-    EXPECT_EQ(station->NowMs(), 11u * 500 + 200);
+    ExpectRow(0, "SD(F:           (E:)", "Write failure!", kRowFailed);
+    ExpectRow(1, kRows[1], "", kRowNeutral);
+    EXPECT_TRUE(recorder->files.empty());
+
+    Drive('E').card->writeProtected = false;
+    view.rows.clear();
+    station.reset();
+    Scan();
+    ExpectRow(2, "SD(X)Card       (G:)", "Test success.", kRowPassed);
+    ExpectRow(3, kRows[3], "Test success.", kRowPassed);
+    EXPECT_FALSE(Opened("\\\\.\\X)"));
 }
 
 TEST_F(TestRun, OnlyReaderSlotsAreListedAndNetworkDrivesAndAAndBAreNeverOpened) {
