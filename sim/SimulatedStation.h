@@ -1,8 +1,11 @@
 // A station of simulated drives, VX5308 readers and cards behind the platform
-// interface. Drives, devices and card files are served here; the settings
-// file's private-profile calls, the program's path and (scaled) sleeps go to
-// the outer platform. Handles of files outside the cards are the outer
-// platform's, kept behind handles of our own.
+// interface. This file keeps the drives, the clock and what is forwarded to
+// the outer platform: the settings file's private-profile calls, the
+// program's path and (scaled) sleeps. The pass-through checks are in
+// SimulatedStationPassThrough.cpp, the handles and card files in
+// SimulatedStationFiles.cpp, a reader's controller in SimulatedController.
+// Handles of files outside the cards are the outer platform's, kept behind
+// handles of our own.
 #pragma once
 
 #include <array>
@@ -15,14 +18,13 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "reader/ScsiCommands.h"
 #include "sim/CardVolume.h"
+#include "sim/SimulatedController.h"
 #include "sim/StationConfig.h"
 #include "sim/StationLog.h"
 
 namespace talven {
 
-inline constexpr std::size_t kSimEepromSize = kEepromReadSize;
 // The adapter's largest data phase; a request for more fails, as it does at
 // a driver whose adapter cannot carry it.
 inline constexpr std::uint32_t kSimMaxTransferLength = 64u << 10;
@@ -85,10 +87,6 @@ private:
         bool vanished = false;
         std::unique_ptr<CardVolume> card;
     };
-    struct Reader {
-        ReaderConfig config;
-        std::array<std::uint8_t, kSimEepromSize> eeprom{};
-    };
     enum class HandleKind { Device, CardFile, OuterFile };
     struct OpenHandle {
         HandleKind kind = HandleKind::Device;
@@ -97,49 +95,36 @@ private:
         std::uint64_t position = 0;
         Handle outer = kInvalidHandle;
     };
-    struct Answer {
-        std::uint8_t status = kScsiStatusGood;
-        std::uint32_t transferred = 0;
-        std::array<std::uint8_t, kSenseFixedLength> sense{};
-        std::uint8_t senseLength = 0;
-    };
-    // One command as it reaches the controller.
-    struct Command {
-        const std::uint8_t* cdb = nullptr;  // 16 bytes, zero past the block's length
-        std::uint8_t dataIn = kScsiDataOut;
-        std::uint8_t* data = nullptr;  // null when no data moves
-        std::uint32_t length = 0;
-        char drive = 0;
-    };
 
+    static char UpperLetter(char c);
     void ApplyTimedFaults();
     Drive* FindDrive(char letter);
     Drive* DriveOfPath(const char* path, std::string* name);
     CardVolume* PresentCard(Drive& drive);
+    // A fixed medium, or a card that is present.
+    bool MediumPresent(Drive& drive);
     // Paths on our drives are ours, even when the drive has no card or vanished.
     bool OnStationDrive(const char* path) const;
     Handle NewHandle(OpenHandle handle);
     // FileCreate and FileOpen: a card file on a station drive, else the outer platform's.
     Handle OpenFileHandle(const char* path, bool create);
     OpenHandle* FindHandle(Handle handle, HandleKind kind);
+    // The present card an open card file lies on, or null.
+    CardVolume* CardOf(OpenHandle& handle);
+    // The present card a path lies on, or null; `name` is the path after the root.
+    CardVolume* CardOfPath(const char* path, std::string& name);
+    // FileRead and FileWrite: `outerMove` on an outer file, `cardMove` on a card file.
+    template <class OuterMove, class CardMove>
+    FileTransfer Transfer(Handle file, OuterMove outerMove, CardMove cardMove);
     bool AnswerRequest(Drive& drive, std::uint32_t code, std::uint8_t* system, std::uint32_t systemSize,
                        std::uint32_t inSize, std::uint32_t outSize, std::uint32_t* bytesReturned, SimRequest& entry);
-    static Answer CheckCondition(std::uint8_t key, std::uint8_t code);
-    static Answer SendIn(const Command& command, const std::uint8_t* reply, std::uint32_t size);
-    Answer Execute(Drive& drive, const Command& command);
-    Answer AnswerTestUnitReady(Drive& drive);
-    Answer AnswerInquiry(Drive& drive, Reader* reader, const Command& command);
-    Answer AnswerChipIdentity(Drive& drive, Reader& reader, const Command& command);
-    Answer AnswerEepromWrite(Drive& drive, Reader& reader, const Command& command);
-    Answer AnswerEepromRead(Drive& drive, Reader& reader, const Command& command);
-    Reader* ReaderOf(Drive& drive);
-    void LoadEeprom(Reader& reader);
-    void SaveEeprom(const Reader& reader);
+    SimulatedController& ControllerOf(const Drive& drive);
 
     Platform& outer;
     StationConfig config;
     std::map<char, Drive> drives;
-    std::vector<Reader> readers;
+    std::vector<SimulatedController> readers;
+    SimulatedController plainDrive;  // answers for every drive on no reader
     std::map<Handle, OpenHandle> handles;
     Handle nextHandle = 0x100;
     StationLog log;

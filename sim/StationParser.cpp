@@ -95,6 +95,8 @@ bool ParseDriveText(const std::string& word, char& letter) {
     return true;
 }
 
+using Words = std::vector<std::string>;
+
 class Parser {
 public:
     Parser(const std::string& baseFolder, StationConfig& config) : baseFolder(baseFolder), config(config) {}
@@ -220,103 +222,156 @@ private:
         return true;
     }
 
-    bool CardLine(const std::vector<std::string>& words) {
+    bool CardLine(const Words& words) {
         DriveConfig* drive = nullptr;
         if (!DeclaredDrive(words, drive)) return false;
         if (drive->kind != SimDriveKind::ReaderSlot && drive->kind != SimDriveKind::Removable)
             return Fail("a card goes into a reader slot or a removable drive");
         if (drive->card) return Fail(std::string("drive ") + drive->letter + ": has a card already");
         CardConfig card;
-        std::uint64_t clusterBytes = std::uint64_t{card.sectorsPerCluster} * kSimSectorSize;
-        for (std::size_t i = 2; i < words.size(); ++i) {
-            const std::string option = Lower(words[i]);
-            if (option == "protected") {
-                card.writeProtected = true;
-                continue;
-            }
-            if (i + 1 >= words.size()) return Fail("'" + words[i] + "' needs a value");
-            const std::string& value = words[++i];
-            std::uint64_t number = 0;
-            if (option == "capacity") {
-                if (!ParseSize(value, number) || number == 0) return Fail("capacity '" + value + "' is not a size");
-                card.capacity = number;
-            } else if (option == "cluster") {
-                if (!ParseSize(value, number) || number == 0 || number % kSimSectorSize != 0 ||
-                    number / kSimSectorSize > 65535)
-                    return Fail("cluster '" + value + "' is not a whole number of 512-byte sectors");
-                clusterBytes = number;
-                card.sectorsPerCluster = static_cast<std::uint32_t>(number / kSimSectorSize);
-            } else if (option == "free") {
-                if (!ParseUnsigned(value, number) || number > UINT32_MAX)
-                    return Fail("free '" + value + "' is not a cluster count");
-                card.freeClusters = static_cast<std::uint32_t>(number);
-            } else {
-                return Fail("unknown card option '" + words[i - 1] + "'");
-            }
-        }
-        const std::uint64_t clusters = card.capacity / clusterBytes;
+        for (std::size_t i = 2; i < words.size(); ++i)
+            if (!CardOption(words, i, card)) return false;
+        if (!CardFits(card)) return false;
+        drive->card = card;
+        return true;
+    }
+
+    // One option at words[i] with its values; `i` is left at its last word.
+    bool CardOption(const Words& words, std::size_t& i, CardConfig& card) {
+        const std::string option = Lower(words[i]);
+        const CardOptionParser* parser = FindKeyword(kCardOptions, option);
+        const std::size_t values = parser == nullptr ? 1 : parser->values;
+        if (i + values >= words.size()) return Fail("'" + words[i] + "' needs a value");
+        if (parser == nullptr) return Fail("unknown card option '" + words[i] + "'");
+        const std::size_t at = i + 1;
+        i += values;
+        return (this->*parser->parse)(words, at, card);
+    }
+
+    bool CardCapacity(const Words& words, std::size_t at, CardConfig& card) {
+        std::uint64_t number = 0;
+        if (!ParseSize(words[at], number) || number == 0) return Fail("capacity '" + words[at] + "' is not a size");
+        card.capacity = number;
+        return true;
+    }
+
+    bool CardCluster(const Words& words, std::size_t at, CardConfig& card) {
+        std::uint64_t number = 0;
+        if (!ParseSize(words[at], number) || number == 0 || number % kSimSectorSize != 0 ||
+            number / kSimSectorSize > 65535)
+            return Fail("cluster '" + words[at] + "' is not a whole number of 512-byte sectors");
+        card.sectorsPerCluster = static_cast<std::uint32_t>(number / kSimSectorSize);
+        return true;
+    }
+
+    bool CardFree(const Words& words, std::size_t at, CardConfig& card) {
+        std::uint64_t number = 0;
+        if (!ParseUnsigned(words[at], number) || number > UINT32_MAX)
+            return Fail("free '" + words[at] + "' is not a cluster count");
+        card.freeClusters = static_cast<std::uint32_t>(number);
+        return true;
+    }
+
+    bool CardProtected(const Words&, std::size_t, CardConfig& card) {
+        card.writeProtected = true;
+        return true;
+    }
+
+    // The options together: a whole number of clusters that a volume can count.
+    bool CardFits(const CardConfig& card) {
+        const std::uint64_t clusters = card.capacity / (std::uint64_t{card.sectorsPerCluster} * kSimSectorSize);
         if (clusters == 0) return Fail("the capacity holds no whole cluster");
         if (clusters > UINT32_MAX) return Fail("the card has more clusters than a volume can count");
         if (card.freeClusters && *card.freeClusters > clusters)
             return Fail("free " + std::to_string(*card.freeClusters) + " is more than the card's " +
                         std::to_string(clusters) + " clusters");
-        drive->card = card;
         return true;
     }
 
-    bool Count(const std::vector<std::string>& words, std::size_t at, std::uint64_t& value) {
+    bool Count(const Words& words, std::size_t at, std::uint64_t& value) {
         if (words.size() != at + 1 || !ParseUnsigned(words[at], value))
             return Fail("'" + words[2] + "' needs one whole number");
         return true;
     }
 
-    bool FaultLine(const std::vector<std::string>& words) {
+    bool FaultLine(const Words& words) {
         DriveConfig* drive = nullptr;
         if (!DeclaredDrive(words, drive)) return false;
         if (words.size() < 3) return Fail("'fault' needs a kind");
-        DriveFaults& faults = drive->faults;
-        const std::string kind = Lower(words[2]);
-        std::uint64_t value = 0;
-        if (kind == "open-fails" || kind == "eeprom-writes-ignored" || kind == "identity-swapped" ||
-            kind == "inquiry-fails") {
-            if (words.size() != 3) return Fail("'" + words[2] + "' takes no value");
-            if (kind == "open-fails") faults.openFails = true;
-            if (kind == "eeprom-writes-ignored") faults.eepromWritesIgnored = true;
-            if (kind == "identity-swapped") faults.identitySwapped = true;
-            if (kind == "inquiry-fails") faults.commands.push_back(CommandFault{kScsiInquiry, std::nullopt, true, 0});
-            return true;
-        }
-        if (kind == "command") return CommandFaultLine(words, faults);
-        if (kind == "eeprom-changed") {
-            std::uint8_t mask = 0;
-            if (words.size() != 5 || !ParseUnsigned(words[3], value) || value >= kEepromReadSize ||
-                !ParseByte(words[4], mask) || mask == 0)
-                return Fail("'eeprom-changed' needs an address 0-511 and a non-zero hexadecimal mask");
-            faults.eepromChanges.push_back(EepromChange{static_cast<std::uint16_t>(value), mask});
-            return true;
-        }
-        if (kind == "corrupt-at-cluster" || kind == "pull-at-cluster") {
-            if (!Count(words, 3, value)) return false;
-            if (value == 0) return Fail("clusters count from 1");
-            (kind == "corrupt-at-cluster" ? faults.corruptAtCluster : faults.pullAtCluster) = value;
-            return true;
-        }
-        if (kind == "inquiry-short") {
-            if (!Count(words, 3, value)) return false;
-            if (value > kInquiryStandardLength) return Fail("an INQUIRY reply has at most 36 bytes");
-            faults.inquiryLength = static_cast<std::uint32_t>(value);
-            return true;
-        }
-        if (kind == "pull-at-time" || kind == "vanish-at-time") {
-            if (!Count(words, 3, value)) return false;
-            (kind == "pull-at-time" ? faults.pullAtMs : faults.vanishAtMs) = value;
-            return true;
-        }
-        return Fail("unknown fault '" + words[2] + "'");
+        const FaultParser* parser = FindKeyword(kFaults, Lower(words[2]));
+        if (parser == nullptr) return Fail("unknown fault '" + words[2] + "'");
+        return (this->*parser->parse)(words, drive->faults);
     }
 
+    // fault E: KIND, with no value.
+    bool FaultFlag(const Words& words, bool& flag) {
+        if (words.size() != 3) return Fail("'" + words[2] + "' takes no value");
+        flag = true;
+        return true;
+    }
+
+    bool FaultOpenFails(const Words& words, DriveFaults& faults) { return FaultFlag(words, faults.openFails); }
+    bool FaultEepromWritesIgnored(const Words& words, DriveFaults& faults) {
+        return FaultFlag(words, faults.eepromWritesIgnored);
+    }
+    bool FaultIdentitySwapped(const Words& words, DriveFaults& faults) {
+        return FaultFlag(words, faults.identitySwapped);
+    }
+    bool FaultInquiryFails(const Words& words, DriveFaults& faults) {
+        bool fails = false;
+        if (!FaultFlag(words, fails)) return false;
+        faults.commands.push_back(CommandFault{kScsiInquiry, std::nullopt, true, 0});
+        return true;
+    }
+
+    // fault E: eeprom-changed ADDRESS MASK
+    bool FaultEepromChanged(const Words& words, DriveFaults& faults) {
+        std::uint64_t address = 0;
+        std::uint8_t mask = 0;
+        if (words.size() != 5 || !ParseUnsigned(words[3], address) || address >= kEepromReadSize ||
+            !ParseByte(words[4], mask) || mask == 0)
+            return Fail("'eeprom-changed' needs an address 0-511 and a non-zero hexadecimal mask");
+        faults.eepromChanges.push_back(EepromChange{static_cast<std::uint16_t>(address), mask});
+        return true;
+    }
+
+    // fault E: KIND N, N counted from 1.
+    bool FaultAtCluster(const Words& words, std::uint64_t& cluster) {
+        std::uint64_t value = 0;
+        if (!Count(words, 3, value)) return false;
+        if (value == 0) return Fail("clusters count from 1");
+        cluster = value;
+        return true;
+    }
+
+    bool FaultCorruptAtCluster(const Words& words, DriveFaults& faults) {
+        return FaultAtCluster(words, faults.corruptAtCluster);
+    }
+    bool FaultPullAtCluster(const Words& words, DriveFaults& faults) {
+        return FaultAtCluster(words, faults.pullAtCluster);
+    }
+
+    bool FaultInquiryShort(const Words& words, DriveFaults& faults) {
+        std::uint64_t value = 0;
+        if (!Count(words, 3, value)) return false;
+        if (value > kInquiryStandardLength) return Fail("an INQUIRY reply has at most 36 bytes");
+        faults.inquiryLength = static_cast<std::uint32_t>(value);
+        return true;
+    }
+
+    // fault E: KIND MILLISECONDS
+    bool FaultAtTime(const Words& words, std::optional<std::uint64_t>& time) {
+        std::uint64_t value = 0;
+        if (!Count(words, 3, value)) return false;
+        time = value;
+        return true;
+    }
+
+    bool FaultPullAtTime(const Words& words, DriveFaults& faults) { return FaultAtTime(words, faults.pullAtMs); }
+    bool FaultVanishAtTime(const Words& words, DriveFaults& faults) { return FaultAtTime(words, faults.vanishAtMs); }
+
     // fault E: command F2 [21] fails | status N
-    bool CommandFaultLine(const std::vector<std::string>& words, DriveFaults& faults) {
+    bool FaultCommand(const Words& words, DriveFaults& faults) {
         CommandFault fault;
         std::size_t i = 3;
         if (i >= words.size() || !ParseByte(words[i], fault.operation))
@@ -339,6 +394,45 @@ private:
         }
         faults.commands.push_back(fault);
         return true;
+    }
+
+    // A card option: its keyword, how many values follow it, and its parser.
+    struct CardOptionParser {
+        std::string_view keyword;
+        std::size_t values;
+        bool (Parser::*parse)(const Words& words, std::size_t at, CardConfig& card);
+    };
+    static constexpr CardOptionParser kCardOptions[] = {
+        {"protected", 0, &Parser::CardProtected},
+        {"capacity", 1, &Parser::CardCapacity},
+        {"cluster", 1, &Parser::CardCluster},
+        {"free", 1, &Parser::CardFree},
+    };
+
+    // A fault kind and its parser, which reads the whole line.
+    struct FaultParser {
+        std::string_view keyword;
+        bool (Parser::*parse)(const Words& words, DriveFaults& faults);
+    };
+    static constexpr FaultParser kFaults[] = {
+        {"open-fails", &Parser::FaultOpenFails},
+        {"eeprom-writes-ignored", &Parser::FaultEepromWritesIgnored},
+        {"identity-swapped", &Parser::FaultIdentitySwapped},
+        {"inquiry-fails", &Parser::FaultInquiryFails},
+        {"command", &Parser::FaultCommand},
+        {"eeprom-changed", &Parser::FaultEepromChanged},
+        {"corrupt-at-cluster", &Parser::FaultCorruptAtCluster},
+        {"pull-at-cluster", &Parser::FaultPullAtCluster},
+        {"inquiry-short", &Parser::FaultInquiryShort},
+        {"pull-at-time", &Parser::FaultPullAtTime},
+        {"vanish-at-time", &Parser::FaultVanishAtTime},
+    };
+
+    template <class Row, std::size_t N>
+    static const Row* FindKeyword(const Row (&table)[N], const std::string& keyword) {
+        for (const Row& row : table)
+            if (row.keyword == keyword) return &row;
+        return nullptr;
     }
 
     const std::string& baseFolder;

@@ -14,7 +14,7 @@
 
 #include "production/ProductionRuns.h"
 #include "sim/SimulatedStation.h"
-#include "tests/core/reader/TestStation.h"
+#include "tests/support/TestStation.h"
 #include "tests/core/settings/SettingsTestSupport.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"

@@ -4,7 +4,7 @@
 
 #include "reader/ReaderDevice.h"
 #include "tests/core/reader/RecordBytes.h"
-#include "tests/core/reader/TestStation.h"
+#include "tests/support/TestStation.h"
 
 namespace talven::test {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "reader/ReaderDevice.h"
 #include "sim/CardVolume.h"
-#include "tests/core/reader/TestStation.h"
+#include "tests/support/TestStation.h"
 
 namespace talven::test {
 namespace {

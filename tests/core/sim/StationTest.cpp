@@ -10,7 +10,7 @@
 #include "reader/ReaderDevice.h"
 #include "sim/StationLoader.h"
 #include "tests/core/reader/RecordBytes.h"
-#include "tests/core/reader/TestStation.h"
+#include "tests/support/TestStation.h"
 
 namespace talven::test {
 namespace {

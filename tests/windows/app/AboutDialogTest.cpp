@@ -7,7 +7,7 @@
 #include "about/AboutDialog.h"
 #include "about/VersionInfo.h"
 #include "resources/resource.h"
-#include "tests/windows/app/TestStation.h"
+#include "tests/support/TestStation.h"
 #include "tests/windows/app/WindowProbe.h"
 #include "tests/windows/ui/DialogDriver.h"
 #include "ui/MessagePump.h"

@@ -18,7 +18,7 @@
 #include "sim/SimulatedStation.h"
 #include "sim/StationParser.h"
 #include "tests/support/ForwardingPlatform.h"
-#include "tests/windows/app/TestStation.h"
+#include "tests/support/TestStation.h"
 #include "tests/windows/app/WindowProbe.h"
 #include "tests/windows/ui/DialogDriver.h"
 #include "ui/MessagePump.h"

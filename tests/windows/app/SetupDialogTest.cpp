@@ -5,7 +5,7 @@
 #include "app/ProductionDialog.h"
 #include "resources/resource.h"
 #include "settings/SetupDialog.h"
-#include "tests/windows/app/TestStation.h"
+#include "tests/support/TestStation.h"
 #include "tests/windows/app/WindowProbe.h"
 #include "tests/windows/ui/DialogDriver.h"
 #include "ui/MessagePump.h"
