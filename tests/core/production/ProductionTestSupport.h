@@ -53,7 +53,7 @@ public:
         writeSizes.push_back(size);
         const FileTransfer transfer = inner.FileWrite(file, data, size);
         auto it = written.find(file);
-        if (it != written.end()) {
+        if (it != written.end() && keepBytes) {
             const auto* bytes = static_cast<const std::uint8_t*>(data);
             files[it->second].bytes.insert(files[it->second].bytes.end(), bytes, bytes + transfer.bytes);
         }
@@ -109,6 +109,7 @@ public:
     std::function<void(const char*)> onCreate;
     std::function<void()> onDeviceRequest;
     bool findAlways = false;
+    bool keepBytes = true;  // false for cards too large to keep a copy of
 
 private:
     void CheckTransfer(const void* data, std::uint32_t size) {

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <utility>
 
 #include "tests/core/production/ProductionTestSupport.h"
 
@@ -211,8 +209,8 @@ TEST_F(Engine, AFileThatComesBackShortFailsTheCompare) {
     recorder->onOpen = [&](const char* path) {
         if (std::string(path) != "E:\\test0.bin") return;
         CardVolume* card = station->Card('E');
-        const std::vector<std::uint8_t> kept(card->FileData("test1.bin")->begin(),
-                                             card->FileData("test1.bin")->begin() + (512 << 10));
+        std::vector<std::uint8_t> kept = *card->FileData("test1.bin");
+        kept.resize(512 << 10);
         card->Delete("test1.bin");
         card->Create("test1.bin");
         card->Write("test1.bin", 0, kept.data(), static_cast<std::uint32_t>(kept.size()));
@@ -222,63 +220,71 @@ TEST_F(Engine, AFileThatComesBackShortFailsTheCompare) {
     ExpectCleanCard();
 }
 
-// Data in the wrong place fails the compare although every byte of it is a
-// byte of some test file's pattern.
-TEST_F(Engine, DataInTheWrongPlaceFailsTheCompare) {
-    using Bytes = std::vector<std::uint8_t>;
-    constexpr std::size_t kCluster = 16384;
-    const std::vector<std::pair<const char*, std::function<void(Bytes&, const Bytes&)>>> cases = {
-        // test1.bin (all 0xAA) read back 512 bytes further on.
-        {"shifted by a sector", [](Bytes& test1, const Bytes&) {
-             std::rotate(test1.begin(), test1.begin() + 512, test1.end());
-         }},
-        // A slot that writes one sector twice and loses the next.
-        {"second sector repeats the first", [](Bytes& test1, const Bytes&) {
-             std::copy_n(test1.begin() + 5 * kCluster, 512, test1.begin() + 5 * kCluster + 512);
-         }},
-        // A fake-capacity card wrapping at 3 MiB: test3.bin holds test0.bin.
-        {"wrapped end", [](Bytes&, const Bytes&) {}},
-    };
-    for (const auto& [name, change] : cases) {
-        SCOPED_TRACE(name);
-        Drive('E').card = Card(kCluster, 256);
-        Start();
-        CardVolume* card = station->Card('E');
-        recorder->onOpen = [&](const char* path) {
-            if (std::string(path) != "E:\\test0.bin") return;
-            Bytes test1 = *card->FileData("test1.bin");
-            const Bytes test0 = *card->FileData("test0.bin");
-            change(test1, test0);
-            const bool wrap = std::string(name) == "wrapped end";
-            const Bytes& bytes = wrap ? test0 : test1;
-            const char* changed = wrap ? "test3.bin" : "test1.bin";
-            card->Delete(changed);
-            card->Create(changed);
-            card->Write(changed, 0, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-            card->Close(changed);
-        };
-        EXPECT_EQ(TestE(), TestOutcome::CompareFailed);
-        ExpectCleanCard();
-    }
-}
-
-// A FAT32 or exFAT directory grows into the free space as files are created:
-// the engine takes the free space again after every create.
-TEST_F(Engine, SpaceTakenByACreateIsLeftToIt) {
+// test1.bin (all 0xAA) comes back 512 bytes further on: every byte is one
+// of its pattern's, only the stamps show the sectors' wrong place.
+TEST_F(Engine, DataShiftedByASectorFailsTheCompare) {
     Drive('E').card = Card(16384, 256);
     Start();
     CardVolume* card = station->Card('E');
-    recorder->onCreate = [&](const char* path) {
-        if (std::string(path) != "E:\\test2.bin") return;
-        const std::uint8_t entries[16384] = {};
-        card->Create("DIR");
-        card->Write("DIR", 0, entries, sizeof entries);
-        card->Close("DIR");
+    recorder->onOpen = [&](const char* path) {
+        if (std::string(path) != "E:\\test0.bin") return;
+        std::vector<std::uint8_t> test1 = *card->FileData("test1.bin");
+        std::rotate(test1.begin(), test1.begin() + 512, test1.end());
+        card->Delete("test1.bin");
+        card->Create("test1.bin");
+        card->Write("test1.bin", 0, test1.data(), static_cast<std::uint32_t>(test1.size()));
+        card->Close("test1.bin");
     };
-    EXPECT_EQ(TestE(), TestOutcome::Passed);
-    ExpectFiles({1 << 20, 1 << 20, 1 << 20, 63 * 16384});
-    EXPECT_EQ(view.texts.back().second, "Testting(255/256)....");
+    EXPECT_EQ(TestE(), TestOutcome::CompareFailed);
     ExpectCleanCard();
+}
+
+// Cards of every layout pass, filled to the last cluster, and nothing is
+// left on them; a fixed root that is full and data from the wrong place fail.
+TEST_F(Engine, LayoutsAndFaults) {
+    const struct {
+        const char* name;
+        CardFormat format;
+        std::uint64_t capacity;
+        std::uint32_t cluster;
+        std::uint32_t root;  // 0: the format's default
+        std::uint64_t wrapAt, repeatSectorAt;
+        TestOutcome outcome;
+        std::size_t files;
+    } cases[] = {
+        // 640 files of 1 MiB would not fit a 512-entry root: 128 of 5 MiB do.
+        {"fat16 640 MiB", CardFormat::Fat16, 640ull << 20, 16384, 0, 0, 0, TestOutcome::Passed, 128},
+        // Sixteen entries a cluster: the root takes clusters while the files are created.
+        {"fat32 root grows", CardFormat::Fat32, 20ull << 20, 512, 0, 0, 0, TestOutcome::Passed, 20},
+        {"exfat root grows", CardFormat::ExFat, 20ull << 20, 512, 0, 0, 0, TestOutcome::Passed, 20},
+        {"fat12 root full", CardFormat::Fat12, 4ull << 20, 16384, 3, 0, 0, TestOutcome::WriteFailed, 2},
+        // A fake-capacity card: test3.bin's clusters land on test0.bin's.
+        {"wraps at 3 MiB", CardFormat::Fat12, 4ull << 20, 16384, 0, 3u << 20, 0, TestOutcome::CompareFailed, 4},
+        // A slot that writes one sector twice and loses the next.
+        {"repeats a sector", CardFormat::Fat12, 4ull << 20, 16384, 0, 0, 70, TestOutcome::CompareFailed, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CardConfig card = Card(c.cluster, static_cast<std::uint32_t>(c.capacity / c.cluster));
+        card.format = c.format;
+        if (c.root != 0) card.rootEntries = c.root;
+        Drive('E').card = card;
+        Drive('E').faults.wrapAt = c.wrapAt;
+        Drive('E').faults.repeatSectorAtCluster = c.repeatSectorAt;
+        Start();
+        recorder->keepBytes = false;
+        std::int64_t freeWhenReading = -1;
+        recorder->onOpen = [&](const char*) {
+            if (freeWhenReading < 0) freeWhenReading = station->Card('E')->FreeClusters();
+        };
+        EXPECT_EQ(TestE(), c.outcome);
+        EXPECT_EQ(recorder->files.size(), c.files);
+        // The last file took the last cluster.
+        if (c.outcome == TestOutcome::Passed) {
+            EXPECT_EQ(freeWhenReading, 0);
+        }
+        ExpectCleanCard();
+    }
 }
 
 // A volume that reports more free space than it has: the write it refuses
