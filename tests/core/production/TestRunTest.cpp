@@ -3,7 +3,11 @@
 // them top down, each row ending with its outcome's message and icon.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "reader/ReaderDevice.h"
+#include "sim/StationParser.h"
 #include "tests/core/production/ProductionTestSupport.h"
 
 namespace talven {
@@ -301,6 +305,37 @@ TEST_F(TestRun, AScanWithoutReadersLeavesTheListEmptyAndTheStatusLine) {
     EXPECT_TRUE(view.rows.empty());
     EXPECT_EQ(view.status, "Chip of an earlier run");
 }
+
+#ifdef TALVEN_TRAINING_STATIONS
+// The training station of cards ends its rows as its comments say, a fault
+// taken out at a time.
+TEST_F(TestRun, TheCardsTrainingStationEndsAsItsCommentsSay) {
+    std::ifstream file(std::string(TALVEN_TRAINING_STATIONS) + "/cards.station", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string error;
+    ASSERT_TRUE(ParseStation(text.str(), "", config, error)) << error;
+    config.timeScale = 0;
+    for (ReaderConfig& reader : config.readers) reader.eepromPath.clear();
+    const struct {
+        char faultTakenOut;
+        std::size_t failedRow;
+        const char* status;
+    } steps[] = {{0, 1, "Compare failure!"}, {'F', 2, "Compare failure!"}, {'G', 3, "Write failure!"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.failedRow);
+        if (step.faultTakenOut != 0) Drive(step.faultTakenOut).faults = DriveFaults{};
+        view.rows.clear();
+        Start();
+        recorder->keepBytes = false;
+        Scan();
+        for (std::size_t row = 0; row < step.failedRow; ++row)
+            ExpectRow(row, kRows[row], "Test success.", kRowPassed);
+        ExpectRow(step.failedRow, kRows[step.failedRow], step.status, kRowFailed);
+        EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace talven

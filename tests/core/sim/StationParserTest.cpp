@@ -283,7 +283,7 @@ std::vector<const DriveConfig*> Slots(const StationConfig& config) {
 // The stations shipped for training: one four-slot VX5308 reader with a card
 // in every slot, so that a read/write test starts.
 TEST(StationParser, TheTrainingStationsParseAsFourSlotsOfOneReader) {
-    for (const char* name : {"good.station", "faults.station"}) {
+    for (const char* name : {"good.station", "faults.station", "cards.station"}) {
         SCOPED_TRACE(name);
         const std::string text = ReadTrainingStation(name);
         ASSERT_FALSE(text.empty());
