@@ -75,7 +75,9 @@ use_target() {
     fresh_card
     target=$card
   else
-    target=$work
+    # A folder of its own: the logs beside it take nothing of its capacity.
+    target=$work/folder
+    mkdir -p "$target"
   fi
 }
 
