@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace talven {
 
@@ -12,6 +13,13 @@ namespace talven {
 // as INVALID_HANDLE_VALUE does on Windows.
 using Handle = std::uintptr_t;
 inline constexpr Handle kInvalidHandle = ~Handle{0};
+
+// Bits of the GetLogicalDrives mask: bit d is set when drive letter 'A' + d exists.
+inline constexpr std::uint32_t kDriveLetters = 32;
+
+// The drive text of drive letter 'A' + `drive`: the letter and ":", no
+// backslash ("E:"), the one way a drive is named to the seam and in the list.
+inline std::string DriveText(std::uint32_t drive) { return {static_cast<char>('A' + drive), ':'}; }
 
 // Values of GetDriveTypeA.
 enum DriveType : std::uint32_t {
@@ -35,7 +43,8 @@ inline constexpr std::uint32_t kOpenExisting = 3;
 inline constexpr std::uint32_t kIoctlScsiPassThrough = 0x4D004;
 inline constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x4D014;
 
-// Private-profile texts are read into buffers of this many characters.
+// Windows' MAX_PATH: a buffer for a path (a volume's device path, the
+// program's own path) holds this many characters, its terminating zero included.
 inline constexpr std::uint32_t kMaxPath = 260;
 
 struct DiskFreeSpace {

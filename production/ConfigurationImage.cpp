@@ -50,7 +50,7 @@ void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t leng
     if (descriptor) {
         if (fieldSize < 2) return;
         destination[0] = static_cast<std::uint8_t>(fieldSize & 0xFF);
-        destination[1] = 3;
+        destination[1] = kStringDescriptorType;
         std::uint32_t capacity = (fieldSize - 2) / 2;
         for (std::uint32_t i = 0; i < capacity; ++i) {
             destination[2 + 2 * i] = i < length ? static_cast<std::uint8_t>(text[i]) : 0x20;

@@ -5,34 +5,44 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "reader/ScsiCommands.h"
 #include "settings/SettingsFile.h"
 
 namespace talven {
 
 inline constexpr std::size_t kConfigurationImageSize = 110;
 // The working buffer is one EEPROM read; only its first 110 bytes are built.
-inline constexpr std::size_t kWorkingBufferSize = 512;
+inline constexpr std::size_t kWorkingBufferSize = kEepromReadSize;
 
-// Field offsets and sizes of the image.
+// A string descriptor holds its size, its type and two bytes a character.
+inline constexpr std::uint8_t kStringDescriptorType = 3;
+constexpr std::size_t DescriptorSize(std::uint32_t characters) { return 2 + 2 * std::size_t{characters}; }
+
+// Field offsets and sizes of the image; a text field holds its key's capacity.
 inline constexpr std::size_t kVendorIdOffset = 0;
 inline constexpr std::size_t kProductIdOffset = 2;
 inline constexpr std::size_t kManufacturerOffset = 4;
-inline constexpr std::size_t kManufacturerSize = 8;
+inline constexpr std::size_t kManufacturerSize = DescriptorSize(kManufactureKey.capacity);
 inline constexpr std::size_t kProductOffset = 22;
-inline constexpr std::size_t kProductSize = 32;
+inline constexpr std::size_t kProductSize = DescriptorSize(kProductorKey.capacity);
 inline constexpr std::size_t kSerialNumberOffset = 56;
-inline constexpr std::size_t kSerialNumberSize = 34;
+inline constexpr std::size_t kSerialNumberSize = DescriptorSize(kSerialNumberKey.capacity);
 inline constexpr std::size_t kScsiVersionOffset = 90;
-inline constexpr std::size_t kScsiVersionSize = 8;
+inline constexpr std::size_t kScsiVersionSize = kScsiVersionKey.capacity;
 inline constexpr std::size_t kSpeedOffset = 98;  // CF, SM, SD, MS Pro, MS, MMC
 inline constexpr std::size_t kPowerOffset = 104;
 inline constexpr std::size_t kByte105Offset = 105;
 inline constexpr std::size_t kZeroByteOffset = 106;
 
+// The reader's firmware reads its fields where they are: a capacity in the
+// key table cannot move them.
+static_assert(kManufacturerSize == 8 && kProductSize == 32 && kSerialNumberSize == 34 && kScsiVersionSize == 8,
+              "the text fields keep their sizes in the reader's EEPROM");
+
 // Writes one text field of `fieldSize` bytes at `destination`. As a string
-// descriptor: the size, type 3, then each character as a UTF-16LE unit with
-// high byte 0, filled up with spaces; as plain text: the characters filled up
-// with spaces, no terminating zero. A text longer than the field holds is cut
+// descriptor: the size, the type, then each character as a UTF-16LE unit
+// with high byte 0, filled up with spaces; as plain text: the characters
+// filled up with spaces, no terminating zero. A text longer than the field holds is cut
 // there: nothing is written outside the field.
 void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t length, std::uint32_t fieldSize,
                  bool descriptor);

@@ -47,15 +47,12 @@ public:
     // The test-mode scan: sets `running`, examines every drive, runs the test
     // sequence when exactly four were accepted, clears `running`.
     bool ScanReaders();
-    void ExamineDrives(std::uint32_t driveMask);
-    bool ExamineDrive(const std::string& driveText, bool waitForCard);
     // Up to 12 TEST UNIT READY commands, 500 ms apart, when `retry` is true.
     bool WaitUntilReady(ReaderDevice* device, bool retry);
     // The drive text of the first reader, whose row it appends; empty if none.
     std::string FindFirstReader();
 
     // ---- Read/write test ----
-    void RunTestSequence();
     TestOutcome TestDrive(const std::string& driveText, std::uint16_t row);
     // Deletes test files 0 to `created` - 1 whatever gaps lie between them,
     // then the ones after as far as they continue. False when a test file
@@ -65,12 +62,11 @@ public:
     // ---- EEPROM programming ----
     void RunEepromProgramming();
 
-    // The index of the row whose column-0 text is `rowText`, trying `index`
-    // first; -1 when no row has it. The drive watch removes rows during a
-    // run, so a slot's row is found again by its text before it is written.
-    int FindRow(const std::string& rowText, int index) const;
-
 private:
+    void ExamineDrives(std::uint32_t driveMask);
+    bool ExamineDrive(const std::string& driveText, bool waitForCard);
+    void RunTestSequence();
+
     Platform& platform;
     ProductionView& view;
     const char* settingsPath;

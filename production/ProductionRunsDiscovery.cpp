@@ -4,7 +4,6 @@
 
 #include "production/ProductionRuns.h"
 #include "reader/ReaderDevice.h"
-#include "reader/ScsiCommands.h"
 #include "resources/StringTable.h"
 
 namespace talven {
@@ -17,10 +16,13 @@ constexpr std::uint32_t kReadyPauseMs = 500;
 constexpr std::uint32_t kScanEndPauseMs = 200;
 constexpr std::uint32_t kTestedSlots = 4;
 
-std::string DriveText(std::uint32_t drive) { return {static_cast<char>('A' + drive), ':'}; }
-
-bool IsVx5308(const ChipIdentity& identity) {
-    return identity[kChipModelAt] == kChipModel5308High && identity[kChipModelAt + 1] == kChipModel5308Low;
+// The status line's chip text: model, revision, then the date as month/day 'year.
+std::string ChipText(const std::string& format, const ChipIdentityFields& chip) {
+    char text[128];
+    std::snprintf(text, sizeof text, format.c_str(), chip.model[0], chip.model[1], chip.revision[0],
+                  chip.revision[1], chip.month[0], chip.month[1], chip.day[0], chip.day[1], chip.year[0],
+                  chip.year[1]);
+    return text;
 }
 
 std::string Format(const std::string& format, const std::string& first, const std::string& second) {
@@ -46,7 +48,7 @@ bool ProductionRuns::ScanReaders() {
 
 void ProductionRuns::ExamineDrives(std::uint32_t driveMask) {
     std::uint32_t accepted = 0;
-    for (std::uint32_t drive = kFirstExaminedDrive; drive < 32; ++drive) {
+    for (std::uint32_t drive = kFirstExaminedDrive; drive < kDriveLetters; ++drive) {
         if ((driveMask >> drive & 1u) != 0 && ExamineDrive(DriveText(drive), true)) ++accepted;
     }
     if (accepted == kTestedSlots) RunTestSequence();
@@ -58,13 +60,10 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     ReaderDevice device(platform);
     device.Open(driveText);  // an unopened device fails every command
     ChipIdentity identity{};
-    if (!device.ReadChipIdentity(identity) || !IsVx5308(identity)) return false;
-
-    char chip[128];
-    std::snprintf(chip, sizeof chip, view.LoadText(IDS_CHIP_IDENTITY).c_str(), identity[2], identity[3],
-                  identity[4], identity[5], identity[8], identity[9], identity[10], identity[11], identity[6],
-                  identity[7]);
-    view.SetStatusText(chip);
+    if (!device.ReadChipIdentity(identity)) return false;
+    const ChipIdentityFields chip = DecodeChipIdentity(identity);
+    if (!IsVx5308(chip)) return false;
+    view.SetStatusText(ChipText(view.LoadText(IDS_CHIP_IDENTITY), chip).c_str());
 
     const std::uint16_t row = view.RowCount();
     std::string product;
@@ -75,7 +74,7 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     if (!waitForCard) return true;
     if (WaitUntilReady(&device, true)) return true;
     // The wait pumps messages: the drive watch may have removed rows above.
-    if (const int at = FindRow(rowText, row); at >= 0) {
+    if (const int at = view.FindRow(rowText, row); at >= 0) {
         view.SetRowText(at, view.LoadText(IDS_INSERT_CARD).c_str());
         view.SetRowIcon(at, kRowFailed);
     }
@@ -94,7 +93,7 @@ bool ProductionRuns::WaitUntilReady(ReaderDevice* device, bool retry) {
 
 std::string ProductionRuns::FindFirstReader() {
     const std::uint32_t driveMask = platform.GetLogicalDrives();
-    for (std::uint32_t drive = kFirstExaminedDrive; drive < 32; ++drive) {
+    for (std::uint32_t drive = kFirstExaminedDrive; drive < kDriveLetters; ++drive) {
         if ((driveMask >> drive & 1u) == 0) continue;
         const std::string driveText = DriveText(drive);
         if (ExamineDrive(driveText, false)) return driveText;

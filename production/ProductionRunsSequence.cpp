@@ -35,13 +35,6 @@ unsigned OutcomeText(TestOutcome outcome) {
 
 }  // namespace
 
-int ProductionRuns::FindRow(const std::string& rowText, int index) const {
-    if (view.RowText(index) == rowText) return index;
-    for (int row = 0; row < view.RowCount(); ++row)
-        if (view.RowText(row) == rowText) return row;
-    return -1;
-}
-
 void ProductionRuns::RunTestSequence() {
     const std::uint16_t rowCount = view.RowCount();
     for (std::uint16_t row = 0; row < rowCount; ++row) {
@@ -50,10 +43,10 @@ void ProductionRuns::RunTestSequence() {
         // A slot's result goes to its own row, even when rows above it were
         // removed meanwhile; a removed row gets nothing.
         auto setText = [&](unsigned id) {
-            if (const int at = FindRow(rowText, row); at >= 0) view.SetRowText(at, view.LoadText(id).c_str());
+            if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowText(at, view.LoadText(id).c_str());
         };
         auto setIcon = [&](int icon) {
-            if (const int at = FindRow(rowText, row); at >= 0) view.SetRowIcon(at, icon);
+            if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowIcon(at, icon);
         };
         auto device = std::make_unique<ReaderDevice>(platform);
         device->Open(driveText);

@@ -44,6 +44,16 @@ public:
     // A stop asked for before the run set `running` (a second GO queued
     // behind the first); taking it clears it.
     virtual bool TakePendingStop() { return false; }
+
+    // The index of the row whose column-0 text is `rowText`, trying `index`
+    // first; -1 when no row has it. The drive watch removes rows during a
+    // run, so a slot's row is found again by its text before it is written.
+    int FindRow(const std::string& rowText, int index) const {
+        if (RowText(index) == rowText) return index;
+        for (int row = 0; row < RowCount(); ++row)
+            if (RowText(row) == rowText) return row;
+        return -1;
+    }
 };
 
 }  // namespace talven

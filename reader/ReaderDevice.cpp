@@ -92,9 +92,9 @@ bool ReaderDevice::SendDirect(std::uint8_t direction, std::uint32_t* returned, c
     PassThroughDirectRecord record;
     std::memset(&record, 0, sizeof record);
     record.Length = sizeof record;
-    record.PathId = 0xFF;
-    record.TargetId = 0xFF;
-    record.Lun = 0xFF;
+    record.PathId = kScsiAddressNone;
+    record.TargetId = kScsiAddressNone;
+    record.Lun = kScsiAddressNone;
     record.CdbLength = cdbLength;
     record.SenseInfoLength = kSenseInfoLength;
     record.DataIn = direction;

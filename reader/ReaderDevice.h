@@ -9,16 +9,15 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "reader/ChipIdentity.h"
 #include "reader/PassThroughLayout.h"
 #include "reader/ScsiCommands.h"
 
 namespace talven {
 
-// The 12-byte reply of the chip identity command; bytes 2 and 3 are the chip
-// model (0x53 0x08 for the VX5308).
-using ChipIdentity = std::array<std::uint8_t, 12>;
-
-inline constexpr std::size_t kReplyBufferSize = 13;
+// The chip identity reply and a zero byte after it, which no reply reaches:
+// the buffer always ends as a terminated text, whatever the chip sent.
+inline constexpr std::size_t kReplyBufferSize = kChipIdentityLength + 1;
 // Longest drive text Open accepts; the device path buffer holds 260 characters.
 inline constexpr std::size_t kMaxDriveText = 255;
 

@@ -44,16 +44,28 @@ inline constexpr std::uint32_t kEepromPieceSize = 10;
 
 // Data phases of the vendor commands.
 inline constexpr std::uint32_t kChipIdentityLength = 12;
-// The chip model in the identity reply, bytes 2 and 3: 53 08 for the VX5308.
+inline constexpr std::size_t kEepromReadSize = 512;
+
+// The chip identity reply: bytes 0 and 1 mean nothing to us; the model in
+// bytes 2 and 3 (53 08 for the VX5308), the revision in 4 and 5, then the
+// chip's date as six characters, two each for year, month and day.
 inline constexpr std::size_t kChipModelAt = 2;
 inline constexpr std::uint8_t kChipModel5308High = 0x53;
 inline constexpr std::uint8_t kChipModel5308Low = 0x08;
-inline constexpr std::size_t kEepromReadSize = 512;
+inline constexpr std::size_t kChipRevisionAt = 4;
+inline constexpr std::size_t kChipYearAt = 6;
+inline constexpr std::size_t kChipMonthAt = 8;
+inline constexpr std::size_t kChipDayAt = 10;
 
 // Data directions of a pass-through record (SCSI_IOCTL_DATA_*).
 inline constexpr std::uint8_t kScsiDataOut = 0;
 inline constexpr std::uint8_t kScsiDataIn = 1;
 inline constexpr std::uint8_t kScsiDataUnspecified = 2;
+
+// PathId, TargetId and Lun of a direct request. A request sent to a volume
+// is addressed by its handle: the driver puts in the device's own address,
+// so these say "none" (a buffered request leaves them 0).
+inline constexpr std::uint8_t kScsiAddressNone = 0xFF;
 
 // SCSI statuses.
 inline constexpr std::uint8_t kScsiStatusGood = 0x00;

@@ -13,20 +13,23 @@ version=$(sed -n 's/.*VALUE "FileVersion", "\([^"]*\)".*/\1/p' resources/Talven.
 package="build/release/Talven-$version.zip"
 
 scripts/setup.sh
-jobs=$(nproc)
+declare -A folders=([host]=build/host [windows]=build/win64 [windows-i686]=build/win32)
 for preset in host windows windows-i686; do
   echo "== build: $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
+  # A configured build folder configures itself again when a CMakeLists.txt
+  # changes, so only a new one is configured here; the build brings an
+  # existing one (test.sh's, say) up to date, or finds it so.
+  [ -f "${folders[$preset]}/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)"
 done
 
 stage=build/release/Talven-$version
 rm -rf "$stage" "$package"
 mkdir -p "$stage"
-cmake --install build/win64 --prefix "$stage" --component programs --strip >/dev/null
-cmake --install build/win32 --prefix "$stage" --component programs --strip >/dev/null
-cmake --install build/host --prefix "$stage" --component documents >/dev/null
+cmake --install "${folders[windows]}" --prefix "$stage" --component programs --strip >/dev/null
+cmake --install "${folders[windows-i686]}" --prefix "$stage" --component programs --strip >/dev/null
+cmake --install "${folders[host]}" --prefix "$stage" --component documents >/dev/null
 (cd "$stage" && cmake -E tar cf "../$(basename "$package")" --format=zip -- *)
 echo "== package: $package"
 
-python3 tests/release/check_release.py "$package" build/host
+python3 tests/release/check_release.py "$package" "${folders[host]}"

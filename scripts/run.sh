@@ -8,7 +8,8 @@
 # TALVEN_STATION names a station file (docs/station-format.md).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
+source scripts/lib/wine.sh
+source scripts/lib/talven-window.sh
 
 exe=build/win64/app/TalvenSim.exe
 if [ ! -x "$exe" ]; then
@@ -17,21 +18,13 @@ if [ ! -x "$exe" ]; then
   cmake --build --preset windows --target TalvenSim -j "$(nproc)"
 fi
 
-export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || { mkdir -p "$WINEPREFIX"; wineboot --init >/dev/null 2>&1; wineserver -w; }
+talven_wine_prefix "$PWD/build/win64/wineprefix"
+talven_x_server
+[ -n "${TALVEN_XVFB_PID:-}" ] || exec wine "$exe"
 
-headless=0
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then headless=1; fi
-if [ $headless -eq 0 ]; then
-  exec wine "$exe"
-fi
-
-source scripts/xvfb.sh
-# A headless server has no window manager: let Wine draw the frame itself.
-wine reg add 'HKCU\Software\Wine\AppDefaults\TalvenSim.exe\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+talven_wine_draws_frames TalvenSim.exe
 wine "$exe" &
 pid=$!
-source scripts/talven-window.sh
 window=
 for _ in $(seq 150); do
   window=$(xdotool search --onlyvisible --name '^VX5308$' 2>/dev/null | head -n 1 || true)
@@ -58,5 +51,5 @@ else
 fi && echo "Screenshot: build/talven-sim.png"
 kill "$pid" 2>/dev/null || true
 wineserver -k >/dev/null 2>&1 || true
-kill "$TALVEN_XVFB_PID" 2>/dev/null || true
+talven_x_server_stop
 exit $status

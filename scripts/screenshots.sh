@@ -29,38 +29,22 @@ work=$(mktemp -d)
 cp "$exe" "$work/TalvenSim.exe"
 mkdir -p docs
 
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEARCH=win64
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || { wineboot --init >/dev/null 2>&1; wineserver -w; } ) \
-    9>"$WINEPREFIX.lock"
-fi
-
-# A headless X server of our own: no window manager, so Wine is told to draw
-# the program's frames and captions itself (for this program only).
-display=
-for n in $(seq 150 199); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  display=$n
-  break
-done
-[ -n "$display" ] || { echo "screenshots: no free X display" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+source scripts/lib/wine.sh
+talven_wine_prefix "$build/wineprefix"
+# A headless X server of our own, even where there is a display: nothing on
+# it but the program's windows.
+unset DISPLAY
+talven_x_server 1024x768x24
 
 program_pid=
 cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
+  talven_x_server_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-wine reg add 'HKCU\Software\Wine\AppDefaults\TalvenSim.exe\X11 Driver' /v Decorated /d N /f \
-  >/dev/null 2>&1
+talven_wine_draws_frames TalvenSim.exe
 
 # Settings for the two modes; the device values are the setup dialog's defaults.
 WriteSettings() {
@@ -153,7 +137,7 @@ Menu() {
   sleep 1.5
 }
 
-source scripts/talven-window.sh
+source scripts/lib/talven-window.sh
 
 # Main window, read/write test mode: GO on the built-in station, and a
 # picture once the run has ended.

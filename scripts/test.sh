@@ -16,10 +16,11 @@ for preset in host host-asan windows windows-i686; do
   cmake --build --preset "$preset" -j "$jobs"
 done
 
-source scripts/xvfb.sh
+source scripts/lib/wine.sh
+talven_x_server
 cleanup() {
   WINEPREFIX="$PWD/build/win64/wineprefix" wineserver -k >/dev/null 2>&1 || true
-  [ -n "${TALVEN_XVFB_PID:-}" ] && kill "$TALVEN_XVFB_PID" 2>/dev/null || true
+  talven_x_server_stop
 }
 trap cleanup EXIT
 

@@ -35,6 +35,9 @@ struct SettingsKey {
     const char* programmingRun;
     const char* setupDialog;
     const char* run;
+    // Characters a text key's field in the configuration image holds, and so
+    // its edit in the setup dialog; 0 for a number.
+    std::uint32_t capacity = 0;
 
     constexpr const char* Default(SettingsReader reader) const {
         switch (reader) {
@@ -60,15 +63,15 @@ struct SettingsKey {
 };
 
 // clang-format off
-//                                                section          name                 listing  programming run    setup dialog        run
+//                                                section          name                 listing  programming run    setup dialog        run      capacity
 inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                kUnread, kUnread,           "0",                "0"};
 inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                kUnread, kUnread,           "0",                "0"};
 inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               kUnread, "3C71",            kUnread,            kUnread};
 inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               kUnread, "5308",            kUnread,            kUnread};
-inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "",      "KVe",             "KVe",              kUnread};
-inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "",      "USBCard Reader",  "USBCard Reader",   kUnread};
-inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "",      "123456789abcdef", "0123456789abcdef", kUnread};
-inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "",      "KVe",             "KVe",              kUnread};
+inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "",      "KVe",             "KVe",              kUnread,  3};
+inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "",      "USBCard Reader",  "USBCard Reader",   kUnread, 15};
+inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "",      "123456789abcdef", "0123456789abcdef", kUnread, 16};
+inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "",      "KVe",             "KVe",              kUnread,  8};
 inline constexpr SettingsKey kCfSpeedKey         {kDeviceSection,  "CFSpeed",           "1",     "0",               "0",                kUnread};
 inline constexpr SettingsKey kSmSpeedKey         {kDeviceSection,  "SMSpeed",           "1",     "0",               "0",                kUnread};
 inline constexpr SettingsKey kSdSpeedKey         {kDeviceSection,  "SDSpeed",           "1",     "0",               "0",                kUnread};

@@ -44,10 +44,11 @@ void SetupDialog::DoDataExchange(ui::CDataExchange& exchange) {
 bool SetupDialog::OnInitDialog() {
     ui::CDialog::OnInitDialog();
     DeriveSettingsPath(platform, settingsPath);
-    serialNumberEdit.LimitText(16);
-    productionEdit.LimitText(15);
-    manufactureEdit.LimitText(3);
-    scsiVersionEdit.LimitText(8);
+    // No more than the configuration image can hold.
+    serialNumberEdit.LimitText(kSerialNumberKey.capacity);
+    productionEdit.LimitText(kProductorKey.capacity);
+    manufactureEdit.LimitText(kManufactureKey.capacity);
+    scsiVersionEdit.LimitText(kScsiVersionKey.capacity);
     powerSpin.SetRange(1, 250);
     LoadSettings();
     return true;

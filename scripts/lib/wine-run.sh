@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs a Windows executable under Wine with a prefix of the build's own; the
+# Windows build runs its tests through it (CMAKE_CROSSCOMPILING_EMULATOR):
+#   wine-run.sh PREFIX PROGRAM.exe [ARGS...]
+# Without an X server a headless one is started for the one command.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
+talven_wine_prefix "$1"
+shift
+talven_x_server
+[ -n "${TALVEN_XVFB_PID:-}" ] || exec wine "$@"
+status=0
+wine "$@" || status=$?
+# The prefix's server must not outlive the display its programs drew on.
+wineserver -w
+talven_x_server_stop
+exit $status

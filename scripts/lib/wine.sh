@@ -1,0 +1,66 @@
+# Sourced by every script that runs a Windows program, and by wine-run.sh, the
+# Windows build's test runner: Wine with a prefix of the build's own, and an
+# X server for its windows.
+#
+#   talven_wine_prefix PREFIX      Wine runs in PREFIX (64-bit, quiet, no Mono
+#                                  or Gecko prompts); the prefix is made on
+#                                  first use, under a lock, so that tests
+#                                  started side by side make it once.
+#   talven_x_server [SCREEN]       makes sure DISPLAY names a running X server;
+#                                  without one starts a headless Xvfb (screen
+#                                  SCREEN, default 1280x1024x24) on a free
+#                                  display and sets TALVEN_XVFB_PID.
+#   talven_x_server_stop           stops the Xvfb that talven_x_server started.
+#   talven_wine_draws_frames EXE   Wine draws the frames and captions of EXE's
+#                                  windows itself: a headless server has no
+#                                  window manager to do it.
+#
+# By hand, for the Windows tests:
+#   source scripts/lib/wine.sh && talven_x_server && ctest --preset windows; talven_x_server_stop
+
+talven_wine_prefix() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEARCH=win64
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  mkdir -p "$WINEPREFIX"
+  (
+    flock 9
+    [ -f "$WINEPREFIX/system.reg" ] || { wineboot --init >/dev/null 2>&1; wineserver -w; }
+  ) 9>"$WINEPREFIX.lock"
+}
+
+talven_x_server() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local screen=${1:-1280x1024x24} number_file display=
+  number_file=$(mktemp)
+  # Xvfb takes a free display itself and writes its number once it accepts
+  # connections: no race with other servers started at the same time.
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  TALVEN_XVFB_PID=$!
+  for _ in $(seq 100); do
+    display=$(head -n 1 "$number_file")
+    [ -n "$display" ] && break
+    kill -0 "$TALVEN_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$number_file"
+  if [ -z "$display" ]; then
+    echo "talven_x_server: Xvfb did not start" >&2
+    talven_x_server_stop
+    return 1
+  fi
+  export DISPLAY=":$display"
+}
+
+talven_x_server_stop() {
+  [ -n "${TALVEN_XVFB_PID:-}" ] || return 0
+  kill "$TALVEN_XVFB_PID" 2>/dev/null || true
+  wait "$TALVEN_XVFB_PID" 2>/dev/null || true
+  unset TALVEN_XVFB_PID
+}
+
+talven_wine_draws_frames() {
+  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$1\\X11 Driver" /v Decorated /d N /f >/dev/null 2>&1
+}
