@@ -141,6 +141,10 @@ void ProductionDialog::OnSetting() {
     if (setup.DoModal() != IDOK) {
         return;
     }
+    FollowSettings();
+}
+
+void ProductionDialog::FollowSettings() {
     const std::string goText = GoToolText();
     RebuildReaderList();
     toolTip.DelTool(&goButton);

@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
+#include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
 #include "ui/BitmapButton.h"
 #include "ui/Controls.h"
@@ -27,9 +28,13 @@ public:
     bool PreTranslateMessage(MSG* message) override;
 
     // Columns and image list for the mode in the settings; in EEPROM mode the
-    // settings listing follows.
+    // settings listing follows, and the status line says what is wrong with
+    // the settings, if anything.
     void RebuildReaderList();
     void ListSettings();
+    // List, GO tooltip and status line for the mode now in the settings, as
+    // after the setup dialog's OK.
+    void FollowSettings();
 
     // Commands of the window.
     void OnGo();
@@ -67,6 +72,7 @@ protected:
 
 private:
     SettingsFile Settings() const { return SettingsFile(platform, settingsPath); }
+    std::string ListedValue(const CheckedSetting& checked) const;
     void DeleteImageList();
     bool PaintMinimised();
     // WM_TIMER; false leaves the message to default handling.
@@ -94,6 +100,8 @@ private:
     bool inTestRun = false;
     bool stopPending = false;
     std::uint16_t settingsRowCount = 0;
+    // The mode the list was last built for.
+    bool listEepromMode = false;
     ui::CToolTipCtrl toolTip;
     SettingsPath settingsPath = {};
     HICON appIcon = nullptr;

@@ -1,6 +1,7 @@
 // The reader list of the main window: its two layouts, the image list of row
 // icons, the settings listing and the row operations the runs use.
-#include <cstdio>
+#include <iterator>
+#include <string>
 
 #include "app/ProductionDialog.h"
 #include "resources/StringTable.h"
@@ -11,27 +12,19 @@ namespace {
 
 constexpr int kRowIcons[] = {IDI_DRIVE, IDI_DRIVE_FAILED, IDI_DRIVE_PASSED, IDI_DRIVE_STOPPED};
 
-struct TextRow {
+// The settings listing: a label and the key whose value it shows.
+struct SettingsRow {
     unsigned label;
     const SettingsKey& key;
 };
 
-struct SpeedRow {
-    unsigned label;
-    const SettingsKey& key;
-    std::uint32_t lowValue;
-};
-
-constexpr TextRow kTextRows[] = {
-    {IDS_PRODUCTOR, kProductorKey},
-    {IDS_MANUFACTURE, kManufactureKey},
-    {IDS_SERIAL_NO, kSerialNumberKey},
-    {IDS_SCSI_VERSION, kScsiVersionKey},
-};
-
-constexpr SpeedRow kSpeedRows[] = {
-    {IDS_CF_SPEED, kCfSpeedKey, 1},         {IDS_SM_SPEED, kSmSpeedKey, 1}, {IDS_SD_SPEED, kSdSpeedKey, 1},
-    {IDS_MS_PRO_SPEED, kMsProSpeedKey, 2}, {IDS_MS_SPEED, kMsSpeedKey, 2}, {IDS_MMC_SPEED, kMmcSpeedKey, 1},
+constexpr SettingsRow kSettingsRows[] = {
+    {IDS_PRODUCTOR, kProductorKey},       {IDS_MANUFACTURE, kManufactureKey},
+    {IDS_SERIAL_NO, kSerialNumberKey},    {IDS_SCSI_VERSION, kScsiVersionKey},
+    {IDS_CF_SPEED, kCfSpeedKey},          {IDS_SM_SPEED, kSmSpeedKey},
+    {IDS_SD_SPEED, kSdSpeedKey},          {IDS_MS_PRO_SPEED, kMsProSpeedKey},
+    {IDS_MS_SPEED, kMsSpeedKey},          {IDS_MMC_SPEED, kMmcSpeedKey},
+    {IDS_POWER_CONSUMPTION, kPowerConsumptionKey},
 };
 
 }  // namespace
@@ -58,8 +51,13 @@ void ProductionDialog::RebuildReaderList() {
     readerList.InsertColumn(0, LoadText(Settings().EepromMode() ? IDS_NAME : IDS_CARD_TYPE).c_str(), firstWidth);
     readerList.InsertColumn(1, LoadText(Settings().EepromMode() ? IDS_VALUE : IDS_STATUS).c_str(),
                             width - firstWidth);
-    if (Settings().EepromMode()) {
+    const bool wasEepromMode = listEepromMode;
+    listEepromMode = Settings().EepromMode();
+    if (listEepromMode) {
         ListSettings();
+    } else if (wasEepromMode) {
+        // What the status line said of the settings went with the listing.
+        SetStatusText("");
     }
 }
 
@@ -76,32 +74,33 @@ void ProductionDialog::DeleteImageList() {
 
 void ProductionDialog::ListSettings() {
     const SettingsFile settings = Settings();
-    // One past the last icon: the settings rows show none.
+    // One past the last icon: the settings rows show none, unless refused.
     const int image = imageList != nullptr ? imageList->GetImageCount() : 0;
     readerList.DeleteAllItems();
     settingsRowCount = 0;
-    auto addRow = [&](unsigned label, const char* value) {
-        readerList.InsertItem(settingsRowCount, LoadText(label).c_str(), image);
-        readerList.SetItemText(settingsRowCount, 1, value);
-    };
-    for (const TextRow& row : kTextRows) {
-        char value[kSettingsTextSize] = {};
-        settings.ReadText(row.key, SettingsReader::Listing, value);
-        addRow(row.label, value);
-        ++settingsRowCount;
+    for (const SettingsRow& row : kSettingsRows) {
+        const CheckedSetting checked = CheckSetting(settings, row.key);
+        readerList.InsertItem(settingsRowCount, LoadText(row.label).c_str(),
+                              checked.reason.empty() ? image : kRowFailed);
+        readerList.SetItemText(settingsRowCount, 1, ListedValue(checked).c_str());
+        // The last row keeps settingsRowCount at its index.
+        if (&row != &kSettingsRows[std::size(kSettingsRows) - 1]) ++settingsRowCount;
     }
-    const std::string high = LoadText(IDS_HIGH);
-    const std::string low = LoadText(IDS_LOW);
-    for (const SpeedRow& row : kSpeedRows) {
-        const bool isLow = settings.ReadNumber(row.key, SettingsReader::Listing) == row.lowValue;
-        addRow(row.label, isLow ? low.c_str() : high.c_str());
-        ++settingsRowCount;
+    SetStatusText(SettingsStatusText(settings).c_str());
+}
+
+// What the programming run will write: a speed's byte as High or Low, the
+// power's byte, a text as it stands; a refused value's reason instead.
+std::string ProductionDialog::ListedValue(const CheckedSetting& checked) const {
+    if (!checked.reason.empty()) return checked.reason;
+    switch (checked.key->kind) {
+        case SettingKind::Speed:
+            return LoadText(checked.value == 0 ? IDS_HIGH : IDS_LOW);
+        case SettingKind::Number:
+            return std::to_string(checked.value);
+        default:
+            return checked.text;
     }
-    // The last row keeps settingsRowCount at its index.
-    char power[16];
-    std::snprintf(power, sizeof power, "%d",
-                  static_cast<int>(settings.ReadNumber(kPowerConsumptionKey, SettingsReader::Listing)));
-    addRow(IDS_POWER_CONSUMPTION, power);
 }
 
 void ProductionDialog::InsertRow(int index, const char* text, int image) { readerList.InsertItem(index, text, image); }

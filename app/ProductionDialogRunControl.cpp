@@ -26,7 +26,16 @@ void ProductionDialog::OnGo() {
         RequestStop();
         return;
     }
-    if (!Settings().EepromMode()) {
+    // A mode changed by hand since the list was built: the window follows
+    // the file before the run, so that list and tip belong to the job.
+    const bool eepromMode = Settings().EepromMode();
+    if (eepromMode != listEepromMode) {
+        FollowSettings();
+    } else if (eepromMode) {
+        // The listing shows what this run writes, even after a hand edit.
+        ListSettings();
+    }
+    if (!eepromMode) {
         DeleteAllRows();
         RunTestFrame();
         return;

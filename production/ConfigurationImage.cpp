@@ -25,18 +25,7 @@ constexpr TextField kTextFields[] = {
 constexpr const SettingsKey* kSpeedKeys[] = {&kCfSpeedKey,    &kSmSpeedKey, &kSdSpeedKey,
                                              &kMsProSpeedKey, &kMsSpeedKey, &kMmcSpeedKey};
 
-constexpr SettingsReader kReader = SettingsReader::ProgrammingRun;
-
 std::uint8_t LowByte(std::uint32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 void StoreLittleEndian16(std::uint8_t* at, std::uint32_t value) {
     at[0] = static_cast<std::uint8_t>(value & 0xFF);
@@ -63,46 +52,21 @@ void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t leng
     }
 }
 
-std::uint32_t ParseHexadecimal(const char* text) {
-    const char* p = text;
-    while (IsSpace(*p)) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    // "0x" counts as a prefix only when a digit follows; "0x" alone is the 0.
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigit(p[2]) >= 0) p += 2;
-    std::uint64_t value = 0;
-    bool overflow = false;
-    for (int digit; (digit = HexDigit(*p)) >= 0; ++p) {
-        value = value * 16 + static_cast<std::uint64_t>(digit);
-        if (value > 0xFFFFFFFFull) {
-            overflow = true;
-            value &= 0xFFFFFFFFull;
-        }
-    }
-    // Windows' unsigned long is 32 bits; an overflow gives ULONG_MAX, sign or not.
-    if (overflow) return 0xFFFFFFFFu;
-    std::uint32_t result = static_cast<std::uint32_t>(value);
-    return negative ? 0u - result : result;
-}
-
 void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer) {
-    char text[kSettingsTextSize];
-
-    settings.ReadText(kVendorIdKey, kReader, text);
-    StoreLittleEndian16(buffer + kVendorIdOffset, ParseHexadecimal(text));
-    settings.ReadText(kProductIdKey, kReader, text);
-    StoreLittleEndian16(buffer + kProductIdOffset, ParseHexadecimal(text));
+    StoreLittleEndian16(buffer + kVendorIdOffset, CheckSetting(settings, kVendorIdKey).value);
+    StoreLittleEndian16(buffer + kProductIdOffset, CheckSetting(settings, kProductIdKey).value);
 
     for (const TextField& field : kTextFields) {
-        std::uint32_t length = settings.ReadText(field.key, kReader, text);
-        EncodeField(buffer + field.offset, text, length, field.size, field.descriptor);
+        const CheckedSetting text = CheckSetting(settings, field.key);
+        EncodeField(buffer + field.offset, text.text.data(), static_cast<std::uint32_t>(text.text.size()), field.size,
+                    field.descriptor);
     }
 
     for (std::size_t i = 0; i < std::size(kSpeedKeys); ++i) {
-        buffer[kSpeedOffset + i] = LowByte(settings.ReadNumber(*kSpeedKeys[i], kReader));
+        buffer[kSpeedOffset + i] = LowByte(CheckSetting(settings, *kSpeedKeys[i]).value);
     }
-    buffer[kPowerOffset] = LowByte(settings.ReadNumber(kPowerConsumptionKey, kReader));
-    buffer[kByte105Offset] = LowByte(settings.ReadNumber(kByte105Key, kReader));
+    buffer[kPowerOffset] = LowByte(CheckSetting(settings, kPowerConsumptionKey).value);
+    buffer[kByte105Offset] = LowByte(CheckSetting(settings, kByte105Key).value);
     buffer[kZeroByteOffset] = 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "reader/ScsiCommands.h"
+#include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
 
 namespace talven {
@@ -47,14 +48,10 @@ static_assert(kManufacturerSize == 8 && kProductSize == 32 && kSerialNumberSize 
 void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t length, std::uint32_t fieldSize,
                  bool descriptor);
 
-// Converts as strtoul with base 16 does on Windows (32 bits): leading blanks,
-// an optional sign, an optional 0x, digits up to the first other character;
-// no digits give 0, an overflow all bits set.
-std::uint32_t ParseHexadecimal(const char* text);
-
 // Builds the image over the first 110 bytes of `buffer` (which holds the
-// EEPROM copy) from the settings, read anew; the bytes the image does not
-// define keep their values.
+// EEPROM copy) from the settings, read anew and taken as CheckSetting takes
+// them, refused values included; the bytes the image does not define keep
+// their values.
 void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer);
 void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath);
 

@@ -47,10 +47,13 @@ bool ProductionRuns::ScanReaders() {
 }
 
 void ProductionRuns::ExamineDrives(std::uint32_t driveMask) {
+    const std::uint16_t rowsBefore = view.RowCount();
     std::uint32_t accepted = 0;
     for (std::uint32_t drive = kFirstExaminedDrive; drive < kDriveLetters; ++drive) {
         if ((driveMask >> drive & 1u) != 0 && ExamineDrive(DriveText(drive), true)) ++accepted;
     }
+    // A GO that found nothing says so, as the EEPROM run does.
+    if (view.RowCount() == rowsBefore) view.InsertRow(rowsBefore, view.LoadText(IDS_NO_READER).c_str(), kRowFailed);
     if (accepted == kTestedSlots) RunTestSequence();
 }
 

@@ -17,6 +17,19 @@ void ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed) {
     view.SetRowIcon(row, programmed ? kRowPassed : kRowFailed);
 }
 
+// The image over the reader's own EEPROM copy, written and read back.
+bool ProgramReader(Platform& platform, ProductionView& view, const std::string& driveText,
+                   const SettingsFile& settings, std::uint16_t row) {
+    ReaderDevice device(platform);
+    std::array<std::uint8_t, kWorkingBufferSize> buffer{};
+    // Without the reader's own copy the bytes the image leaves alone are
+    // unknown: nothing is written rather than undefined bytes.
+    if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) return false;
+    BuildConfigurationImage(settings, buffer.data());
+    view.SetRowText(row, view.LoadText(IDS_EEPROM_WRITING).c_str());
+    return ProgramAndVerify(device, buffer.data(), kConfigurationImageSize);
+}
+
 }  // namespace
 
 void ProductionRuns::RunEepromProgramming() {
@@ -30,21 +43,17 @@ void ProductionRuns::RunEepromProgramming() {
 
     view.Running() = 1;
     const std::string driveText = FindFirstReader();
+    // A refused value or a name the program does not read is said where the
+    // chip text stood; a refused value writes nothing.
+    const SettingsFile settings(platform, settingsPath);
+    const bool refused = !RefusedSettings(settings).empty();
+    if (const std::string problem = SettingsStatusText(settings); !problem.empty())
+        view.SetStatusText(problem.c_str());
     if (driveText.empty()) {
         view.InsertRow(view.RowCount(), view.LoadText(IDS_NO_READER).c_str(), kRowFailed);
     } else {
-        ReaderDevice device(platform);
-        std::array<std::uint8_t, kWorkingBufferSize> buffer{};
         const std::uint16_t row = static_cast<std::uint16_t>(view.RowCount() - 1);
-        // Without the reader's own copy the bytes the image leaves alone are
-        // unknown: nothing is written rather than undefined bytes.
-        if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) {
-            ShowVerdict(view, row, false);
-        } else {
-            BuildConfigurationImage(platform, buffer.data(), settingsPath);
-            view.SetRowText(row, view.LoadText(IDS_EEPROM_WRITING).c_str());
-            ShowVerdict(view, row, ProgramAndVerify(device, buffer.data(), kConfigurationImageSize));
-        }
+        ShowVerdict(view, row, !refused && ProgramReader(platform, view, driveText, settings, row));
     }
     view.Running() = 0;
     view.EnableButtons(false, true);

@@ -39,6 +39,17 @@
     X(159, IDS_WRITE_READ_TEST, "Write/Read Test") \
     X(160, IDS_STOP_WRITE_READ, "Stop Write/Read") \
     X(161, IDS_TEST_STOP, "Test stop") \
-    X(162, IDS_NO_READER, "No card reader device.")
+    X(162, IDS_NO_READER, "No card reader device.") \
+    X(180, IDS_SETTING_REFUSED, "%s: %s") \
+    X(181, IDS_SETTINGS_WARNING, "Warning: %s") \
+    X(182, IDS_BAD_HEXADECIMAL, "\"%s\" is not 1 to 4 hexadecimal digits") \
+    X(183, IDS_TEXT_NOT_ASCII, "\"%s\" is not plain ASCII") \
+    X(184, IDS_TEXT_TOO_LONG, "%u characters; the field holds %u") \
+    X(185, IDS_BAD_SPEED, "\"%s\" is not 0 (High) or %d (Low)") \
+    X(186, IDS_BAD_NUMBER, "\"%s\" is not a whole number from 0 to %d") \
+    X(187, IDS_UNKNOWN_KEY, "unknown key %s in [%s]") \
+    X(188, IDS_UNKNOWN_KEY_NEAR, "unknown key %s in [%s]; did you mean %s?") \
+    X(189, IDS_KEY_ELSEWHERE, "key %s belongs in [%s], not [%s]") \
+    X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read")
 
 #endif

@@ -46,7 +46,7 @@ trap cleanup EXIT
 
 talven_wine_draws_frames TalvenSim.exe
 
-# Settings for the two modes; the device values are the setup dialog's defaults.
+# Settings for the two modes: the defaults, with MS Pro and MMC at Low.
 WriteSettings() {
   cat >"$work/TalvenSim.ini" <<EOF
 [Program set]
@@ -57,7 +57,7 @@ VID=3C71
 PID=5308
 Manufacture=KVe
 Productor=USBCard Reader
-SN=0123456789abcdef
+SN=123456789abcdef
 SCSI_VER=KVe
 CFSpeed=0
 SMSpeed=0

@@ -26,6 +26,19 @@ std::uint32_t SettingsFile::ReadText(const char* section, const char* key, const
     return platform.GetPrivateProfileStringA(section, key, defaultText, buffer, size, path);
 }
 
+std::vector<std::string> SettingsFile::ReadNames(const char* section) const {
+    std::vector<char> list(32768);
+    const std::uint32_t size = static_cast<std::uint32_t>(list.size());
+    const std::uint32_t count = platform.GetPrivateProfileStringA(section, nullptr, "", list.data(), size, path);
+    std::vector<std::string> names;
+    // Counted, not ended at the first empty name: a key may have none.
+    for (std::uint32_t at = 0; at < count;) {
+        names.emplace_back(list.data() + at);
+        at += static_cast<std::uint32_t>(names.back().size()) + 1;
+    }
+    return names;
+}
+
 std::uint32_t SettingsFile::ReadNumber(const char* section, const char* key, int defaultValue) const {
     return platform.GetPrivateProfileIntA(section, key, defaultValue, path);
 }

@@ -1,8 +1,10 @@
 // The settings file beside the executable. Nothing is cached: every user reads
-// its key at the moment it needs it, with a default of its own.
+// its key at the moment it needs it, with the key's default.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "settings/SettingsKeys.h"
@@ -26,13 +28,12 @@ class SettingsFile {
 public:
     SettingsFile(Platform& platform, const char* path) : platform(platform), path(path) {}
 
-    // `key` with the default of `reader`.
-    std::uint32_t ReadText(const SettingsKey& key, SettingsReader reader, char* buffer,
-                           std::uint32_t size = kSettingsTextSize) const {
-        return ReadText(key.section, key.name, key.Default(reader), buffer, size);
+    // `key` with its default.
+    std::uint32_t ReadText(const SettingsKey& key, char* buffer, std::uint32_t size = kSettingsTextSize) const {
+        return ReadText(key.section, key.name, key.defaultValue, buffer, size);
     }
-    std::uint32_t ReadNumber(const SettingsKey& key, SettingsReader reader) const {
-        return ReadNumber(key.section, key.name, key.NumberDefault(reader));
+    std::uint32_t ReadNumber(const SettingsKey& key) const {
+        return ReadNumber(key.section, key.name, key.NumberDefault());
     }
     void WriteText(const SettingsKey& key, const char* value) const { WriteText(key.section, key.name, value); }
     void WriteNumber(const SettingsKey& key, int value) const { WriteNumber(key.section, key.name, value); }
@@ -41,6 +42,9 @@ public:
     // characters placed in `buffer`.
     std::uint32_t ReadText(const char* section, const char* key, const char* defaultText, char* buffer,
                            std::uint32_t size = kSettingsTextSize) const;
+    // GetPrivateProfileStringA with a NULL key: the names of the keys of
+    // `section`, or with a NULL section those of the sections.
+    std::vector<std::string> ReadNames(const char* section) const;
     // GetPrivateProfileIntA.
     std::uint32_t ReadNumber(const char* section, const char* key, int defaultValue) const;
     // WritePrivateProfileStringA; the result is not examined by any caller.
@@ -49,9 +53,9 @@ public:
     void WriteNumber(const char* section, const char* key, int value) const;
 
     // WR: any non-zero value means write-EEPROM mode.
-    bool EepromMode() const { return ReadNumber(kRunModeKey, SettingsReader::Run) != 0; }
+    bool EepromMode() const { return ReadNumber(kRunModeKey) != 0; }
     // FS: any non-zero value means test files of 2 MiB instead of 1 MiB.
-    bool LargeTestFiles() const { return ReadNumber(kFileSizeKey, SettingsReader::Run) != 0; }
+    bool LargeTestFiles() const { return ReadNumber(kFileSizeKey) != 0; }
 
     Platform& GetPlatform() const { return platform; }
     const char* Path() const { return path; }

@@ -1,12 +1,10 @@
-// Every key of the settings file, once: its section, its name and the default
-// each of its readers assumes when the file, the section or the key is missing.
+// Every key of the settings file, once: its section, its name, the default
+// every user assumes when the file, the section or the key is missing, and
+// what a value of the key may be.
 //
-// The defaults differ between readers on purpose, and every reader keeps its
-// own, because stations and files in use rely on them: the programming run
-// falls back to the configuration a reader is shipped with, the setup dialog
-// to a complete set it can save (its serial number a full 16 characters), and
-// the listing shows a missing text as empty, a missing speed as Low and a
-// missing power as 105.
+// The defaults are the programming run's: the configuration a reader is
+// shipped with. The listing shows them and the setup dialog loads them, so a
+// missing key reads alike everywhere.
 #pragma once
 
 #include <cstdint>
@@ -16,46 +14,31 @@ namespace talven {
 inline constexpr const char* kProgramSection = "Program set";
 inline constexpr const char* kDeviceSection = "VX5308";
 
-enum class SettingsReader : std::uint8_t {
-    Listing,         // the main window's settings listing
-    ProgrammingRun,  // the configuration image the programming run writes
-    SetupDialog,     // the setup dialog's settings load
-    Run,             // the mode at GO, list rebuild and tooltip; the read/write test's file size
+// What a key holds, and so which of its values are refused.
+enum class SettingKind : std::uint8_t {
+    Switch,       // zero or non-zero; nothing is refused
+    Hexadecimal,  // a 16-bit ID: one to four hexadecimal digits, 0x allowed
+    Text,         // at most `capacity` characters of plain ASCII
+    Speed,        // 0 for High or `limit` for Low
+    Number,       // a whole number from 0 to `limit`
 };
-
-// Marks a reader that never reads the key.
-inline constexpr const char* kUnread = nullptr;
 
 struct SettingsKey {
     const char* section;
     const char* name;
-    // Each reader's default as the file would hold it: numbers in decimal,
-    // VID and PID in hexadecimal.
-    const char* listing;
-    const char* programmingRun;
-    const char* setupDialog;
-    const char* run;
+    // As the file would hold it: numbers in decimal, VID and PID in hexadecimal.
+    const char* defaultValue;
+    SettingKind kind;
     // Characters a text key's field in the configuration image holds, and so
     // its edit in the setup dialog; 0 for a number.
-    std::uint32_t capacity = 0;
+    std::uint32_t capacity;
+    // Speed: the value of Low; Number: the largest value; 0 otherwise.
+    int limit;
 
-    constexpr const char* Default(SettingsReader reader) const {
-        switch (reader) {
-            case SettingsReader::Listing: return listing;
-            case SettingsReader::ProgrammingRun: return programmingRun;
-            case SettingsReader::SetupDialog: return setupDialog;
-            case SettingsReader::Run: return run;
-        }
-        return kUnread;
-    }
-
-    // A number key's default for `reader`.
-    constexpr int NumberDefault(SettingsReader reader) const {
-        const char* text = Default(reader);
-        if (text == kUnread) return 0;
-        const bool negative = *text == '-';
+    constexpr int NumberDefault() const {
+        const bool negative = *defaultValue == '-';
         int value = 0;
-        for (const char* p = negative ? text + 1 : text; *p >= '0' && *p <= '9'; ++p) {
+        for (const char* p = negative ? defaultValue + 1 : defaultValue; *p >= '0' && *p <= '9'; ++p) {
             value = value * 10 + (*p - '0');
         }
         return negative ? -value : value;
@@ -63,23 +46,24 @@ struct SettingsKey {
 };
 
 // clang-format off
-//                                                section          name                 listing  programming run    setup dialog        run      capacity
-inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                kUnread, kUnread,           "0",                "0"};
-inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                kUnread, kUnread,           "0",                "0"};
-inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               kUnread, "3C71",            kUnread,            kUnread};
-inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               kUnread, "5308",            kUnread,            kUnread};
-inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "",      "KVe",             "KVe",              kUnread,  3};
-inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "",      "USBCard Reader",  "USBCard Reader",   kUnread, 15};
-inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "",      "123456789abcdef", "0123456789abcdef", kUnread, 16};
-inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "",      "KVe",             "KVe",              kUnread,  8};
-inline constexpr SettingsKey kCfSpeedKey         {kDeviceSection,  "CFSpeed",           "1",     "0",               "0",                kUnread};
-inline constexpr SettingsKey kSmSpeedKey         {kDeviceSection,  "SMSpeed",           "1",     "0",               "0",                kUnread};
-inline constexpr SettingsKey kSdSpeedKey         {kDeviceSection,  "SDSpeed",           "1",     "0",               "0",                kUnread};
-inline constexpr SettingsKey kMsProSpeedKey      {kDeviceSection,  "MSProSpeed",        "2",     "0",               "0",                kUnread};
-inline constexpr SettingsKey kMsSpeedKey         {kDeviceSection,  "MSSpeed",           "2",     "0",               "0",                kUnread};
-inline constexpr SettingsKey kMmcSpeedKey        {kDeviceSection,  "MMCSpeed",          "1",     "0",               "0",                kUnread};
-inline constexpr SettingsKey kPowerConsumptionKey{kDeviceSection,  "Power Consumption", "105",   "250",             "250",              kUnread};
-inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",             kUnread, "65",              kUnread,            kUnread};
+//                                                section          name                 default            kind                      capacity limit
+inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                "0",               SettingKind::Switch,      0,       0};
+inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                "0",               SettingKind::Switch,      0,       0};
+inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               "3C71",            SettingKind::Hexadecimal, 0,       0};
+inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               "5308",            SettingKind::Hexadecimal, 0,       0};
+inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3,       0};
+inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "USBCard Reader",  SettingKind::Text,        15,      0};
+inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "123456789abcdef", SettingKind::Text,        16,      0};
+inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "KVe",             SettingKind::Text,        8,       0};
+inline constexpr SettingsKey kCfSpeedKey         {kDeviceSection,  "CFSpeed",           "0",               SettingKind::Speed,       0,       1};
+inline constexpr SettingsKey kSmSpeedKey         {kDeviceSection,  "SMSpeed",           "0",               SettingKind::Speed,       0,       1};
+inline constexpr SettingsKey kSdSpeedKey         {kDeviceSection,  "SDSpeed",           "0",               SettingKind::Speed,       0,       1};
+inline constexpr SettingsKey kMsProSpeedKey      {kDeviceSection,  "MSProSpeed",        "0",               SettingKind::Speed,       0,       2};
+inline constexpr SettingsKey kMsSpeedKey         {kDeviceSection,  "MSSpeed",           "0",               SettingKind::Speed,       0,       2};
+inline constexpr SettingsKey kMmcSpeedKey        {kDeviceSection,  "MMCSpeed",          "0",               SettingKind::Speed,       0,       1};
+// The setup dialog offers 1 to 250; its unit is 2 mA, as USB counts a device's power.
+inline constexpr SettingsKey kPowerConsumptionKey{kDeviceSection,  "Power Consumption", "250",             SettingKind::Number,      0,       250};
+inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",             "65",              SettingKind::Number,      0,       255};
 // clang-format on
 
 // The whole table in the order of the file: "Program set", then "VX5308".

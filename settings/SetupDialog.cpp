@@ -1,8 +1,10 @@
 #include "settings/SetupDialog.h"
 
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
+#include "settings/SettingsCheck.h"
 #include "ui/DataExchange.h"
 
 namespace talven {
@@ -58,7 +60,7 @@ void SetupDialog::LoadSettings() {
     const SettingsFile settings = Settings();
     auto loadText = [&](ui::CEdit& edit, const SettingsKey& key) {
         char text[kSettingsPathSize] = {};
-        settings.ReadText(key, SettingsReader::SetupDialog, text);
+        settings.ReadText(key, text);
         edit.SetWindowText(text);
     };
     loadText(serialNumberEdit, kSerialNumberKey);
@@ -66,7 +68,7 @@ void SetupDialog::LoadSettings() {
     loadText(manufactureEdit, kManufactureKey);
     loadText(scsiVersionEdit, kScsiVersionKey);
     auto number = [&](const SettingsKey& key) {
-        return static_cast<int>(settings.ReadNumber(key, SettingsReader::SetupDialog));
+        return static_cast<int>(settings.ReadNumber(key));
     };
     mmcSpeedChoice = number(kMmcSpeedKey);
     msSpeedChoice = MsChoiceFromStored(number(kMsSpeedKey));
@@ -89,31 +91,40 @@ void SetupDialog::OnOK() {
             return;
         }
     }
-    SaveSettings();
-    ui::CDialog::OnOK();
-}
-
-void SetupDialog::SaveSettings() {
-    const SettingsFile settings = Settings();
-    auto saveText = [&](const ui::CEdit& edit, const SettingsKey& key) {
-        settings.WriteText(key, edit.GetWindowText().c_str());
-    };
-    saveText(serialNumberEdit, kSerialNumberKey);
-    saveText(productionEdit, kProductorKey);
-    saveText(manufactureEdit, kManufactureKey);
-    saveText(scsiVersionEdit, kScsiVersionKey);
     // A refused power value keeps the one loaded; the edit is read-only and
     // only the spin button writes it, so this does not arise in use.
     UpdateData(true);
-    settings.WriteNumber(kMmcSpeedKey, mmcSpeedChoice);
-    settings.WriteNumber(kMsSpeedKey, MsStoredFromChoice(msSpeedChoice));
-    settings.WriteNumber(kMsProSpeedKey, MsStoredFromChoice(msProSpeedChoice));
-    settings.WriteNumber(kSdSpeedKey, sdSpeedChoice);
-    settings.WriteNumber(kSmSpeedKey, smSpeedChoice);
-    settings.WriteNumber(kCfSpeedKey, cfSpeedChoice);
-    settings.WriteNumber(kPowerConsumptionKey, powerConsumption);
-    settings.WriteNumber(kFileSizeKey, fileSizeChoice);
-    settings.WriteNumber(kRunModeKey, functionChoice);
+    const std::vector<SavedValue> values = ValuesToSave();
+    // The file never gets a value the programming run would refuse: OK waits
+    // for it to be mended, as for an empty text.
+    for (const SavedValue& value : values) {
+        if (!RefusalReason(*value.key, value.text).empty()) {
+            return;
+        }
+    }
+    const SettingsFile settings = Settings();
+    for (const SavedValue& value : values) {
+        settings.WriteText(*value.key, value.text.c_str());
+    }
+    ui::CDialog::OnOK();
+}
+
+std::vector<SetupDialog::SavedValue> SetupDialog::ValuesToSave() const {
+    return {
+        {&kSerialNumberKey, serialNumberEdit.GetWindowText()},
+        {&kProductorKey, productionEdit.GetWindowText()},
+        {&kManufactureKey, manufactureEdit.GetWindowText()},
+        {&kScsiVersionKey, scsiVersionEdit.GetWindowText()},
+        {&kMmcSpeedKey, std::to_string(mmcSpeedChoice)},
+        {&kMsSpeedKey, std::to_string(MsStoredFromChoice(msSpeedChoice))},
+        {&kMsProSpeedKey, std::to_string(MsStoredFromChoice(msProSpeedChoice))},
+        {&kSdSpeedKey, std::to_string(sdSpeedChoice)},
+        {&kSmSpeedKey, std::to_string(smSpeedChoice)},
+        {&kCfSpeedKey, std::to_string(cfSpeedChoice)},
+        {&kPowerConsumptionKey, std::to_string(powerConsumption)},
+        {&kFileSizeKey, std::to_string(fileSizeChoice)},
+        {&kRunModeKey, std::to_string(functionChoice)},
+    };
 }
 
 void SetupDialog::OnCancel() { ui::CDialog::OnCancel(); }

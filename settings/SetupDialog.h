@@ -1,8 +1,11 @@
 // The operator's editor of the settings file. It reads the file once when it
-// opens and, on OK with four non-empty texts, writes back every value shown.
+// opens and, on OK with four non-empty texts and no value the programming
+// run would refuse, writes back every value shown.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "settings/SettingsFile.h"
@@ -27,8 +30,16 @@ protected:
 
 private:
     SettingsFile Settings() const { return SettingsFile(platform, settingsPath); }
+    // A key and the text OK writes for it.
+    struct SavedValue {
+        const SettingsKey* key;
+        std::string text;
+    };
+
     void LoadSettings();
-    void SaveSettings();
+    // Every value OK writes, in the order it writes them: the four texts
+    // from their edits, then the members, numbers in decimal.
+    std::vector<SavedValue> ValuesToSave() const;
     // The device information controls: the four texts, the power spin
     // button and the six speed pairs.
     void EnableDeviceControls(bool enable);

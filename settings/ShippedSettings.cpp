@@ -14,18 +14,24 @@ constexpr const char* kHeader =
     ";\n"
     "; This file lies in the folder of Talven.exe and bears the program's name\n"
     "; (a copy of the program named Line2.exe reads Line2.ini). The program\n"
-    "; reads it anew at every GO, so a change counts from the next GO on.\n"
+    "; reads it anew at every GO, so a change counts from the next GO on; a\n"
+    "; changed WR also turns the window to its job at the next GO.\n"
     ";\n"
-    "; Every value below is the one the read/write test and the write-EEPROM\n"
-    "; job use when the key, or the whole file, is missing: this file programs\n"
-    "; readers exactly as no file would.\n"
+    "; Every value below is the one the program uses when the key, or the whole\n"
+    "; file, is missing: this file programs readers exactly as no file would.\n"
     "; Change the values in the program (Help > Setting...), which rewrites the\n"
     "; keys it shows and keeps every other line, or here in a text editor.\n"
-    "; Check the file before a shift with talven-image.exe Talven.ini: it lists\n"
-    "; the configuration exactly as the write-EEPROM job will build it.\n"
     ";\n"
-    "; A line that starts with ';' is a comment. Write nothing after a value on\n"
-    "; its line: Windows takes the rest of the line as part of the value.\n";
+    "; A value outside the limits given below is refused: the write-EEPROM job\n"
+    "; then writes nothing and names the key in the window's status line.\n"
+    "; Check the file before a shift with talven-image.exe Talven.ini: it lists\n"
+    "; the configuration exactly as the write-EEPROM job will build it, and\n"
+    "; names by line every refused value and every misspelled key or section.\n"
+    ";\n"
+    "; Texts are plain ASCII: letters without accents, digits, blanks and the\n"
+    "; usual signs. A line that starts with ';' is a comment. Write nothing\n"
+    "; after a value on its line: Windows takes the rest of the line as part of\n"
+    "; the value.\n";
 
 struct CommentedKey {
     const SettingsKey* key;
@@ -35,32 +41,37 @@ struct CommentedKey {
 constexpr CommentedKey kCommentedKeys[] = {
     {&kRunModeKey,
      "; WR, what GO does. 0: read/write test of the cards in the four slots.\n"
-     "; 1: write the configuration EEPROM of the first reader found.\n"},
+     "; 1: write the configuration EEPROM of the first reader found (any number\n"
+     "; but 0 counts as 1).\n"},
     {&kFileSizeKey, "; FS, size of each test file of the read/write test. 0: 1 MiB. 1: 2 MiB.\n"},
     {&kVendorIdKey,
      "; What the write-EEPROM job writes into every reader it programs.\n"
      ";\n"
-     "; VID and PID, USB vendor and product ID: four hexadecimal digits (a 0x\n"
-     "; before them is allowed). Set here only; the setup dialog does not show them.\n"},
+     "; VID and PID, USB vendor and product ID: one to four hexadecimal digits,\n"
+     "; 0000 to FFFF (a 0x before them is allowed). Set here only; the setup\n"
+     "; dialog does not show them.\n"},
     {&kProductIdKey, nullptr},
-    {&kManufactureKey, "; Manufacturer string of the reader, at most 3 characters (more are cut).\n"},
-    {&kProductorKey, "; Product string of the reader, at most 15 characters.\n"},
+    {&kManufactureKey, "; Manufacturer string of the reader: at most 3 characters.\n"},
+    {&kProductorKey, "; Product string of the reader: at most 15 characters.\n"},
     {&kSerialNumberKey,
-     "; Serial-number string, at most 16 characters. Every reader programmed\n"
+     "; Serial-number string: at most 16 characters. Every reader programmed\n"
      "; gets this same one until it is changed.\n"},
-    {&kScsiVersionKey, "; SCSI version text, at most 8 characters.\n"},
+    {&kScsiVersionKey, "; SCSI version text: at most 8 characters.\n"},
     {&kCfSpeedKey,
      "; Speed of each card slot. 0: High. Low is 1 for CF, SM, SD and MMC,\n"
-     "; but 2 for MS Pro and MS.\n"},
+     "; but 2 for MS Pro and MS. No other value is taken.\n"},
     {&kSmSpeedKey, nullptr},
     {&kSdSpeedKey, nullptr},
     {&kMsProSpeedKey, nullptr},
     {&kMsSpeedKey, nullptr},
     {&kMmcSpeedKey, nullptr},
     {&kPowerConsumptionKey,
-     "; Power consumption value of the reader, 0 to 255 (the setup dialog\n"
-     "; offers 1 to 250).\n"},
-    {&kByte105Key, "; Raw value of byte 105 of the reader's configuration, 0 to 255. Set here only.\n"},
+     "; Power the reader announces to the USB port, in units of 2 mA: 0 to 250\n"
+     "; (250 is 500 mA, the most a USB 2.0 port gives). The setup dialog offers\n"
+     "; 1 to 250.\n"},
+    {&kByte105Key,
+     "; Byte 105 of the reader's configuration, written as it stands: 0 to 255.\n"
+     "; Leave it at 65 unless the reader's maker says otherwise. Set here only.\n"},
 };
 
 constexpr bool CoversTheKeyTableInOrder() {
@@ -81,9 +92,7 @@ void AppendWithWindowsLineEnds(std::string& out, const char* text) {
 
 }  // namespace
 
-const char* ShippedValue(const SettingsKey& key) {
-    return key.programmingRun != kUnread ? key.programmingRun : key.run;
-}
+const char* ShippedValue(const SettingsKey& key) { return key.defaultValue; }
 
 std::string ShippedSettingsText() {
     std::string text;

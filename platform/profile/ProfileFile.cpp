@@ -36,8 +36,43 @@ struct FileCloser {
 };
 using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 
-// The whole file, or nothing when it cannot be opened.
-std::optional<std::string> ReadWhole(const std::string& path) {
+// A file that starts with a UTF-16 byte order mark (Notepad's "Unicode"),
+// or nothing.
+enum class Utf16 { kNone, kLittleEndian, kBigEndian };
+
+Utf16 Utf16Mark(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16::kLittleEndian;
+    if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16::kBigEndian;
+    return Utf16::kNone;
+}
+
+// The text as Windows' ANSI functions hand it out: a character of the code
+// page's Latin-1 range stays itself, any other becomes '?'.
+std::string FromUtf16(std::string_view bytes, Utf16 order) {
+    std::string text;
+    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        const unsigned unit = order == Utf16::kLittleEndian ? first | second << 8 : first << 8 | second;
+        // The second half of a surrogate pair: its character is one '?' already.
+        if (unit >= 0xDC00 && unit <= 0xDFFF) continue;
+        text += unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF) ? static_cast<char>(unit) : '?';
+    }
+    return text;
+}
+
+std::string ToUtf16(std::string_view text, Utf16 order) {
+    std::string bytes = order == Utf16::kLittleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : text) {
+        if (order == Utf16::kBigEndian) bytes += '\0';
+        bytes += c;
+        if (order == Utf16::kLittleEndian) bytes += '\0';
+    }
+    return bytes;
+}
+
+// The file's bytes, or nothing when it cannot be opened.
+std::optional<std::string> ReadBytes(const std::string& path) {
     FilePointer file(std::fopen(path.c_str(), "rb"));
     if (!file) return std::nullopt;
     std::string text;
@@ -48,10 +83,25 @@ std::optional<std::string> ReadWhole(const std::string& path) {
     return text;
 }
 
+// The whole file as 8-bit text, or nothing when it cannot be opened.
+std::optional<std::string> ReadWhole(const std::string& path) {
+    std::optional<std::string> bytes = ReadBytes(path);
+    if (bytes && Utf16Mark(*bytes) != Utf16::kNone) return FromUtf16(*bytes, Utf16Mark(*bytes));
+    return bytes;
+}
+
+// A file in UTF-16 stays in UTF-16, as Windows keeps it.
 bool WriteWhole(const std::string& path, const std::string& text) {
+    std::string head;
+    if (FilePointer old{std::fopen(path.c_str(), "rb")}) {
+        char mark[2];
+        head.assign(mark, std::fread(mark, 1, sizeof mark, old.get()));
+    }
+    const Utf16 order = Utf16Mark(head);
+    const std::string bytes = order == Utf16::kNone ? text : ToUtf16(text, order);
     FilePointer file(std::fopen(path.c_str(), "wb"));
     if (!file) return false;
-    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) return false;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
     return std::fclose(file.release()) == 0;
 }
 
@@ -182,6 +232,51 @@ std::optional<std::string> LookUp(const std::string& path, std::string_view sect
     return text->substr(lines[*at].valueBegin, lines[*at].valueEnd - lines[*at].valueBegin);
 }
 
+// The names of the file's sections (no section given) or of a section's
+// keys, in the order of the file. As on Windows, a list of keys leaves out
+// comments and lines without '=', but not a key without a name.
+std::vector<std::string_view> Names(const std::vector<Line>& lines, const char* section) {
+    std::vector<std::string_view> names;
+    if (section == nullptr) {
+        for (const Line& line : lines)
+            if (line.kind == LineKind::kSection) names.push_back(line.name);
+        return names;
+    }
+    std::optional<SectionSpan> span = FindSection(lines, Trim(section));
+    if (!span) return names;
+    for (std::size_t i = span->first; i < span->end; ++i) {
+        const Line& line = lines[i];
+        if (line.kind == LineKind::kKey && line.hasValue && (line.name.empty() || line.name.front() != ';'))
+            names.push_back(line.name);
+    }
+    return names;
+}
+
+// Copies names as Windows hands out a name list: each one ended by a zero,
+// the list by a second one; a list cut short by the buffer still ends in
+// two zeros and counts size - 2.
+std::uint32_t CopyNames(const std::vector<std::string_view>& names, char* buffer, std::uint32_t size) {
+    if (size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::uint32_t at = 0;
+    for (std::string_view name : names) {
+        if (at + name.size() + 1 > size - 1) {
+            const std::uint32_t room = at < size - 2 ? size - 2 - at : 0;
+            std::memcpy(buffer + at, name.data(), room);
+            buffer[size - 2] = '\0';
+            buffer[size - 1] = '\0';
+            return size - 2;
+        }
+        std::memcpy(buffer + at, name.data(), name.size());
+        at += static_cast<std::uint32_t>(name.size());
+        buffer[at++] = '\0';
+    }
+    buffer[at] = '\0';
+    return at;
+}
+
 // ---- The steps of a write; each changes the text in place ----
 
 // New lines follow the file's own line ending; a new file gets CRLF.
@@ -285,8 +380,9 @@ std::uint32_t ProfileFile::GetString(const char* section, const char* key, const
                                      std::uint32_t bufferSize) const {
     if (buffer == nullptr || bufferSize == 0) return 0;
     if (section == nullptr || key == nullptr) {
-        buffer[0] = '\0';
-        return 0;
+        std::optional<std::string> text = ReadWhole(path);
+        if (!text) return CopyNames({}, buffer, bufferSize);
+        return CopyNames(Names(SplitLines(*text), section), buffer, bufferSize);
     }
     std::string_view fallback = defaultText != nullptr ? defaultText : "";
     // Trailing blanks of the default are dropped (all but the first character).
@@ -324,6 +420,16 @@ std::uint32_t ProfileFile::GetInt(const char* section, const char* key, int defa
         total = total * base + digit;
     }
     return negative ? 0u - total : total;
+}
+
+std::uint32_t ProfileFile::LineOf(const char* section, const char* key) const {
+    std::optional<std::string> text = ReadWhole(path);
+    if (!text || section == nullptr) return 0;
+    std::vector<Line> lines = SplitLines(*text);
+    std::optional<SectionSpan> span = FindSection(lines, Trim(section));
+    if (!span) return 0;
+    std::optional<std::size_t> at = key != nullptr ? FindKey(lines, *span, Trim(key)) : span->header;
+    return at ? static_cast<std::uint32_t>(*at + 1) : 0;
 }
 
 bool ProfileFile::WriteString(const char* section, const char* key, const char* value) const {

@@ -17,7 +17,10 @@ public:
     // or `defaultText` (NULL meaning empty, trailing blanks dropped) when the
     // file, the section or the key is missing. At most bufferSize - 1
     // characters are stored, always zero-terminated; returns their count.
-    // A NULL section or key (the name lists of Windows) yields an empty text.
+    // A NULL section gives the names of the sections, a NULL key those of the
+    // section's keys (comments left out), each ended by a zero and the list
+    // by a second one. A file that starts with a UTF-16 byte order mark is
+    // read as Windows reads it: characters outside Latin-1 become '?'.
     std::uint32_t GetString(const char* section, const char* key, const char* defaultText, char* buffer,
                             std::uint32_t bufferSize) const;
 
@@ -29,9 +32,13 @@ public:
 
     // Sets `key` in `section`, creating the file, the section (at the end)
     // and the key (after the section's last line) when missing. A NULL value
-    // removes the key, a NULL key the whole section. Returns false when the
-    // file cannot be read or written.
+    // removes the key, a NULL key the whole section. A UTF-16 file stays
+    // UTF-16. Returns false when the file cannot be read or written.
     bool WriteString(const char* section, const char* key, const char* value) const;
+
+    // The line, counted from 1, of `key` in `section` (of the section's own
+    // header when `key` is NULL), where GetString finds it; 0 when missing.
+    std::uint32_t LineOf(const char* section, const char* key) const;
 
     const std::string& Path() const { return path; }
 

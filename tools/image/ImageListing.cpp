@@ -1,5 +1,6 @@
 #include "tools/image/ImageListing.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -9,7 +10,7 @@ namespace talven {
 
 namespace {
 
-enum class Shown { kNone, kNumber16, kDescriptor, kText, kByte };
+enum class Shown { kNone, kNumber16, kDescriptor, kText, kByte, kSpeed, kPower };
 
 struct ListedField {
     std::size_t offset;
@@ -28,13 +29,13 @@ constexpr ListedField kFields[] = {
     {54, 2, nullptr, Shown::kNone},
     {56, 34, "serial-number string", Shown::kDescriptor, &kSerialNumberKey},
     {90, 8, "SCSI version text", Shown::kText, &kScsiVersionKey},
-    {98, 1, "CF speed", Shown::kByte, &kCfSpeedKey},
-    {99, 1, "SM speed", Shown::kByte, &kSmSpeedKey},
-    {100, 1, "SD speed", Shown::kByte, &kSdSpeedKey},
-    {101, 1, "MS Pro speed", Shown::kByte, &kMsProSpeedKey},
-    {102, 1, "MS speed", Shown::kByte, &kMsSpeedKey},
-    {103, 1, "MMC speed", Shown::kByte, &kMmcSpeedKey},
-    {104, 1, "power consumption", Shown::kByte, &kPowerConsumptionKey},
+    {98, 1, "CF speed", Shown::kSpeed, &kCfSpeedKey},
+    {99, 1, "SM speed", Shown::kSpeed, &kSmSpeedKey},
+    {100, 1, "SD speed", Shown::kSpeed, &kSdSpeedKey},
+    {101, 1, "MS Pro speed", Shown::kSpeed, &kMsProSpeedKey},
+    {102, 1, "MS speed", Shown::kSpeed, &kMsSpeedKey},
+    {103, 1, "MMC speed", Shown::kSpeed, &kMmcSpeedKey},
+    {104, 1, "power consumption", Shown::kPower, &kPowerConsumptionKey},
     {105, 1, "byte 105", Shown::kByte, &kByte105Key},
     {106, 1, "always 0", Shown::kByte},
     {107, 3, nullptr, Shown::kNone},
@@ -45,6 +46,51 @@ std::string FieldName(const ListedField& field, const std::string& keptFrom) {
     if (field.name == nullptr) return "(kept from " + keptFrom + ")";
     if (field.key == nullptr) return field.name;
     return std::string(field.name) + " (" + field.key->name + ")";
+}
+
+std::string SpeedText(std::uint8_t byte, std::uint8_t low) {
+    char text[48];
+    if (byte == 0 || byte == low) {
+        std::snprintf(text, sizeof text, "%s (%02X)", byte == 0 ? "High" : "Low", byte);
+    } else {
+        std::snprintf(text, sizeof text, "%02X, neither High (00) nor Low (%02X)", byte, low);
+    }
+    return text;
+}
+
+// Sixteen bytes to a line; two or more lines of nothing but zeros are
+// folded into one.
+std::string HexLines(const std::uint8_t* bytes, std::size_t size) {
+    constexpr std::size_t kPerLine = 16;
+    auto zeroLine = [&](std::size_t from) {
+        return from + kPerLine <= size && std::all_of(bytes + from, bytes + from + kPerLine, [](std::uint8_t b) {
+                   return b == 0;
+               });
+    };
+    std::string lines;
+    char hex[8];
+    for (std::size_t row = 0; row < size;) {
+        std::size_t zeros = 0;
+        while (zeroLine(row + zeros)) zeros += kPerLine;
+        if (zeros >= 2 * kPerLine) {
+            // A short last line of zeros joins the fold.
+            if (row + zeros < size && std::all_of(bytes + row + zeros, bytes + size, [](std::uint8_t b) {
+                    return b == 0;
+                }))
+                zeros = size - row;
+            lines += "          00 ... (" + std::to_string(zeros) + " zero bytes)\n";
+            row += zeros;
+            continue;
+        }
+        lines += "         ";
+        for (std::size_t i = row; i < size && i < row + kPerLine; ++i) {
+            std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+            lines += hex;
+        }
+        lines += "\n";
+        row += kPerLine;
+    }
+    return lines;
 }
 
 char Printable(std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.'; }
@@ -58,6 +104,12 @@ std::string Decoded(const std::uint8_t* at, const ListedField& field) {
             return text;
         case Shown::kByte:
             std::snprintf(text, sizeof text, "%u", at[0]);
+            return text;
+        case Shown::kSpeed:
+            return SpeedText(at[0], static_cast<std::uint8_t>(field.key->limit));
+        case Shown::kPower:
+            // USB counts a device's power in units of 2 mA.
+            std::snprintf(text, sizeof text, "%u (%u mA)", at[0], at[0] * 2u);
             return text;
         case Shown::kDescriptor:
             for (std::size_t i = 2; i + 1 < field.size; i += 2) result += Printable(at[i]);
@@ -87,16 +139,7 @@ std::string ListConfigurationImage(const std::uint8_t* buffer, const std::string
         }
         listing += line;
         if (!decoded.empty()) listing += std::string(name.size() < 40 ? 40 - name.size() : 1, ' ') + decoded;
-        listing += "\n";
-        // Sixteen bytes to a line.
-        for (std::size_t row = 0; row < field.size; row += 16) {
-            listing += "         ";
-            for (std::size_t i = row; i < field.size && i < row + 16; ++i) {
-                std::snprintf(line, sizeof line, " %02X", buffer[field.offset + i]);
-                listing += line;
-            }
-            listing += "\n";
-        }
+        listing += "\n" + HexLines(buffer + field.offset, field.size);
     }
     return listing;
 }

@@ -2,9 +2,11 @@
 //
 // Builds the configuration image exactly as the programming run does, from
 // the settings file over a 512-byte EEPROM copy (or over zeros), lists it
-// field by field and, with --out, writes the whole working buffer. The output
-// never replaces an input, and goes through a temporary file beside it, so a
-// failed write leaves an existing file whole.
+// field by field and, with --out, writes the whole working buffer. Then it
+// names, by file and line, every value the programming run refuses and every
+// name in the file it would not read. The output never replaces an input, and
+// goes through a temporary file beside it, so a failed write leaves an
+// existing file whole.
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -14,8 +16,11 @@
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "platform/profile/ProfileFile.h"
 #include "production/ConfigurationImage.h"
+#include "settings/SettingsCheck.h"
 #include "tools/image/ImageListing.h"
 
 #ifdef _WIN32
@@ -30,8 +35,10 @@ namespace fs = std::filesystem;
 using talven::kWorkingBufferSize;
 using WorkingBuffer = std::array<std::uint8_t, kWorkingBufferSize>;
 
+constexpr int kExitWarnings = 1;     // names the program would not read
 constexpr int kExitWriteFailed = 1;
-constexpr int kExitUsage = 2;  // bad usage or a bad input: nothing is written
+constexpr int kExitUsage = 2;        // bad usage or a bad input: nothing is written
+constexpr int kExitRefused = 2;      // values GO refuses: the image is still listed and written
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -48,7 +55,10 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: talven-image SETTINGS-FILE [EEPROM-FILE] [--out FILE]\n"
                  "  Builds the reader's configuration image from SETTINGS-FILE over the 512-byte\n"
-                 "  EEPROM-FILE (or over zeros), lists it, and with --out writes the 512 bytes.\n");
+                 "  EEPROM-FILE (or over zeros), lists it, and with --out writes the 512 bytes.\n"
+                 "  Exit status: 0 the file is good; 1 it holds names the program does not read,\n"
+                 "  or --out could not be written; 2 it holds values the program refuses (the\n"
+                 "  image is listed and written all the same), or an input is missing or bad.\n");
     return kExitUsage;
 }
 
@@ -86,12 +96,13 @@ FilePointer OpenInput(const char* what, const char* path) {
     return file;
 }
 
-// A missing settings file means the defaults; any other file must be readable.
+// The settings file must be there and readable: a mistyped name would
+// otherwise pass for a file of defaults.
 bool CheckSettingsFile(const std::string& path) {
     std::error_code error;
     if (fs::status(path, error).type() == fs::file_type::not_found) {
-        std::fprintf(stderr, "talven-image: no settings file %s: the defaults are used\n", path.c_str());
-        return true;
+        std::fprintf(stderr, "talven-image: no settings file %s\n", path.c_str());
+        return false;
     }
     return OpenInput("settings file", path.c_str()) != nullptr;
 }
@@ -184,6 +195,34 @@ bool WriteWhole(const fs::path& path, const WorkingBuffer& buffer, std::string& 
     return written;
 }
 
+// "file:line: " of a name in the settings file, or "file: " where no line
+// holds it.
+std::string Where(const char* shownPath, const std::string& path, const std::string& section, const char* key) {
+    const std::uint32_t line = talven::ProfileFile(path).LineOf(section.c_str(), key);
+    return std::string(shownPath) + (line != 0 ? ":" + std::to_string(line) : std::string()) + ": ";
+}
+
+// Prints every refused value and every warning; returns the exit status
+// they call for.
+int ReportSettings(const talven::SettingsFile& settings, const char* shownPath) {
+    const std::vector<talven::CheckedSetting> refused = talven::RefusedSettings(settings);
+    const std::vector<talven::SettingsWarning> warnings = talven::FindSettingsWarnings(settings);
+    for (const talven::CheckedSetting& value : refused) {
+        std::fprintf(stderr, "%s%s: %s\n", Where(shownPath, settings.Path(), value.key->section, value.key->name).c_str(),
+                     value.key->name, value.reason.c_str());
+    }
+    for (const talven::SettingsWarning& warning : warnings) {
+        const char* key = warning.key.empty() ? nullptr : warning.key.c_str();
+        std::fprintf(stderr, "%swarning: %s\n", Where(shownPath, settings.Path(), warning.section, key).c_str(),
+                     warning.message.c_str());
+    }
+    if (!refused.empty()) {
+        std::fprintf(stderr, "talven-image: %zu value(s) refused: GO writes nothing with this file\n", refused.size());
+        return kExitRefused;
+    }
+    return warnings.empty() ? 0 : kExitWarnings;
+}
+
 bool WriteOut(const char* out, const WorkingBuffer& buffer) {
     const fs::path temporary = TemporaryBeside(out);
     std::string reason;
@@ -222,13 +261,22 @@ int main(int argc, char** argv) {
 #else
     talven::HostPlatform platform;
 #endif
-    talven::BuildConfigurationImage(platform, buffer.data(), settingsPath.c_str());
+    const talven::SettingsFile settings(platform, settingsPath.c_str());
+    talven::BuildConfigurationImage(settings, buffer.data());
 
+    const char* keptFrom = arguments.eeprom != nullptr ? "the EEPROM" : "zeros";
     std::printf("Configuration image from %s over %s\n", settingsPath.c_str(),
                 arguments.eeprom != nullptr ? arguments.eeprom : "zeros");
-    std::fputs(talven::ListConfigurationImage(buffer.data(), arguments.eeprom != nullptr ? "the EEPROM" : "zeros")
-                   .c_str(),
-               stdout);
-    if (arguments.out != nullptr && !WriteOut(arguments.out, buffer)) return kExitWriteFailed;
-    return 0;
+    std::fputs(talven::ListConfigurationImage(buffer.data(), keptFrom).c_str(), stdout);
+    bool written = true;
+    if (arguments.out != nullptr) {
+        written = WriteOut(arguments.out, buffer);
+        if (written)
+            std::printf("Wrote %s: %zu bytes, the image in bytes 0-%zu, the rest kept from %s\n", arguments.out,
+                        buffer.size(), talven::kConfigurationImageSize - 1, keptFrom);
+    }
+    std::fflush(stdout);
+    const int status = ReportSettings(settings, arguments.settings);
+    if (status == kExitRefused) return status;
+    return written ? status : kExitWriteFailed;
 }

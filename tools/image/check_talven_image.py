@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Runs talven-image (natively, or under the emulator given after it) and
-checks its --out bytes against known images, its exit codes, that a bad input
-writes nothing, that --out never replaces an input however it is spelled, and
-that a failed write leaves an existing file whole.
+checks its --out bytes against known images, its exit codes, that every value
+the programming run refuses is named by line and key while the image is still
+written, that misspelled names are warned of, that a bad input writes nothing,
+that --out never replaces an input however it is spelled, and that a failed
+write leaves an existing file whole.
 
     check_talven_image.py WORK-DIR TOOL [EMULATOR ...]
 """
@@ -25,7 +27,24 @@ DEFAULT_IMAGE = {
     104: "FA 41 00",
 }
 
-# The image of SETTINGS below, field by field.
+# Good values, as the setup dialog writes them, and their image.
+GOOD = (
+    "[Program set]\r\nWR=1\r\nFS=0\r\n[VX5308]\r\nVID=0x1234\r\nPID=abcd\r\nManufacture=AB\r\n"
+    "Productor=Reader\r\nSN=0123456789abcdef\r\nSCSI_VER=1.00\r\nCFSpeed=1\r\nMSSpeed=2\r\nMSProSpeed=0\r\n"
+    "Power Consumption=44\r\nBY105=7\r\n"
+)
+GOOD_IMAGE = {
+    0: "34 12 CD AB",
+    4: "08 03 41 00 42 00 20 00",
+    22: "20 03 52 00 65 00 61 00 64 00 65 00 72 00" + " 20 00" * 9,
+    56: "22 03" + "".join(" %02X 00" % ord(c) for c in "0123456789abcdef"),
+    90: "31 2E 30 30 20 20 20 20",
+    98: "01 00 00 00 02 00",
+    104: "2C 07 00",
+}
+
+# The image of SETTINGS below, field by field: the rules the bytes followed
+# before values were checked, still shown and written for two refused ones.
 SETTINGS = (
     "[Program set]\r\nWR=1\r\n[VX5308]\r\nVID=0x1234\r\nPID=abcde\r\nManufacture=AB\r\n"
     "Productor=Reader\r\nSN=0123456789abcdef\r\nSCSI_VER=1.00\r\nCFSpeed=1\r\nMSSpeed=2\r\n"
@@ -72,25 +91,124 @@ with open(os.path.join(work, "short.bin"), "wb") as f:
 with open(os.path.join(work, "station.ini"), "w", newline="") as f:
     f.write(SETTINGS)
 
-# Settings over an EEPROM copy: relative paths, as an operator would type them.
-result = run("station.ini", "eeprom.bin", "--out", "out.bin")
-check(result.returncode == 0, "settings run: exit %d, %s" % (result.returncode, result.stderr))
+with open(os.path.join(work, "good.ini"), "w", newline="") as f:
+    f.write(GOOD)
+with open(os.path.join(work, "empty.ini"), "w", newline="") as f:
+    f.write("")
 out = os.path.join(work, "out.bin")
+
+# Good settings over an EEPROM copy: relative paths, as an operator would type them.
+result = run("good.ini", "eeprom.bin", "--out", "out.bin")
+check(result.returncode == 0, "good run: exit %d, %s" % (result.returncode, result.stderr))
+with open(out, "rb") as f:
+    check(f.read() == expected_bytes(eeprom, GOOD_IMAGE), "good run: --out bytes differ")
+check("kept from the EEPROM" in result.stdout, "good run: kept ranges not marked")
+check(" 12- 21" in result.stdout and "107-109" in result.stdout, "good run: offsets not listed")
+check(" 34 12\n" in result.stdout and " CD AB\n" in result.stdout, "good run: ID bytes not listed")
+check("Low (01)" in result.stdout and "Low (02)" in result.stdout and "High (00)" in result.stdout,
+      "good run: speeds not shown as High and Low:\n" + result.stdout)
+check("Wrote out.bin: 512 bytes" in result.stdout, "good run: --out does not say what it wrote")
+check(result.stderr == "", "good run: said %s" % result.stderr)
+
+# Two refused values: named by line, exit 2, the image written all the same.
+os.remove(out)
+result = run("station.ini", "eeprom.bin", "--out", "out.bin")
+check(result.returncode == 2, "refused run: exit %d, %s" % (result.returncode, result.stderr))
+check('station.ini:5: PID: "abcde" is not 1 to 4 hexadecimal digits' in result.stderr and
+      'station.ini:12: Power Consumption: "300" is not a whole number from 0 to 250' in result.stderr,
+      "refused run: %s" % result.stderr)
 if os.path.exists(out):
     with open(out, "rb") as f:
-        check(f.read() == expected_bytes(eeprom, SETTINGS_IMAGE), "settings run: --out bytes differ")
+        check(f.read() == expected_bytes(eeprom, SETTINGS_IMAGE), "refused run: --out bytes differ")
 else:
-    failures.append("settings run: no --out file")
-check("kept from the EEPROM" in result.stdout, "settings run: kept ranges not marked")
-check(" 12- 21" in result.stdout and "107-109" in result.stdout, "settings run: offsets not listed")
-check(" 34 12\n" in result.stdout and " DE BC\n" in result.stdout, "settings run: ID bytes not listed")
+    failures.append("refused run: no --out file")
 
-# No settings file and no EEPROM copy: the default image over zeros.
-result = run("absent.ini", "--out", "default.bin")
+# An empty settings file: the default image over zeros, zeros folded.
+result = run("empty.ini", "--out", "default.bin")
 check(result.returncode == 0, "default run: exit %d" % result.returncode)
-check("defaults" in result.stderr, "default run: no word of the defaults on stderr")
 with open(os.path.join(work, "default.bin"), "rb") as f:
     check(f.read() == expected_bytes(bytes(512), DEFAULT_IMAGE), "default run: --out bytes differ")
+check("(402 zero bytes)" in result.stdout and "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" not in result.stdout,
+      "default run: the zeros after the image are not folded")
+check("250 (500 mA)" in result.stdout, "default run: no power in mA")
+
+# Every kind of refused value, one line at a time: exit 2 naming line 2 and
+# the key, and the bytes the old rules made of it.
+REFUSED = [
+    ("VID=0x12345", "VID", '"0x12345" is not 1 to 4 hexadecimal digits', 0, "45 23"),
+    ("PID=zz", "PID", '"zz" is not 1 to 4 hexadecimal digits', 2, "00 00"),
+    ("PID=", "PID", '"" is not 1 to 4 hexadecimal digits', 2, "00 00"),
+    ("Power Consumption=300", "Power Consumption", '"300" is not a whole number from 0 to 250', 104, "2C"),
+    ("Power Consumption=251", "Power Consumption", '"251" is not a whole number from 0 to 250', 104, "FB"),
+    ("Power Consumption=-1", "Power Consumption", '"-1" is not a whole number from 0 to 250', 104, "FF"),
+    ("Power Consumption=abc", "Power Consumption", '"abc" is not a whole number from 0 to 250', 104, "00"),
+    ("Power Consumption=256", "Power Consumption", '"256" is not a whole number from 0 to 250', 104, "00"),
+    ("BY105=-5", "BY105", '"-5" is not a whole number from 0 to 255', 105, "FB"),
+    ("BY105=12x", "BY105", '"12x" is not a whole number from 0 to 255', 105, "0C"),
+    ("CFSpeed=2", "CFSpeed", '"2" is not 0 (High) or 1 (Low)', 98, "02"),
+    ("SMSpeed=7", "SMSpeed", '"7" is not 0 (High) or 1 (Low)', 99, "07"),
+    ("MSSpeed=1", "MSSpeed", '"1" is not 0 (High) or 2 (Low)', 102, "01"),
+    ("MMCSpeed=-1", "MMCSpeed", '"-1" is not 0 (High) or 1 (Low)', 103, "FF"),
+    ("Manufacture=ABCD", "Manufacture", "4 characters; the field holds 3", 4, "08 03 41 00 42 00 43 00"),
+    ("Productor=ABCDEFGHIJKLMNOP", "Productor", "16 characters; the field holds 15", 22,
+     "20 03" + "".join(" %02X 00" % ord(c) for c in "ABCDEFGHIJKLMNO")),
+    ("SN=0123456789abcdefX", "SN", "17 characters; the field holds 16", 56,
+     "22 03" + "".join(" %02X 00" % ord(c) for c in "0123456789abcdef")),
+    ("SCSI_VER=123456789", "SCSI_VER", "9 characters; the field holds 8", 90, "31 32 33 34 35 36 37 38"),
+    ("Productor=Leseger\u00e4t", "Productor", '"Leseger\u00e4t" is not plain ASCII', 22,
+     "20 03 4C 00 65 00 73 00 65 00 67 00 65 00 72 00 C3 00 A4 00 74 00"),
+]
+for line, key, reason, offset, text in REFUSED:
+    with open(os.path.join(work, "bad.ini"), "wb") as f:
+        f.write(("[VX5308]\r\n" + line + "\r\n").encode("utf-8"))
+    result = run("bad.ini", "--out", "bad-image.bin")
+    expected = "bad.ini:2: %s: %s" % (key, reason)
+    check(result.returncode == 2, "%s: exit %d" % (line, result.returncode))
+    # The refused text is printed as the file holds it, whatever the console makes of it.
+    head, _, tail = expected.partition("\u00e4")
+    check(head in result.stderr and tail in result.stderr, "%s: not %r but %r" % (line, expected, result.stderr))
+    values = bytes.fromhex(text)
+    with open(os.path.join(work, "bad-image.bin"), "rb") as f:
+        check(f.read()[offset:offset + len(values)] == values, "%s: the image does not follow the old rules" % line)
+    os.remove(os.path.join(work, "bad-image.bin"))
+
+# Names the program does not read: a warning by line, exit 1, the defaults written.
+WARNED = [
+    ("[VX5308]\r\nCFSpeeed=1\r\n", "bad.ini:2: warning: unknown key CFSpeeed in [VX5308]; did you mean CFSpeed?"),
+    ("[VX5308]\r\nPlD=1234\r\n", "bad.ini:2: warning: unknown key PlD in [VX5308]; did you mean PID?"),
+    ("[VX5308]\r\nMSSpeeed=2\r\n", "bad.ini:2: warning: unknown key MSSpeeed in [VX5308]; did you mean MSSpeed?"),
+    ("[VX5308]\r\nWR=1\r\n", "bad.ini:2: warning: key WR belongs in [Program set], not [VX5308]"),
+    ("[Program set]\r\nWR=1\r\n[VX5380]\r\nSN=1\r\n",
+     "bad.ini:3: warning: section [VX5380] is not [VX5308]; its keys are not read"),
+    ("[ProgramSet]\r\nWR=1\r\n", "bad.ini:1: warning: section [ProgramSet] is not [Program set]; its keys are not read"),
+]
+for content, expected in WARNED:
+    with open(os.path.join(work, "bad.ini"), "w", newline="") as f:
+        f.write(content)
+    result = run("bad.ini", "--out", "bad-image.bin")
+    check(result.returncode == 1 and expected in result.stderr,
+          "%r: exit %d, not %r but %r" % (content, result.returncode, expected, result.stderr))
+    with open(os.path.join(work, "bad-image.bin"), "rb") as f:
+        check(f.read() == expected_bytes(bytes(512), DEFAULT_IMAGE), "%r: not the default image" % content)
+# Case is not a misspelling: Windows reads the key.
+with open(os.path.join(work, "bad.ini"), "w", newline="") as f:
+    f.write("[program SET]\r\nwr=1\r\n[vx5308]\r\nSn=42\r\n; CFSpeeed=1 in a comment\r\n")
+result = run("bad.ini")
+check(result.returncode == 0 and result.stderr == "", "names in another case: exit %d, %s" % (result.returncode, result.stderr))
+
+# A file Notepad saved as "Unicode" reads as the same file in ANSI.
+with open(os.path.join(work, "unicode.ini"), "wb") as f:
+    f.write(GOOD.encode("utf-16"))
+result = run("unicode.ini", "eeprom.bin", "--out", "unicode.bin")
+check(result.returncode == 0, "UTF-16 file: exit %d, %s" % (result.returncode, result.stderr))
+with open(os.path.join(work, "unicode.bin"), "rb") as f:
+    check(f.read() == expected_bytes(eeprom, GOOD_IMAGE), "UTF-16 file: --out bytes differ")
+
+# A missing settings file is an error: a mistyped name is no file of defaults.
+result = run("absent.ini", "--out", "absent.bin")
+check(result.returncode == 2 and "no settings file" in result.stderr and "absent.ini" in result.stderr,
+      "missing settings file: exit %d, %s" % (result.returncode, result.stderr))
+check(not os.path.exists(os.path.join(work, "absent.bin")), "missing settings file: an output was written")
 
 # An EEPROM file of the wrong size or none at all: exit 2, nothing written.
 for name in ("short.bin", "no-such.bin"):
@@ -138,7 +256,7 @@ for spelling in ["eeprom.bin", "./sub/../eeprom.bin", os.path.join(work, "eeprom
     check(read("eeprom.bin") == eeprom, "--out %s: the EEPROM file was changed" % spelling)
 # A missing settings file is not to be created by the output either.
 result = run("absent.ini", "--out", "./absent.ini")
-check(result.returncode == 2 and "is the settings file" in result.stderr, "--out absent.ini: exit %d" % result.returncode)
+check(result.returncode == 2, "--out absent.ini: exit %d" % result.returncode)
 check(not os.path.exists(os.path.join(work, "absent.ini")), "--out absent.ini: the output took its place")
 
 # A folder or a file that cannot be read is an error naming it and the reason.
@@ -164,17 +282,17 @@ else:
 
 # An existing output is replaced whole; one that cannot be replaced is left
 # whole: its temporary file beside it would have a name too long to create.
-result = run("absent.ini", "--out", "out.bin")
+result = run("empty.ini", "--out", "out.bin")
 check(result.returncode == 0 and read("out.bin") == expected_bytes(bytes(512), DEFAULT_IMAGE),
       "replacing an existing output: exit %d" % result.returncode)
 long_name = "o" * 250 + ".bin"
 write(long_name, b"the old bytes")
-result = run("station.ini", "--out", long_name)
+result = run("good.ini", "--out", long_name)
 check(result.returncode == 1, "failed write: exit %d" % result.returncode)
 check("cannot write" in result.stderr and long_name in result.stderr and "left as it was" in result.stderr,
       "failed write: %s" % result.stderr)
 check(read(long_name) == b"the old bytes", "failed write: the existing file was changed")
-result = run("station.ini", "--out", os.path.join("no-such-folder", "x.bin"))
+result = run("good.ini", "--out", os.path.join("no-such-folder", "x.bin"))
 check(result.returncode == 1 and "cannot write" in result.stderr and "no-such-folder" in result.stderr,
       "unwritable folder: exit %d, %s" % (result.returncode, result.stderr))
 check("No such file or directory" in result.stderr, "unwritable folder: no reason given: %s" % result.stderr)

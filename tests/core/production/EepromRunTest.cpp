@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "production/ConfigurationImage.h"
 #include "tests/core/production/ProductionTestSupport.h"
@@ -52,8 +53,11 @@ protected:
         return bytes;
     }
 
-    std::string eepromFile =
-        (std::filesystem::temp_directory_path() / ("talven-eeprom-" + std::to_string(std::rand()) + ".bin")).string();
+    // Tests of this fixture run in processes of their own at once: each
+    // removes its own file only.
+    std::string eepromFile = (std::filesystem::temp_directory_path() /
+                              ("talven-eeprom-" + std::to_string(std::random_device{}()) + ".bin"))
+                                 .string();
 };
 
 TEST_F(EepromRun, ProgramsTheReaderAndReplacesItsResultRowOnTheNextRun) {
@@ -153,7 +157,7 @@ TEST_F(EepromRun, TheEepromFileHoldsTheImageOverItsEarlierBytes) {
         file.write(reinterpret_cast<const char*>(before.data()), before.size());
     }
     config.readers[0].eepromPath = eepromFile;
-    settings.Write("[VX5308]\r\nVID=1234\r\nPID=abcd\r\nManufacture=Maker\r\nSN=42\r\nBY105=7\r\n");
+    settings.Write("[VX5308]\r\nVID=1234\r\nPID=abcd\r\nManufacture=Mkr\r\nSN=42\r\nBY105=7\r\n");
     Run();
     ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
     const std::array<std::uint8_t, 512> after = EepromFile();
@@ -171,6 +175,63 @@ TEST_F(EepromRun, TheEepromFileHoldsTheImageOverItsEarlierBytes) {
     Run();
     EXPECT_EQ(EepromFile()[0], 0x78);
     EXPECT_EQ(EepromFile()[1], 0x56);
+}
+
+// A value the reader cannot hold as written: nothing reaches the reader, the
+// row fails and the status line names the key and the reason.
+TEST_F(EepromRun, ARefusedValueWritesNothingAndIsNamed) {
+    const struct {
+        const char* line;
+        const char* status;
+    } cases[] = {
+        {"VID=0x12345", "VID: \"0x12345\" is not 1 to 4 hexadecimal digits"},
+        {"PID=zz", "PID: \"zz\" is not 1 to 4 hexadecimal digits"},
+        {"Power Consumption=300", "Power Consumption: \"300\" is not a whole number from 0 to 250"},
+        {"Power Consumption=-1", "Power Consumption: \"-1\" is not a whole number from 0 to 250"},
+        {"Power Consumption=abc", "Power Consumption: \"abc\" is not a whole number from 0 to 250"},
+        {"BY105=-5", "BY105: \"-5\" is not a whole number from 0 to 255"},
+        {"CFSpeed=2", "CFSpeed: \"2\" is not 0 (High) or 1 (Low)"},
+        {"MSSpeed=1", "MSSpeed: \"1\" is not 0 (High) or 2 (Low)"},
+        {"Productor=USB Card Reader X", "Productor: 17 characters; the field holds 15"},
+        {"Productor=Leseger\xC3\xA4t", "Productor: \"Leseger\xC3\xA4t\" is not plain ASCII"},
+    };
+    Start();
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.line);
+        settings.Write(std::string("[VX5308]\r\n") + bad.line + "\r\n");
+        Run();
+        ExpectLastRow(kReaderRow, "Write EEPROM unsuccess.", kRowFailed);
+        EXPECT_EQ(view.status, bad.status);
+        EXPECT_TRUE(station->Log().eepromWrites.empty());
+        std::array<std::uint8_t, 512> erased;
+        erased.fill(0xFF);
+        EXPECT_EQ(station->Eeprom(0), erased);
+    }
+    // Mended, the same reader is programmed.
+    settings.Write("[VX5308]\r\nMSSpeed=2\r\n");
+    Run();
+    ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
+    EXPECT_EQ(station->Eeprom(0)[102], 2);
+}
+
+// A name the program does not read is said, and the run goes on.
+TEST_F(EepromRun, AMisspelledKeyOrSectionIsSaidWithoutRefusingTheRun) {
+    const struct {
+        const char* file;
+        const char* status;
+    } cases[] = {
+        {"[VX5308]\r\nCFSpeeed=1\r\n", "Warning: unknown key CFSpeeed in [VX5308]; did you mean CFSpeed?"},
+        {"[VX5308]\r\nWR=1\r\n", "Warning: key WR belongs in [Program set], not [VX5308]"},
+        {"[VX5380]\r\nCFSpeed=1\r\n", "Warning: section [VX5380] is not [VX5308]; its keys are not read"},
+    };
+    for (const auto& misspelled : cases) {
+        SCOPED_TRACE(misspelled.file);
+        settings.Write(misspelled.file);
+        Run();
+        ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
+        EXPECT_EQ(view.status, misspelled.status);
+        EXPECT_EQ(station->Eeprom(0)[98], 0) << "the key's default is written";
+    }
 }
 
 TEST_F(EepromRun, RunningAndTheButtonsAroundTheRun) {

@@ -298,12 +298,14 @@ TEST_F(TestRun, FindFirstReaderListsOnlyTheLowestReader) {
     EXPECT_TRUE(view.rows.empty());
 }
 
-TEST_F(TestRun, AScanWithoutReadersLeavesTheListEmptyAndTheStatusLine) {
+TEST_F(TestRun, AScanWithoutReadersSaysSoInARowAndLeavesTheStatusLine) {
     for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).kind = SimDriveKind::Removable;
     view.status = "Chip of an earlier run";
     Scan();
-    EXPECT_TRUE(view.rows.empty());
+    ASSERT_EQ(view.rows.size(), 1u);
+    ExpectRow(0, "No card reader device.", "", kRowFailed);
     EXPECT_EQ(view.status, "Chip of an earlier run");
+    EXPECT_TRUE(recorder->files.empty());
 }
 
 #ifdef TALVEN_TRAINING_STATIONS

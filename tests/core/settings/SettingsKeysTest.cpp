@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
 #include "settings/ShippedSettings.h"
 #include "tests/core/settings/SettingsTestSupport.h"
@@ -16,50 +17,33 @@
 namespace talven {
 namespace {
 
-// Each reader's default as the station has them, null where a reader never
-// reads the key.
+// Each key's default, the programming run's, and what its values may be.
 struct ExpectedKey {
     const char* section;
     const char* name;
-    const char* listing;
-    const char* programmingRun;
-    const char* setupDialog;
-    const char* run;
+    const char* defaultValue;
+    SettingKind kind;
+    std::uint32_t capacity;
+    int limit;
 };
-
 const ExpectedKey kExpected[] = {
-    {"Program set", "WR", nullptr, nullptr, "0", "0"},
-    {"Program set", "FS", nullptr, nullptr, "0", "0"},
-    {"VX5308", "VID", nullptr, "3C71", nullptr, nullptr},
-    {"VX5308", "PID", nullptr, "5308", nullptr, nullptr},
-    {"VX5308", "Manufacture", "", "KVe", "KVe", nullptr},
-    {"VX5308", "Productor", "", "USBCard Reader", "USBCard Reader", nullptr},
-    {"VX5308", "SN", "", "123456789abcdef", "0123456789abcdef", nullptr},
-    {"VX5308", "SCSI_VER", "", "KVe", "KVe", nullptr},
-    {"VX5308", "CFSpeed", "1", "0", "0", nullptr},
-    {"VX5308", "SMSpeed", "1", "0", "0", nullptr},
-    {"VX5308", "SDSpeed", "1", "0", "0", nullptr},
-    {"VX5308", "MSProSpeed", "2", "0", "0", nullptr},
-    {"VX5308", "MSSpeed", "2", "0", "0", nullptr},
-    {"VX5308", "MMCSpeed", "1", "0", "0", nullptr},
-    {"VX5308", "Power Consumption", "105", "250", "250", nullptr},
-    {"VX5308", "BY105", nullptr, "65", nullptr, nullptr},
+    {"Program set", "WR", "0", SettingKind::Switch, 0, 0},
+    {"Program set", "FS", "0", SettingKind::Switch, 0, 0},
+    {"VX5308", "VID", "3C71", SettingKind::Hexadecimal, 0, 0},
+    {"VX5308", "PID", "5308", SettingKind::Hexadecimal, 0, 0},
+    {"VX5308", "Manufacture", "KVe", SettingKind::Text, 3, 0},
+    {"VX5308", "Productor", "USBCard Reader", SettingKind::Text, 15, 0},
+    {"VX5308", "SN", "123456789abcdef", SettingKind::Text, 16, 0},
+    {"VX5308", "SCSI_VER", "KVe", SettingKind::Text, 8, 0},
+    {"VX5308", "CFSpeed", "0", SettingKind::Speed, 0, 1},
+    {"VX5308", "SMSpeed", "0", SettingKind::Speed, 0, 1},
+    {"VX5308", "SDSpeed", "0", SettingKind::Speed, 0, 1},
+    {"VX5308", "MSProSpeed", "0", SettingKind::Speed, 0, 2},
+    {"VX5308", "MSSpeed", "0", SettingKind::Speed, 0, 2},
+    {"VX5308", "MMCSpeed", "0", SettingKind::Speed, 0, 1},
+    {"VX5308", "Power Consumption", "250", SettingKind::Number, 0, 250},
+    {"VX5308", "BY105", "65", SettingKind::Number, 0, 255},
 };
-
-constexpr SettingsReader kReaders[] = {SettingsReader::Listing, SettingsReader::ProgrammingRun,
-                                       SettingsReader::SetupDialog, SettingsReader::Run};
-
-const char* ExpectedDefault(const ExpectedKey& key, SettingsReader reader) {
-    switch (reader) {
-        case SettingsReader::Listing: return key.listing;
-        case SettingsReader::ProgrammingRun: return key.programmingRun;
-        case SettingsReader::SetupDialog: return key.setupDialog;
-        case SettingsReader::Run: return key.run;
-    }
-    return nullptr;
-}
-
-std::string Shown(const char* text) { return text == nullptr ? "(not read)" : std::string("\"") + text + "\""; }
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -75,7 +59,7 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST(SettingsKeys, TheTableHoldsEveryKeyOnceWithEachReadersDefault) {
+TEST(SettingsKeys, TheTableHoldsEveryKeyOnceWithItsDefaultAndLimit) {
     ASSERT_EQ(std::size(kSettingsKeys), std::size(kExpected));
     std::set<std::string> names;
     for (std::size_t i = 0; i < std::size(kExpected); ++i) {
@@ -85,40 +69,33 @@ TEST(SettingsKeys, TheTableHoldsEveryKeyOnceWithEachReadersDefault) {
         EXPECT_STREQ(key.section, expected.section);
         EXPECT_STREQ(key.name, expected.name);
         EXPECT_TRUE(names.insert(key.name).second) << "spelled twice";
-        for (SettingsReader reader : kReaders) {
-            EXPECT_EQ(Shown(key.Default(reader)), Shown(ExpectedDefault(expected, reader)))
-                << "reader " << static_cast<int>(reader);
-        }
+        EXPECT_STREQ(key.defaultValue, expected.defaultValue);
+        EXPECT_EQ(key.kind, expected.kind);
+        EXPECT_EQ(key.capacity, expected.capacity);
+        EXPECT_EQ(key.limit, expected.limit);
+        EXPECT_EQ(RefusalReason(key, key.defaultValue), "") << "a default is never refused";
     }
-    EXPECT_EQ(kMsSpeedKey.NumberDefault(SettingsReader::Listing), 2);
-    EXPECT_EQ(kPowerConsumptionKey.NumberDefault(SettingsReader::Listing), 105);
-    EXPECT_EQ(kPowerConsumptionKey.NumberDefault(SettingsReader::SetupDialog), 250);
-    EXPECT_EQ(kByte105Key.NumberDefault(SettingsReader::ProgrammingRun), 65);
+    EXPECT_EQ(kPowerConsumptionKey.NumberDefault(), 250);
+    EXPECT_EQ(kByte105Key.NumberDefault(), 65);
 }
 
-TEST(SettingsKeys, WithoutAFileEachReaderGetsItsOwnDefault) {
+TEST(SettingsKeys, WithoutAFileEveryKeyReadsAsItsDefault) {
     auto platform = test::MakeBuildPlatform();
     test::TempSettings file("table-defaults");
     const SettingsFile settings(*platform, file.Path());
     char text[kSettingsTextSize];
-    EXPECT_EQ(settings.ReadText(kSerialNumberKey, SettingsReader::ProgrammingRun, text), 15u);
+    EXPECT_EQ(settings.ReadText(kSerialNumberKey, text), 15u);
     EXPECT_STREQ(text, "123456789abcdef");
-    EXPECT_EQ(settings.ReadText(kSerialNumberKey, SettingsReader::SetupDialog, text), 16u);
-    EXPECT_STREQ(text, "0123456789abcdef");
-    EXPECT_EQ(settings.ReadText(kProductorKey, SettingsReader::Listing, text), 0u);
-    EXPECT_STREQ(text, "");
-    EXPECT_EQ(settings.ReadText(kVendorIdKey, SettingsReader::ProgrammingRun, text), 4u);
+    EXPECT_EQ(settings.ReadText(kVendorIdKey, text), 4u);
     EXPECT_STREQ(text, "3C71");
-    EXPECT_EQ(settings.ReadNumber(kMsProSpeedKey, SettingsReader::Listing), 2u);
-    EXPECT_EQ(settings.ReadNumber(kMsProSpeedKey, SettingsReader::ProgrammingRun), 0u);
-    EXPECT_EQ(settings.ReadNumber(kPowerConsumptionKey, SettingsReader::Listing), 105u);
-    EXPECT_EQ(settings.ReadNumber(kPowerConsumptionKey, SettingsReader::ProgrammingRun), 250u);
-    EXPECT_EQ(settings.ReadNumber(kByte105Key, SettingsReader::ProgrammingRun), 65u);
+    EXPECT_EQ(settings.ReadNumber(kMsProSpeedKey), 0u);
+    EXPECT_EQ(settings.ReadNumber(kPowerConsumptionKey), 250u);
+    EXPECT_EQ(settings.ReadNumber(kByte105Key), 65u);
     EXPECT_FALSE(settings.EepromMode());
     EXPECT_FALSE(settings.LargeTestFiles());
 }
 
-TEST(SettingsKeys, WritesThroughTheTableAreReadBackByEveryReader) {
+TEST(SettingsKeys, WritesThroughTheTableAreReadBack) {
     auto platform = test::MakeBuildPlatform();
     test::TempSettings file("table-writes");
     const SettingsFile settings(*platform, file.Path());
@@ -126,12 +103,10 @@ TEST(SettingsKeys, WritesThroughTheTableAreReadBackByEveryReader) {
     settings.WriteText(kManufactureKey, "XYZ");
     settings.WriteNumber(kFileSizeKey, 1);
     EXPECT_EQ(file.Read(), "[VX5308]\r\nPower Consumption=7\r\nManufacture=XYZ\r\n[Program set]\r\nFS=1\r\n");
-    for (SettingsReader reader : {SettingsReader::Listing, SettingsReader::ProgrammingRun, SettingsReader::SetupDialog}) {
-        char text[kSettingsTextSize];
-        EXPECT_EQ(settings.ReadNumber(kPowerConsumptionKey, reader), 7u);
-        settings.ReadText(kManufactureKey, reader, text);
-        EXPECT_STREQ(text, "XYZ");
-    }
+    char text[kSettingsTextSize];
+    EXPECT_EQ(settings.ReadNumber(kPowerConsumptionKey), 7u);
+    settings.ReadText(kManufactureKey, text);
+    EXPECT_STREQ(text, "XYZ");
 }
 
 TEST(SettingsKeys, FileSizeDistinguishesOnlyZeroFromNonZero) {
@@ -166,12 +141,6 @@ TEST(ShippedSettings, ReadAsTheProgramReadsItEveryKeyHoldsTheProgrammingRunsDefa
         EXPECT_STREQ(text, values[i]) << key.name;
         EXPECT_STREQ(ShippedValue(key), values[i]) << key.name;
     }
-    // The file's values win over the readers whose defaults differ.
-    EXPECT_EQ(settings.ReadNumber(kCfSpeedKey, SettingsReader::Listing), 0u);
-    EXPECT_EQ(settings.ReadNumber(kPowerConsumptionKey, SettingsReader::Listing), 250u);
-    char serial[kSettingsTextSize];
-    settings.ReadText(kSerialNumberKey, SettingsReader::SetupDialog, serial);
-    EXPECT_STREQ(serial, "123456789abcdef");
     EXPECT_FALSE(settings.EepromMode());
     EXPECT_FALSE(settings.LargeTestFiles());
 }

@@ -64,7 +64,7 @@ TEST_F(MainWindow, WithoutSettingsShowsTheEmptyTestListAndItsTips) {
     EXPECT_FALSE(station.SettingsExist()) << "reading creates no settings file";
 }
 
-TEST_F(MainWindow, EepromModeWithNoOtherKeysListsElevenRowsOfTheListingsDefaults) {
+TEST_F(MainWindow, EepromModeWithNoOtherKeysListsElevenRowsOfTheDefaultsTheRunWrites) {
     station.WriteSettings("[Program set]\r\nWR=1\r\n");
     Open();
     const auto columns = Columns(list);
@@ -76,9 +76,10 @@ TEST_F(MainWindow, EepromModeWithNoOtherKeysListsElevenRowsOfTheListingsDefaults
     EXPECT_EQ(GoTip(), "Write EEPROM");
 
     const char* expected[][2] = {
-        {"Productor", ""},      {"Manufacture", ""}, {"Serial No", ""},    {"SCSI Version", ""},
-        {"CF Speed", "Low"},    {"SM Speed", "Low"}, {"SD Speed", "Low"},  {"MS Pro Speed", "Low"},
-        {"MS Speed", "Low"},    {"MMC Speed", "Low"}, {"Power Consumption", "105"},
+        {"Productor", "USBCard Reader"}, {"Manufacture", "KVe"}, {"Serial No", "123456789abcdef"},
+        {"SCSI Version", "KVe"},         {"CF Speed", "High"},   {"SM Speed", "High"},
+        {"SD Speed", "High"},            {"MS Pro Speed", "High"}, {"MS Speed", "High"},
+        {"MMC Speed", "High"},           {"Power Consumption", "250"},
     };
     ASSERT_EQ(RowCount(list), 11);
     for (int row = 0; row < 11; ++row) {
@@ -87,19 +88,47 @@ TEST_F(MainWindow, EepromModeWithNoOtherKeysListsElevenRowsOfTheListingsDefaults
         EXPECT_EQ(test::RowImage(list, row), 4) << "settings rows show no icon";
     }
     EXPECT_EQ(window->SettingsRowCount(), 10) << "the index of the last settings row";
+    EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE), "");
 }
 
-TEST_F(MainWindow, SettingsListingShowsLowOnlyForEachSlotsLowValueAndTextsWhole) {
+TEST_F(MainWindow, SettingsListingShowsWhatTheRunWritesAndMarksRefusedValues) {
     const std::string serial(20, 'S');
     station.WriteSettings("[Program set]\r\nWR=7\r\n[VX5308]\r\nProductor=Reader X\r\nManufacture=\r\nSN=" + serial +
                           "\r\nSCSI_VER=1.0\r\nCFSpeed=2\r\nSMSpeed=1\r\nSDSpeed=0\r\nMSProSpeed=2\r\n"
                           "MSSpeed=1\r\nMMCSpeed=-1\r\nPower Consumption=300\r\n");
     Open();
     ASSERT_EQ(RowCount(list), 11);
-    const char* values[] = {"Reader X", "", serial.c_str(), "1.0", "High", "Low", "High", "Low", "High", "High", "300"};
+    const struct {
+        const char* value;
+        int icon;
+    } rows[] = {
+        {"Reader X", 4},
+        {"", 4},
+        {"20 characters; the field holds 16", kRowFailed},
+        {"1.0", 4},
+        {"\"2\" is not 0 (High) or 1 (Low)", kRowFailed},
+        {"Low", 4},
+        {"High", 4},
+        {"Low", 4},
+        {"\"1\" is not 0 (High) or 2 (Low)", kRowFailed},
+        {"\"-1\" is not 0 (High) or 1 (Low)", kRowFailed},
+        {"\"300\" is not a whole number from 0 to 250", kRowFailed},
+    };
     for (int row = 0; row < 11; ++row) {
-        EXPECT_EQ(CellText(list, row, 1), values[row]) << CellText(list, row, 0);
+        EXPECT_EQ(CellText(list, row, 1), rows[row].value) << CellText(list, row, 0);
+        EXPECT_EQ(test::RowImage(list, row), rows[row].icon) << CellText(list, row, 0);
     }
+    EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE), "SN: 20 characters; the field holds 16");
+
+    // A misspelled key refuses nothing, but the status line says so.
+    station.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nPower Consumtion=100\r\n");
+    window->RebuildReaderList();
+    EXPECT_EQ(CellText(list, 10, 1), "250");
+    EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE),
+              "Warning: unknown key Power Consumtion in [VX5308]; did you mean Power Consumption?");
+    station.WriteSettings("[Program set]\r\nWR=0\r\n");
+    window->RebuildReaderList();
+    EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE), "") << "what it said went with the listing";
 }
 
 TEST_F(MainWindow, RebuildBetweenModesRemovesRowsAndTheOldColumns) {

@@ -541,6 +541,40 @@ TEST_F(EepromRun, GoProgramsTheFirstReaderAndASecondGoWaitsForTheFirstRun) {
     EXPECT_FALSE(window->IsEnded());
 }
 
+// The settings file edited by hand while the window is open: GO first makes
+// the window follow it, and programs nothing while it holds a refused value.
+TEST_F(EepromRun, GoFollowsAHandEditedFileAndRefusesWhatTheReaderCannotHold) {
+    OpenOnStation();
+    folder.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nCFSpeed=2\r\n");
+    PostGo();
+    HandlePosted();
+    EXPECT_EQ(test::Columns(list)[0].heading, "Name");
+    EXPECT_EQ(GoTip(), "Write EEPROM");
+    ASSERT_EQ(RowCount(list), 12);
+    EXPECT_EQ(CellText(list, 4, 1), "\"2\" is not 0 (High) or 1 (Low)");
+    EXPECT_EQ(test::RowImage(list, 4), kRowFailed);
+    EXPECT_EQ(Rows().back(), (Row{"CF Card         ", "Write EEPROM unsuccess.", kRowFailed}));
+    EXPECT_EQ(Status(), "CFSpeed: \"2\" is not 0 (High) or 1 (Low)");
+    EXPECT_TRUE(station->Log().eepromWrites.empty());
+
+    // Mended by hand: the listing shows the new value as this GO writes it.
+    folder.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nCFSpeed=1\r\n");
+    PostGo();
+    HandlePosted();
+    ASSERT_EQ(RowCount(list), 12);
+    EXPECT_EQ(CellText(list, 4, 1), "Low");
+    EXPECT_EQ(Rows().back(), (Row{"CF Card         ", "Write EEPROM success.", kRowPassed}));
+    EXPECT_EQ(Status(), kChipText);
+    EXPECT_EQ(station->Eeprom(0)[98], 1);
+
+    folder.WriteSettings("[Program set]\r\nWR=0\r\n");
+    PostGo();
+    HandlePosted();
+    EXPECT_EQ(test::Columns(list)[0].heading, "Card Type");
+    EXPECT_EQ(Rows(), AllPassed());
+    ExpectIdle();
+}
+
 // Windows itself, where no drive answers as a reader. Only the program's path
 // is moved, so that the settings lie in a folder of the test's own.
 class OnWindows : public RunControl {
@@ -560,13 +594,13 @@ protected:
     Win32InFolder platform{windows, folder.GetPlatform()};
 };
 
-TEST_F(OnWindows, GoExaminesEveryDriveHarmlesslyAndEndsIdleWithAnEmptyList) {
+TEST_F(OnWindows, GoExaminesEveryDriveHarmlesslyAndSaysItFoundNoReader) {
     Open(platform);
     EXPECT_EQ(window->SettingsPathText(), folder.SettingsPath());
     PostGo();
     HandlePosted();
 
-    EXPECT_EQ(RowCount(list), 0);
+    EXPECT_EQ(Rows(), (std::vector<Row>{{"No card reader device.", "", kRowFailed}}));
     EXPECT_EQ(Status(), "");
     ExpectIdle();
 }

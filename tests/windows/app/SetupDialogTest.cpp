@@ -49,10 +49,10 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(Setup, WithoutSettingsShowsTheDialogsOwnDefaultsWithDeviceControlsOff) {
+TEST_F(Setup, WithoutSettingsShowsTheDefaultsTheRunWritesWithDeviceControlsOff) {
     Open();
     EXPECT_EQ(dialog->SettingsPathText(), station.SettingsPath());
-    EXPECT_EQ(ItemText(window, IDC_SERIAL_EDIT), "0123456789abcdef");
+    EXPECT_EQ(ItemText(window, IDC_SERIAL_EDIT), "123456789abcdef");
     EXPECT_EQ(ItemText(window, IDC_PRODUCTION_EDIT), "USBCard Reader");
     EXPECT_EQ(ItemText(window, IDC_MANUFACTURE_EDIT), "KVe");
     EXPECT_EQ(ItemText(window, IDC_SCSI_VERSION_EDIT), "KVe");
@@ -77,11 +77,12 @@ TEST_F(Setup, WithoutSettingsShowsTheDialogsOwnDefaultsWithDeviceControlsOff) {
     EXPECT_EQ(upper, 250);
 }
 
-TEST_F(Setup, StoredValuesSelectTheirRadiosAndOkWritesThemBackInTheirEncoding) {
+TEST_F(Setup, StoredValuesSelectTheirRadiosAndOkWritesOnlyWhatTheRunTakes) {
     const std::string serial = "ABCDEFGHIJKLMNOPQRST";  // 20 characters, past the typing limit
-    station.WriteSettings("[Program set]\r\nWR=5\r\nFS=1\r\n[VX5308]\r\nSN=" + serial +
-                          "\r\nCFSpeed=2\r\nSMSpeed=1\r\nSDSpeed=0\r\nMSSpeed=1\r\nMSProSpeed=2\r\nMMCSpeed=9\r\n"
-                          "Power Consumption=300\r\nVID=1234\r\n");
+    const std::string settings = "[Program set]\r\nWR=5\r\nFS=1\r\n[VX5308]\r\nSN=" + serial +
+                                 "\r\nCFSpeed=2\r\nSMSpeed=1\r\nSDSpeed=0\r\nMSSpeed=1\r\nMSProSpeed=2\r\nMMCSpeed=9\r\n"
+                                 "Power Consumption=300\r\nVID=1234\r\n";
+    station.WriteSettings(settings);
     Open();
     EXPECT_EQ(ItemText(window, IDC_SERIAL_EDIT), serial);
     EXPECT_EQ(ItemText(window, IDC_POWER_EDIT), "44");
@@ -98,16 +99,27 @@ TEST_F(Setup, StoredValuesSelectTheirRadiosAndOkWritesThemBackInTheirEncoding) {
     EXPECT_FALSE(Checked(window, IDC_FUNCTION_EEPROM));
     ExpectDeviceControlsEnabled(true);
 
+    // A serial number longer than its field and speeds with no choice would
+    // be refused by the run: OK waits until each is mended.
+    const auto mend = [&](auto change) {
+        test::Click(window, IDOK);
+        EXPECT_FALSE(dialog->IsEnded());
+        EXPECT_EQ(station.SettingsBytes(), settings);
+        change();
+    };
+    mend([&] { ::SetDlgItemTextA(window, IDC_SERIAL_EDIT, serial.substr(0, 16).c_str()); });
+    mend([&] { ClickRadio(IDC_CF_LOW); });
+    mend([&] { ClickRadio(IDC_MMC_HIGH); });
     test::Click(window, IDOK);
     ASSERT_TRUE(dialog->IsEnded());
     EXPECT_EQ(dialog->Result(), IDOK);
-    EXPECT_EQ(Key("VX5308", "SN"), serial);
-    EXPECT_EQ(Key("VX5308", "CFSpeed"), "-1");
+    EXPECT_EQ(Key("VX5308", "SN"), serial.substr(0, 16));
+    EXPECT_EQ(Key("VX5308", "CFSpeed"), "1");
     EXPECT_EQ(Key("VX5308", "SMSpeed"), "1");
     EXPECT_EQ(Key("VX5308", "SDSpeed"), "0");
     EXPECT_EQ(Key("VX5308", "MSSpeed"), "2");
     EXPECT_EQ(Key("VX5308", "MSProSpeed"), "2");
-    EXPECT_EQ(Key("VX5308", "MMCSpeed"), "-1");
+    EXPECT_EQ(Key("VX5308", "MMCSpeed"), "0");
     EXPECT_EQ(Key("VX5308", "Power Consumption"), "44");
     EXPECT_EQ(Key("VX5308", "Productor"), "USBCard Reader");
     EXPECT_EQ(Key("VX5308", "VID"), "1234") << "keys the dialog does not show are kept";

@@ -230,5 +230,47 @@ TEST_F(ProfileAgainstWindows, WritingCreatesAMissingFileAlike) {
     EXPECT_STREQ(text, "0123456789abcdef");
 }
 
+// The name lists (a NULL section or key) and a file Notepad saved as
+// "Unicode": read alike, and a write keeps the file readable by Windows.
+TEST_F(ProfileAgainstWindows, NameListsAndUnicodeFilesAnswerAsWindowsDoes) {
+    const std::string unicodeText = "[Program set]\r\nWR=1\r\n; note\r\n[VX5308]\r\nSN=abc\r\nbare\r\n[Last]\r\n";
+    std::string unicode = "\xFF\xFE";
+    for (char c : unicodeText) unicode += std::string{c, '\0'};
+    const std::string unicodePath = Path("unicode.ini");
+    std::FILE* out = std::fopen(unicodePath.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(unicode.data(), 1, unicode.size(), out);
+    std::fclose(out);
+
+    const TextQuery queries[] = {
+        {"comments.ini", "VX5308", nullptr, "", 259}, {"dupes.ini", "VX5308", nullptr, "", 259},
+        {"dupes.ini", nullptr, nullptr, "", 259},     {"blanks.ini", nullptr, "A", "", 259},
+        {"dupes.ini", nullptr, nullptr, "", 9},       {"case.ini", "Nope", nullptr, "", 259},
+        {"unicode.ini", "vx5308", "SN", "d", 259},    {"unicode.ini", "Program set", "WR", "d", 259},
+        {"unicode.ini", "Program set", nullptr, "", 259}, {"unicode.ini", nullptr, nullptr, "", 259},
+    };
+    for (const TextQuery& query : queries) {
+        const std::string path = Path(query.file);
+        char windows[400];
+        char ours[400];
+        std::memset(windows, '#', sizeof windows);
+        std::memset(ours, '#', sizeof ours);
+        const DWORD expected =
+            GetPrivateProfileStringA(query.section, query.key, query.defaultText, windows, query.size, path.c_str());
+        const std::uint32_t actual =
+            ProfileFile(path).GetString(query.section, query.key, query.defaultText, ours, query.size);
+        SCOPED_TRACE(std::string(query.file) + " [" + (query.section ? query.section : "NULL") + "] " +
+                     (query.key ? query.key : "NULL") + " size " + std::to_string(query.size));
+        EXPECT_EQ(actual, expected);
+        EXPECT_EQ(std::string(ours, actual + 1), std::string(windows, expected + 1));
+    }
+    ASSERT_TRUE(ProfileFile(unicodePath).WriteString("VX5308", "SN", "0123456789abcdef"));
+    char text[64];
+    EXPECT_EQ(GetPrivateProfileStringA("VX5308", "SN", "", text, sizeof text, unicodePath.c_str()), 16u);
+    EXPECT_STREQ(text, "0123456789abcdef");
+    EXPECT_EQ(GetPrivateProfileIntA("Program set", "WR", 0, unicodePath.c_str()), 1u);
+    DeleteFileA(unicodePath.c_str());
+}
+
 }  // namespace
 }  // namespace talven

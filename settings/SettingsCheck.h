@@ -1,0 +1,55 @@
+// The one reading of the settings file that the configuration image, the
+// settings listing, GO and talven-image share: each key's value as the
+// programming run takes it, the values it refuses and why, and the names in
+// the file that look meant for the program but are never read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/SettingsFile.h"
+
+namespace talven {
+
+// Converts as strtoul with base 16 does on Windows (32 bits): leading blanks,
+// an optional sign, an optional 0x, digits up to the first other character;
+// no digits give 0, an overflow all bits set.
+std::uint32_t ParseHexadecimal(const char* text);
+
+// Why `text` cannot be a value of `key`; empty when it can.
+std::string RefusalReason(const SettingsKey& key, const std::string& text);
+
+// One key as the programming run takes it.
+struct CheckedSetting {
+    const SettingsKey* key = nullptr;
+    // As read (at most 258 characters), or the key's default.
+    std::string text;
+    // What goes into the image: the low 8 bits of a number, the low 16 bits
+    // of an ID; a switch's whole number; 0 for a text.
+    std::uint32_t value = 0;
+    // Empty for a good value.
+    std::string reason;
+};
+
+CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key);
+
+// Every key of the table whose value is refused, in the table's order.
+std::vector<CheckedSetting> RefusedSettings(const SettingsFile& settings);
+
+// A name in the file that looks meant for the program but is not read: a key
+// the program's sections do not know, or a section named almost like one of
+// them.
+struct SettingsWarning {
+    std::string section;
+    std::string key;  // empty when the section's own name is the matter
+    std::string message;
+};
+
+std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings);
+
+// What the window says of the file: the first refused value as "key:
+// reason", else the first warning; empty when there is nothing to say.
+std::string SettingsStatusText(const SettingsFile& settings);
+
+}  // namespace talven
