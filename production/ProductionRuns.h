@@ -46,6 +46,15 @@ double MegabytesPerSecond(std::uint64_t bytes, std::uint64_t milliseconds);
 // File sizes by the settings key FS, and the largest request the engine sends.
 inline constexpr std::uint32_t kSmallTestFileSize = 0x100000;
 inline constexpr std::uint32_t kLargeTestFileSize = 0x200000;
+// At most this many test files per card; a card that would need more gets
+// larger files. Windows keeps a lower-case 8.3 name in one root entry, other
+// systems add a long-name entry: there a 512-entry FAT12/16 root (one entry
+// the volume label's) holds 255 test files.
+inline constexpr std::uint32_t kMaxTestFiles = 128;
+// Every sector of this size in a test file starts with its file number and
+// its index within the file (two little-endian 32-bit numbers).
+inline constexpr std::uint32_t kStampedSectorSize = 512;
+inline constexpr std::uint32_t kSectorStampSize = 8;
 // Clusters above this size are taken for a broken volume, not tested.
 inline constexpr std::uint32_t kMaxClusterSize = 32u << 20;
 
@@ -67,7 +76,10 @@ public:
 
     // ---- Read/write test ----
     TestOutcome TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures = nullptr);
-    void DeleteTestFiles(const std::string& driveText);
+    // Deletes test files 0 to `created` - 1 whatever gaps lie between them,
+    // then the ones after as far as they continue. False when a test file
+    // that was found could not be deleted.
+    bool DeleteTestFiles(const std::string& driveText, std::uint32_t created = 0);
 
     // ---- EEPROM programming ----
     void RunEepromProgramming();

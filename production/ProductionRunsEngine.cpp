@@ -1,9 +1,11 @@
 // The read/write test of one card: fill its free space with numbered test
-// files in three patterns, read every file back from the medium, compare it
-// cluster by cluster, and delete the files again on every path.
+// files in three patterns, each sector stamped with its place, read every
+// file back from the medium, compare every byte, and delete the files again
+// on every path.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/PageBuffer.h"
 #include "production/ProductionRuns.h"
@@ -22,6 +24,22 @@ std::string TestFilePath(const std::string& driveText, std::uint32_t number) {
     char name[32];
     std::snprintf(name, sizeof name, "\\test%u.bin", static_cast<unsigned>(number));
     return driveText + name;
+}
+
+void PutLittleEndian(std::uint8_t* to, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) to[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// Writes the file number and each sector's index within the file over the
+// first bytes of every sector of a request that starts at `firstSector`: a
+// sector read back from another file, from another place in its own file or
+// from a card's wrapped end then differs from what is expected there.
+void StampSectors(std::uint8_t* data, std::size_t bytes, std::uint32_t number, std::uint64_t firstSector) {
+    std::uint32_t sector = static_cast<std::uint32_t>(firstSector);
+    for (std::size_t at = 0; at + kSectorStampSize <= bytes; at += kStampedSectorSize, ++sector) {
+        PutLittleEndian(data + at, number);
+        PutLittleEndian(data + at + 4, sector);
+    }
 }
 
 // A test file open on the medium; closed when it goes, on every path.
@@ -44,7 +62,8 @@ private:
     Handle handle;
 };
 
-// One card's test: its figures, its four buffers and its progress.
+// One card's test: its figures, its four buffers, the files it created and
+// its progress.
 class CardTest {
 public:
     CardTest(Platform& platform, ProductionView& view, ProductionRuns& runs, const char* settingsPath,
@@ -59,13 +78,16 @@ public:
 
     TestOutcome Run() {
         const std::uint64_t start = platform.GetTickCount64();
-        TestOutcome outcome = SetUp() ? Timed(&CardTest::WritePhase, figures.writeMs) : TestOutcome::WriteFailed;
+        TestOutcome outcome = SetUp();
+        if (outcome == TestOutcome::Passed) outcome = Timed(&CardTest::WritePhase, figures.writeMs);
         figures.writeMeasured = outcome == TestOutcome::Passed;
         if (outcome == TestOutcome::Passed) {
             outcome = Timed(&CardTest::ReadPhase, figures.readMs);
             figures.readMeasured = outcome == TestOutcome::Passed;
         }
-        runs.DeleteTestFiles(driveText);
+        // Deleting is writing: a card that keeps a test file has not passed.
+        if (!runs.DeleteTestFiles(driveText, created) && outcome == TestOutcome::Passed)
+            outcome = TestOutcome::WriteFailed;
         figures.totalMs = platform.GetTickCount64() - start;
         return outcome;  // the buffers go with this object
     }
@@ -79,21 +101,29 @@ private:
         milliseconds = platform.GetTickCount64() - start;
         return outcome;
     }
-    bool SetUp();
+    TestOutcome SetUp();
+    bool FillPatterns(std::uint32_t fileSize);
+    bool QueryFreeClusters(std::uint32_t& freeClusters);
     TestOutcome WritePhase();
-    TestOutcome WriteFile(std::uint32_t number, std::uint32_t clusters);
+    TestOutcome WriteFile(std::uint32_t number);
+    TestOutcome WriteClusters(Handle file, std::uint32_t number, std::uint32_t clusters);
     TestOutcome ReadPhase();
     TestOutcome VerifyFile(std::uint32_t number);
+    TestOutcome ReadAndCompare(Handle file, std::uint32_t number, std::uint64_t expected);
+    TestOutcome FailAndDelete(TestOutcome outcome) {
+        runs.DeleteTestFiles(driveText, created);
+        return outcome;
+    }
     void ShowProgress();
     bool Stopped() { return view.Running() == 0; }
-    const std::uint8_t* Pattern(std::uint32_t number) const {
+    std::uint8_t* Pattern(std::uint32_t number) const {
         switch (number % 3) {
             case 0: return counting.Data();
             case 1: return allAa.Data();
             default: return all55.Data();
         }
     }
-    bool MatchesPattern(const std::uint8_t* pattern, std::uint32_t bytes) const;
+    std::uint32_t RequestBytes() const { return requestClusters * clusterSize; }
 
     Platform& platform;
     ProductionView& view;
@@ -104,40 +134,52 @@ private:
     const std::string rowText;  // the slot's row is found again by it
 
     std::uint32_t clusterSize = 0;
-    std::uint32_t freeClusters = 0;
+    std::uint32_t startFreeClusters = 0;  // what the progress text counts to
     std::uint32_t clustersPerFile = 0;
     std::uint32_t requestClusters = 0;
-    std::uint32_t fileCount = 0;
-    std::uint32_t lastFileClusters = 0;  // clusters written into the last file
+    std::uint32_t created = 0;                // test files created, whatever became of them
+    std::vector<std::uint32_t> fileClusters;  // clusters written into each file
     std::uint32_t progress = 0;
     PageBuffer counting, allAa, all55, readBack;
 };
 
-bool CardTest::SetUp() {
-    const SettingsFile settings(platform, settingsPath);
-    const std::uint32_t fileSize = settings.LargeTestFiles() ? kLargeTestFileSize : kSmallTestFileSize;
-
-    // Windows wants the root with its backslash; the figures are only used
-    // when the query succeeded and describe a cluster we can hold.
+// The figures are only taken when the query succeeded and describe a cluster
+// we can hold; a cluster size that changes is another volume.
+bool CardTest::QueryFreeClusters(std::uint32_t& freeClusters) {
     DiskFreeSpace space;
+    // Windows wants the root with its backslash.
     if (!platform.GetDiskFreeSpaceA((driveText + "\\").c_str(), space)) return false;
     const std::uint64_t size = std::uint64_t{space.sectorsPerCluster} * space.bytesPerSector;
-    if (size == 0 || size > kMaxClusterSize) return false;
+    if (size == 0 || size > kMaxClusterSize || (clusterSize != 0 && size != clusterSize)) return false;
     clusterSize = static_cast<std::uint32_t>(size);
     freeClusters = space.freeClusters;
+    return true;
+}
 
-    // A cluster larger than a file still makes one cluster a file.
-    clustersPerFile = std::max<std::uint32_t>(1, fileSize / clusterSize);
-    // Uncached one-cluster requests run flash cards at a fraction of their
-    // speed: move a whole file per request.
-    requestClusters = clustersPerFile;
-    const std::size_t requestBytes = std::size_t{requestClusters} * clusterSize;
+TestOutcome CardTest::SetUp() {
+    const SettingsFile settings(platform, settingsPath);
+    const std::uint32_t fileSize = settings.LargeTestFiles() ? kLargeTestFileSize : kSmallTestFileSize;
+    // No figures, or no free cluster: nothing could be tested.
+    if (!QueryFreeClusters(startFreeClusters) || startFreeClusters == 0) return TestOutcome::WriteFailed;
+
+    // A cluster larger than a file still makes one cluster a file. Uncached
+    // one-cluster requests run flash cards at a fraction of their speed:
+    // requests move a file of the FS size.
+    requestClusters = std::max<std::uint32_t>(1, fileSize / clusterSize);
+    // A card that would need more files gets larger ones.
+    const std::uint32_t forFileLimit = startFreeClusters / kMaxTestFiles + (startFreeClusters % kMaxTestFiles != 0);
+    clustersPerFile = std::max(requestClusters, forFileLimit);
+    fileClusters.reserve(kMaxTestFiles);
+    return FillPatterns(RequestBytes()) ? TestOutcome::Passed : TestOutcome::WriteFailed;
+}
+
+bool CardTest::FillPatterns(std::uint32_t requestBytes) {
     counting = PageBuffer(requestBytes);
     allAa = PageBuffer(requestBytes);
     all55 = PageBuffer(requestBytes);
     readBack = PageBuffer(requestBytes);
     if (!counting || !allAa || !all55 || !readBack) return false;
-    for (std::size_t i = 0; i < requestBytes; ++i) counting.Data()[i] = static_cast<std::uint8_t>(i % clusterSize);
+    for (std::size_t i = 0; i < requestBytes; ++i) counting.Data()[i] = static_cast<std::uint8_t>(i);
     std::memset(allAa.Data(), 0xAA, requestBytes);
     std::memset(all55.Data(), 0x55, requestBytes);
     return true;
@@ -146,54 +188,73 @@ bool CardTest::SetUp() {
 void CardTest::ShowProgress() {
     char text[128];
     std::snprintf(text, sizeof text, view.LoadText(IDS_TESTING).c_str(), static_cast<unsigned>(progress),
-                  static_cast<unsigned>(freeClusters));
+                  static_cast<unsigned>(startFreeClusters));
     if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowText(at, text);
 }
 
+// Files are written while the card reports a free cluster before the next
+// create. What a file gets is taken after its create, since a FAT32 or exFAT
+// directory grows into the free space; the last file allowed takes the rest.
 TestOutcome CardTest::WritePhase() {
-    std::uint32_t clustersDone = 0;
-    while (clustersDone < freeClusters) {
+    while (created < kMaxTestFiles) {
         if (Stopped()) return TestOutcome::Stopped;
-        const std::uint32_t clusters = std::min(clustersPerFile, freeClusters - clustersDone);
-        const TestOutcome outcome = WriteFile(fileCount, clusters);
+        std::uint32_t freeClusters = 0;
+        // A card whose figures went away cannot take the next file.
+        if (!QueryFreeClusters(freeClusters)) return FailAndDelete(TestOutcome::WriteFailed);
+        if (freeClusters == 0) break;
+        const TestOutcome outcome = WriteFile(created);
         if (outcome != TestOutcome::Passed) return outcome;
-        ++fileCount;
-        clustersDone += clusters;
     }
+    std::uint64_t written = 0;
+    for (std::uint32_t clusters : fileClusters) written += clusters;
+    // The directory took what was free: nothing was tested.
+    return written == 0 ? TestOutcome::WriteFailed : TestOutcome::Passed;
+}
+
+TestOutcome CardTest::WriteFile(std::uint32_t number) {
+    OpenTestFile file(platform, platform.FileCreate(TestFilePath(driveText, number).c_str()));
+    if (!file.IsOpen()) return FailAndDelete(TestOutcome::WriteFailed);
+    ++created;
+    std::uint32_t freeClusters = 0;
+    if (!QueryFreeClusters(freeClusters)) {
+        file.Close();
+        return FailAndDelete(TestOutcome::WriteFailed);
+    }
+    const bool last = created == kMaxTestFiles;
+    const std::uint32_t clusters = last ? freeClusters : std::min(clustersPerFile, freeClusters);
+    fileClusters.push_back(0);
+    // The file involved is closed before the deletion pass.
+    const TestOutcome outcome = WriteClusters(file.Get(), number, clusters);
+    if (outcome != TestOutcome::Passed) return outcome;
+    // What the card did not take before the close would not be read back.
+    if (!platform.FileFlush(file.Get())) return TestOutcome::DiskRemoved;
     return TestOutcome::Passed;
 }
 
-TestOutcome CardTest::WriteFile(std::uint32_t number, std::uint32_t clusters) {
-    OpenTestFile file(platform, platform.FileCreate(TestFilePath(driveText, number).c_str()));
-    if (!file.IsOpen()) {
-        runs.DeleteTestFiles(driveText);
-        return TestOutcome::WriteFailed;
-    }
-    const std::uint8_t* pattern = Pattern(number);
-    lastFileClusters = 0;
+TestOutcome CardTest::WriteClusters(Handle file, std::uint32_t number, std::uint32_t clusters) {
+    std::uint8_t* pattern = Pattern(number);
+    std::uint32_t& written = fileClusters.back();
     for (std::uint32_t left = clusters; left > 0;) {
         const std::uint32_t inRequest = std::min(left, requestClusters);
         progress += inRequest;
         ShowProgress();
         view.PumpMessages();
         const std::uint32_t bytes = inRequest * clusterSize;
-        const FileTransfer transfer = platform.FileWrite(file.Get(), pattern, bytes);
-        // The file involved is closed before the deletion pass.
+        StampSectors(pattern, bytes, number, std::uint64_t{written} * clusterSize / kStampedSectorSize);
+        const FileTransfer transfer = platform.FileWrite(file, pattern, bytes);
         if (transfer.fileError || transfer.bytes != bytes) return TestOutcome::DiskRemoved;
         figures.bytesWritten += bytes;
         left -= inRequest;
-        lastFileClusters += inRequest;
+        written += inRequest;
         // A stop closes the file as usual; the next file boundary reports it.
         if (Stopped()) break;
         view.PumpMessages();
     }
-    // What the card did not take before the close would not be read back.
-    if (!platform.FileFlush(file.Get())) return TestOutcome::DiskRemoved;
     return TestOutcome::Passed;
 }
 
 TestOutcome CardTest::ReadPhase() {
-    for (std::uint32_t number = 0; number < fileCount; ++number) {
+    for (std::uint32_t number = 0; number < fileClusters.size(); ++number) {
         if (Stopped()) return TestOutcome::Stopped;
         const TestOutcome outcome = VerifyFile(number);
         if (outcome != TestOutcome::Passed) return outcome;
@@ -201,27 +262,23 @@ TestOutcome CardTest::ReadPhase() {
     return TestOutcome::Passed;
 }
 
-bool CardTest::MatchesPattern(const std::uint8_t* pattern, std::uint32_t bytes) const {
-    for (std::uint32_t at = 0; at < bytes; at += clusterSize) {
-        const std::uint32_t length = std::min(clusterSize, bytes - at);
-        if (std::memcmp(readBack.Data() + at, pattern + at, length) != 0) return false;
-    }
-    return true;
-}
-
 TestOutcome CardTest::VerifyFile(std::uint32_t number) {
     OpenTestFile file(platform, platform.FileOpen(TestFilePath(driveText, number).c_str()));
-    if (!file.IsOpen()) {
-        runs.DeleteTestFiles(driveText);
-        return TestOutcome::ReadFailed;
-    }
-    const std::uint8_t* pattern = Pattern(number);
-    const std::uint64_t expected =
-        std::uint64_t{number + 1 == fileCount ? lastFileClusters : clustersPerFile} * clusterSize;
-    const std::uint32_t requestBytes = requestClusters * clusterSize;
+    if (!file.IsOpen()) return FailAndDelete(TestOutcome::ReadFailed);
+    const TestOutcome outcome =
+        ReadAndCompare(file.Get(), number, std::uint64_t{fileClusters[number]} * clusterSize);
+    if (outcome != TestOutcome::CompareFailed) return outcome;
+    file.Close();
+    return FailAndDelete(outcome);
+}
+
+// Every byte read back is compared with the stamped pattern of its place; a
+// file that comes back longer or shorter than it was written lost data.
+TestOutcome CardTest::ReadAndCompare(Handle file, std::uint32_t number, std::uint64_t expected) {
+    std::uint8_t* pattern = Pattern(number);
     std::uint64_t received = 0;
     for (;;) {
-        const FileTransfer transfer = platform.FileRead(file.Get(), readBack.Data(), requestBytes);
+        const FileTransfer transfer = platform.FileRead(file, readBack.Data(), RequestBytes());
         if (transfer.fileError) return TestOutcome::DiskRemoved;
         if (transfer.bytes == 0) break;
         figures.bytesRead += transfer.bytes;
@@ -229,20 +286,12 @@ TestOutcome CardTest::VerifyFile(std::uint32_t number) {
         // Stopped inside the file: done without comparing; the next file
         // boundary, or the caller after the last file, reports the stop.
         if (Stopped()) return TestOutcome::Passed;
+        if (received + transfer.bytes > expected) return TestOutcome::CompareFailed;
+        StampSectors(pattern, transfer.bytes, number, received / kStampedSectorSize);
+        if (std::memcmp(readBack.Data(), pattern, transfer.bytes) != 0) return TestOutcome::CompareFailed;
         received += transfer.bytes;
-        if (received > expected || !MatchesPattern(pattern, transfer.bytes)) {
-            file.Close();
-            runs.DeleteTestFiles(driveText);
-            return TestOutcome::CompareFailed;
-        }
     }
-    // A file that comes back shorter than it was written lost data.
-    if (received != expected) {
-        file.Close();
-        runs.DeleteTestFiles(driveText);
-        return TestOutcome::CompareFailed;
-    }
-    return TestOutcome::Passed;
+    return received == expected ? TestOutcome::Passed : TestOutcome::CompareFailed;
 }
 
 }  // namespace
@@ -258,19 +307,25 @@ double MegabytesPerSecond(std::uint64_t bytes, std::uint64_t milliseconds) {
     return static_cast<double>(bytes) / 1000.0 / static_cast<double>(std::max<std::uint64_t>(milliseconds, 1));
 }
 
-void ProductionRuns::DeleteTestFiles(const std::string& driveText) {
+bool ProductionRuns::DeleteTestFiles(const std::string& driveText, std::uint32_t created) {
+    bool clean = true;
     std::uint32_t failedInARow = 0;
     for (std::uint32_t number = 0; number != UINT32_MAX; ++number) {
         const std::string path = TestFilePath(driveText, number);
-        if (!platform.FileFind(path.c_str())) return;
+        if (!platform.FileFind(path.c_str())) {
+            if (number >= created) return clean;
+            continue;
+        }
         // A file that cannot be deleted does not stop the pass: the ones
         // after it still go.
         if (platform.FileDelete(path.c_str())) {
             failedInARow = 0;
-        } else if (++failedInARow >= kMaxFailedDeletionsInARow) {
-            return;
+            continue;
         }
+        clean = false;
+        if (++failedInARow >= kMaxFailedDeletionsInARow) return false;
     }
+    return clean;
 }
 
 }  // namespace talven

@@ -12,11 +12,14 @@ namespace talven {
 
 namespace {
 
-// The drive follows the first "(" of the row text, or starts it when the
-// reader's INQUIRY failed during discovery.
+// The drive is the "(X:)" that discovery appended to the row text, not a
+// "(" of the reader's own INQUIRY text; a row without it (the INQUIRY failed
+// during discovery) starts with its drive.
 std::string DriveOfRow(const std::string& rowText) {
-    const std::size_t open = rowText.find('(');
-    return open == std::string::npos ? rowText.substr(0, 2) : rowText.substr(open + 1, 2);
+    const std::size_t size = rowText.size();
+    if (size >= 4 && rowText.compare(size - 4, 1, "(") == 0 && rowText.compare(size - 2, 2, ":)") == 0)
+        return rowText.substr(size - 3, 2);
+    return rowText.substr(0, 2);
 }
 
 unsigned OutcomeText(TestOutcome outcome) {

@@ -1,33 +1,47 @@
 #!/usr/bin/env bash
-# scripts/bench.sh [MIB] [FOLDER]: the card test's speed against f3 and dd on
-# the same amount of data (MIB MiB, default 1024) in the same folder (default
-# build/bench-data). Runs BENCH_ROUNDS rounds (default 3) of all three, prints
-# every round's figures, and as its last line the median over the rounds of
+# scripts/bench.sh [--fat] [MIB] [FOLDER]: the card test's speed against f3
+# and dd on the same amount of data (MIB MiB, default 1024) in the same
+# folder (default build/bench-data). With --fat, all three run on a FAT16
+# image of MIB MiB in that folder (32 KiB clusters, 512-entry root), made
+# afresh for each of them and mounted through fusefat: a real file system
+# with a directory, where the engine's cost per file shows. Runs
+# BENCH_ROUNDS rounds (default 3) of all three, prints every round's
+# figures, and as its last line the median over the rounds of
 #   engine/f3 time X.XX  engine/dd write Y.YY  engine/dd read Z.ZZ
 # (the engine's total time over f3write + f3read; the engine's write and
-# verify throughput over dd's direct-I/O write and read with 1 MiB blocks).
+# verify throughput over dd's direct-I/O write and read, from a pattern file
+# in memory, in requests of the engine's size).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+fat=0
+if [ "${1:-}" = --fat ]; then
+  fat=1
+  shift
+fi
 mib=${1:-1024}
 folder=${2:-build/bench-data}
 rounds=${BENCH_ROUNDS:-3}
 [[ "$mib" =~ ^[1-9][0-9]*$ && "$rounds" =~ ^[1-9][0-9]*$ ]] ||
-  { echo "usage: [BENCH_ROUNDS=N] scripts/bench.sh [MIB] [FOLDER]" >&2; exit 2; }
+  { echo "usage: [BENCH_ROUNDS=N] scripts/bench.sh [--fat] [MIB] [FOLDER]" >&2; exit 2; }
 
-scripts/setup.sh f3
+scripts/setup.sh
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j2 >/dev/null
 
 mkdir -p "$folder"
 work="$(cd "$folder" && pwd)/talven-bench-$$"
+card="$work/card"
+pattern=/dev/shm/talven-bench-$$.pattern
 mkdir "$work"
-trap 'rm -rf "$work"' EXIT
+unmount() { if mountpoint -q "$card"; then fusermount -u "$card" || fusermount -uz "$card"; fi; }
+trap 'unmount; rm -rf "$work" "$pattern"' EXIT
 
-# f3 writes whole GiB files: it gets the amount rounded up to whole GiB, and
-# its time is scaled back to MIB.
+# f3 writes whole GiB files: in a folder it gets the amount rounded up to
+# whole GiB, and its time is scaled back to MIB. On the FAT image it fills
+# the card, as the engine does.
 gib=$(((mib + 1023) / 1024))
-need_kib=$(((gib * 1024 + 64) * 1024))
+if [ $fat -eq 1 ]; then need_kib=$(((mib + 64) * 1024)); else need_kib=$(((gib * 1024 + 64) * 1024)); fi
 avail_kib=$(df -Pk "$work" | awk 'NR == 2 { print $4 }')
 if [ "$avail_kib" -lt "$need_kib" ]; then
   echo "bench: $work has $((avail_kib / 1024)) MiB free, needs $((need_kib / 1024))" >&2
@@ -37,60 +51,106 @@ fstype=$(stat -f -c %T "$work")
 case "$fstype" in
   tmpfs | ramfs) echo "bench: note: $work is on $fstype, a memory, not a medium" ;;
 esac
-echo "bench: $mib MiB in $work ($fstype), $rounds rounds"
+if [ $fat -eq 1 ]; then
+  echo "bench: a $mib MiB FAT16 card through fusefat, image in $work ($fstype), $rounds rounds"
+else
+  echo "bench: $mib MiB in $work ($fstype), $rounds rounds"
+fi
+
+# A fresh FAT16 image mounted on $card: fusefat can damage the root of a
+# volume written until it is full (as f3write does), so nobody gets one
+# that another has used.
+fresh_card() {
+  unmount
+  rm -f "$work/card.img"
+  mkdir -p "$card"
+  truncate -s "${mib}M" "$work/card.img"
+  mkfs.fat -F 16 -s 64 -a -r 512 -n CARD "$work/card.img" >/dev/null
+  fusefat -o rw+ "$work/card.img" "$card" >/dev/null 2>&1
+  [ "$(stat -f -c %T "$card")" = fuseblk ] || { echo "bench: fusefat did not mount $work/card.img" >&2; exit 1; }
+}
+# Where each of the three writes: the folder, or a fresh card.
+use_target() {
+  if [ $fat -eq 1 ]; then
+    fresh_card
+    target=$card
+  else
+    # A folder of its own: the logs beside it take nothing of its capacity.
+    target=$work/folder
+    mkdir -p "$target"
+  fi
+}
 
 now() { date +%s.%N; }
 calc() { awk "BEGIN { printf \"%.${2:-1}f\", $1 }"; }
 
-# The engine through the real TestDrive on drive E: mapped to the folder.
+# The engine through the real TestDrive on drive E: mapped to the folder as
+# a card of MIB MiB, or to the mounted card as a whole.
 run_engine() {
   local out
-  out=$(build/bench/tests/bench/talven-bench "$work" "$mib")
+  use_target
+  out=$(build/bench/tests/bench/talven-bench "$target" "$([ $fat -eq 1 ] && echo 0 || echo "$mib")")
   echo "$out" | sed 's/^/  /'
   figure() { awk -v key="$1" '$1 == key { print $2 }' <<<"$out"; }
   engine_write=$(figure engine_write_mbs)
   engine_read=$(figure engine_verify_mbs)
   engine_total=$(figure engine_total_s)
+  engine_request=$(figure engine_request_bytes)
+  engine_mib=$(awk '$1 == "engine:" { print $2 }' <<<"$out")
 }
 
 run_f3() {
-  mkdir "$work/f3"
-  local start middle end
+  local start middle end f3dir
+  use_target
+  f3dir=$target
+  if [ $fat -eq 0 ]; then
+    f3dir=$work/f3
+    mkdir -p "$f3dir"
+  fi
   start=$(now)
-  f3write --end-at="$gib" --show-progress=0 "$work/f3" >"$work/f3write.log"
+  f3write --end-at="$gib" --show-progress=0 "$f3dir" >"$work/f3write.log"
   middle=$(now)
-  f3read --show-progress=0 "$work/f3" >"$work/f3read.log"
+  f3read --show-progress=0 "$f3dir" >"$work/f3read.log"
   end=$(now)
   if ! grep -q "Data LOST: 0.00 Byte" "$work/f3read.log"; then
     cat "$work/f3read.log" >&2
     echo "bench: f3read found lost data" >&2
     exit 1
   fi
+  local removed written_mib scale
   # Not in f3's total: f3 leaves its files, the card test deletes its own.
-  local removed
+  written_mib=$(stat -c %s "$f3dir"/*.h2w | awk '{ bytes += $1 } END { print int(bytes / 1048576) }')
   removed=$(now)
-  rm -rf "$work/f3"
+  rm -f "$f3dir"/*.h2w
   removed=$(calc "$(now) - $removed" 3)
-  f3_total=$(calc "($end - $start) * $mib / ($gib * 1024)" 3)
-  echo "  f3: $gib GiB, write $(calc "$gib * 1073741824 / ($middle - $start) / 1e6") MB/s," \
-    "read $(calc "$gib * 1073741824 / ($end - $middle) / 1e6") MB/s, total for $mib MiB $f3_total s" \
+  scale=1
+  [ $fat -eq 0 ] && scale=$(calc "$mib / ($gib * 1024)" 6)
+  f3_total=$(calc "($end - $start) * $scale" 3)
+  echo "  f3: $written_mib MiB, write $(calc "$written_mib * 1048576 / ($middle - $start) / 1e6") MB/s," \
+    "read $(calc "$written_mib * 1048576 / ($end - $middle) / 1e6") MB/s, total for $([ $fat -eq 1 ] && echo "the card" || echo "$mib MiB") $f3_total s" \
     "(its files removed afterwards in $removed s)"
 }
 
 # Seconds of a dd run, from its summary line.
 dd_seconds() { LC_ALL=C dd "$@" 2>&1 | awk '/copied/ { for (i = 1; i <= NF; ++i) if ($i == "s,") print $(i - 1) }'; }
 
-# The device's limit: direct I/O in 1 MiB blocks, data that is not zeros
-# (yes ends on SIGPIPE when dd has had its blocks).
+# The device's limit: direct I/O in requests of the engine's size, from a
+# file in memory that is not zeros (piped from yes, dd writes at about half
+# the speed). On the card, as much as the engine wrote there.
 run_dd() {
-  local write_s read_s bytes=$((mib * 1048576))
-  write_s=$({ yes UUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUU || true; } |
-    dd_seconds of="$work/dd.bin" bs=1M count="$mib" iflag=fullblock oflag=direct conv=fsync)
-  read_s=$(dd_seconds if="$work/dd.bin" of=/dev/null bs=1M iflag=direct)
-  rm -f "$work/dd.bin"
+  local write_s read_s count bytes
+  count=$(((engine_mib * 1048576) / engine_request))
+  bytes=$((count * engine_request))
+  [ "$(stat -c %s "$pattern" 2>/dev/null)" = "$bytes" ] || { yes UUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUUU || true; } |
+    head -c "$bytes" >"$pattern"
+  use_target
+  write_s=$(dd_seconds if="$pattern" of="$target/dd.bin" bs="$engine_request" count="$count" iflag=fullblock \
+    oflag=direct conv=fsync)
+  read_s=$(dd_seconds if="$target/dd.bin" of=/dev/null bs="$engine_request" iflag=direct)
+  rm -f "$target/dd.bin"
   dd_write=$(calc "$bytes / $write_s / 1e6")
   dd_read=$(calc "$bytes / $read_s / 1e6")
-  echo "  dd: write $dd_write MB/s, read $dd_read MB/s"
+  echo "  dd: $((bytes >> 20)) MiB in requests of $((engine_request >> 10)) KiB, write $dd_write MB/s, read $dd_read MB/s"
 }
 
 ratios_f3=() ratios_write=() ratios_read=()

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the simulated
 # station need, when any is missing, and python3-pil, with which
-# tools/draw/draw.py redraws the icons and button faces. Safe to run again.
-# Recommended packages come along: Wine's X11 driver loads several of them at
-# run time. Packages named as arguments are installed too (scripts/bench.sh
-# asks for f3).
+# tools/draw/draw.py redraws the icons and button faces (mkfs.fat and fusefat
+# for the card test on real FAT images, f3 for scripts/bench.sh). Safe to run
+# again. Recommended packages come along: Wine's X11 driver loads several of
+# them at run time. Packages named as arguments are installed too.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick
+  dosfstools fusefat f3
   "$@"
 )
 

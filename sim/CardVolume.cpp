@@ -1,22 +1,38 @@
 #include "sim/CardVolume.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace talven {
 
-CardVolume::CardVolume(const CardConfig& cardConfig, const DriveFaults& faults) : config(cardConfig), faults(faults) {
+namespace {
+
+std::uint32_t ClusterSizeOf(const CardConfig& config) {
     // The station file's limits, which also keep the cluster size from wrapping to 0.
-    config.sectorsPerCluster = std::clamp<std::uint32_t>(config.sectorsPerCluster, 1, 65535);
+    return std::clamp<std::uint32_t>(config.sectorsPerCluster, 1, 65535) * kSimSectorSize;
+}
+
+}  // namespace
+
+CardVolume::CardVolume(const CardConfig& cardConfig, const DriveFaults& faults)
+    : config(cardConfig),
+      faults(faults),
+      directory(FormatOf(cardConfig), cardConfig.rootEntries.value_or(kDefaultRootEntries), ClusterSizeOf(cardConfig)),
+      storage(faults.wrapAt) {
+    config.sectorsPerCluster = ClusterSizeOf(cardConfig) / kSimSectorSize;
     const std::uint64_t clusters = config.capacity / ClusterSize();
     totalClusters = static_cast<std::uint32_t>(std::min<std::uint64_t>(clusters, UINT32_MAX));
-    const std::uint32_t free = std::min(config.freeClusters.value_or(totalClusters), totalClusters);
-    reservedClusters = totalClusters - free;
+    // A growing root starts with the first cluster; other data follows it.
+    const std::uint32_t root = RootGrows(FormatOf(config)) && totalClusters > 0 ? 1 : 0;
+    const std::uint32_t free = std::min(config.freeClusters.value_or(totalClusters), totalClusters - root);
+    firstFreeable = totalClusters - free;
 }
 
 void CardVolume::Pull() {
     present = false;
     files.clear();
+    storage.Clear();
 }
 
 std::uint64_t CardVolume::ClustersOf(std::uint64_t bytes) const {
@@ -25,9 +41,30 @@ std::uint64_t CardVolume::ClustersOf(std::uint64_t bytes) const {
 
 std::uint32_t CardVolume::FreeClusters() const {
     if (!present) return 0;
-    std::uint64_t used = reservedClusters;
-    for (const auto& [key, file] : files) used += ClustersOf(file.data.size());
-    return used >= totalClusters ? 0 : static_cast<std::uint32_t>(totalClusters - used);
+    return static_cast<std::uint32_t>(totalClusters - firstFreeable - usedClusters);
+}
+
+bool CardVolume::Allocate(std::uint64_t count, std::vector<std::uint32_t>& into) {
+    if (count > FreeClusters()) return false;
+    for (; count > 0; ++searchFrom) {
+        if (searchFrom >= inUse.size()) inUse.resize(std::max<std::size_t>(2 * inUse.size(), searchFrom + 1));
+        if (inUse[searchFrom]) continue;
+        inUse[searchFrom] = true;
+        into.push_back(static_cast<std::uint32_t>(firstFreeable + searchFrom));
+        ++usedClusters;
+        --count;
+    }
+    return true;
+}
+
+void CardVolume::Release(std::vector<std::uint32_t>& clusters) {
+    for (const std::uint32_t cluster : clusters) {
+        const std::uint64_t at = cluster - firstFreeable;
+        inUse[at] = false;
+        searchFrom = std::min(searchFrom, at);
+    }
+    usedClusters -= clusters.size();
+    clusters.clear();
 }
 
 std::string CardVolume::Key(const std::string& name) {
@@ -42,11 +79,17 @@ bool CardVolume::Create(const std::string& name) {
     auto it = files.find(Key(name));
     if (it != files.end()) {
         if (it->second.openCount > 0) return false;
-        it->second.data.clear();
+        Release(it->second.clusters);
+        it->second.size = 0;
         it->second.openCount = 1;
         return true;
     }
-    files[Key(name)] = File{name, {}, 1};
+    // A new name needs room in the root, which may have to take clusters.
+    std::uint32_t grow = 0;
+    std::vector<std::uint32_t> rootClusters;
+    if (!directory.ClustersToAdd(name, grow) || !Allocate(grow, rootClusters)) return false;
+    directory.Add(name, grow);
+    files[Key(name)] = File{name, 0, {}, 1};
     return true;
 }
 
@@ -74,10 +117,65 @@ bool CardVolume::CountMoved(std::uint64_t clusters) {
     return true;
 }
 
-void CardVolume::CorruptIfDue(std::vector<std::uint8_t>& bytes, std::uint64_t position, std::uint64_t clusters) {
-    const std::uint64_t corruptAt = faults.corruptAtCluster;
-    if (corruptAt > clustersWritten && corruptAt - clustersWritten <= clusters)
-        bytes[position + (corruptAt - clustersWritten - 1) * ClusterSize()] ^= 0xFF;
+std::uint64_t CardVolume::DataSector(const File& file, std::uint64_t fileSector) const {
+    const std::uint64_t perCluster = config.sectorsPerCluster;
+    return std::uint64_t{file.clusters[fileSector / perCluster]} * perCluster + fileSector % perCluster;
+}
+
+void CardVolume::StoreBytes(const File& file, std::uint64_t position, const std::uint8_t* data, std::uint64_t size) {
+    std::array<std::uint8_t, kSimSectorSize> sector;
+    for (std::uint64_t at = position; at < position + size;) {
+        const std::uint64_t offset = at % kSimSectorSize;
+        const std::uint64_t length = std::min<std::uint64_t>(kSimSectorSize - offset, position + size - at);
+        const std::uint64_t dataSector = DataSector(file, at / kSimSectorSize);
+        if (length == kSimSectorSize) {
+            storage.Write(dataSector, data + (at - position));
+        } else {
+            storage.Read(dataSector, sector.data());
+            std::memcpy(sector.data() + offset, data + (at - position), length);
+            storage.Write(dataSector, sector.data());
+        }
+        at += length;
+    }
+}
+
+void CardVolume::LoadBytes(const File& file, std::uint64_t position, std::uint8_t* data, std::uint64_t size) const {
+    std::array<std::uint8_t, kSimSectorSize> sector;
+    for (std::uint64_t at = position; at < position + size;) {
+        const std::uint64_t offset = at % kSimSectorSize;
+        const std::uint64_t length = std::min<std::uint64_t>(kSimSectorSize - offset, position + size - at);
+        const std::uint64_t dataSector = DataSector(file, at / kSimSectorSize);
+        if (length == kSimSectorSize) {
+            storage.Read(dataSector, data + (at - position));
+        } else {
+            storage.Read(dataSector, sector.data());
+            std::memcpy(data + (at - position), sector.data() + offset, length);
+        }
+        at += length;
+    }
+}
+
+bool CardVolume::DueIn(std::uint64_t n, std::uint64_t position, std::uint64_t clusters, std::uint64_t& at) const {
+    if (n <= clustersWritten || n - clustersWritten > clusters) return false;
+    at = position + (n - clustersWritten - 1) * ClusterSize();
+    return true;
+}
+
+void CardVolume::ApplyWriteFaults(const File& file, std::uint64_t position, std::uint64_t clusters) {
+    std::uint64_t at = 0;
+    if (DueIn(faults.corruptAtCluster, position, clusters, at)) {
+        std::uint8_t byte = 0;
+        LoadBytes(file, at, &byte, 1);
+        byte ^= 0xFF;
+        StoreBytes(file, at, &byte, 1);
+    }
+    // A slot that writes one sector twice and loses the next.
+    if (DueIn(faults.repeatSectorAtCluster, position, clusters, at) && ClusterSize() >= 2 * kSimSectorSize &&
+        at + 2 * kSimSectorSize <= file.size) {
+        std::array<std::uint8_t, kSimSectorSize> first;
+        LoadBytes(file, at, first.data(), kSimSectorSize);
+        StoreBytes(file, at + kSimSectorSize, first.data(), kSimSectorSize);
+    }
 }
 
 FileTransfer CardVolume::Write(const std::string& name, std::uint64_t position, const void* data,
@@ -87,15 +185,18 @@ FileTransfer CardVolume::Write(const std::string& name, std::uint64_t position, 
     if (it == files.end()) return {true, 0};
     if (size == 0) return {false, 0};
     if (data == nullptr) return {true, 0};  // as Windows refuses a missing buffer
-    std::vector<std::uint8_t>& bytes = it->second.data;
+    File& file = it->second;
     const std::uint64_t end = position + size;
+    const std::uint64_t held = file.clusters.size();
+    const std::uint64_t needed = ClustersOf(end) > held ? ClustersOf(end) - held : 0;
     // A full card refuses the request before any of it moves.
-    if (end > bytes.size() && ClustersOf(end) - ClustersOf(bytes.size()) > FreeClusters()) return {true, 0};
+    if (needed > FreeClusters()) return {true, 0};
     const std::uint64_t clusters = ClustersOf(size);
     if (!CountMoved(clusters)) return {true, 0};
-    if (end > bytes.size()) bytes.resize(end);
-    std::memcpy(bytes.data() + position, data, size);
-    CorruptIfDue(bytes, position, clusters);
+    Allocate(needed, file.clusters);
+    StoreBytes(file, position, static_cast<const std::uint8_t*>(data), size);
+    file.size = std::max(file.size, end);
+    ApplyWriteFaults(file, position, clusters);
     clustersWritten += clusters;
     return {false, size};
 }
@@ -104,12 +205,12 @@ FileTransfer CardVolume::Read(const std::string& name, std::uint64_t position, v
     if (!present) return {true, 0};
     auto it = files.find(Key(name));
     if (it == files.end()) return {true, 0};
-    const std::vector<std::uint8_t>& bytes = it->second.data;
-    if (position >= bytes.size() || size == 0) return {false, 0};
+    const File& file = it->second;
+    if (position >= file.size || size == 0) return {false, 0};
     if (data == nullptr) return {true, 0};
-    const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, bytes.size() - position));
+    const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, file.size - position));
     if (!CountMoved(ClustersOf(count))) return {true, 0};
-    std::memcpy(data, bytes.data() + position, count);
+    LoadBytes(file, position, static_cast<std::uint8_t*>(data), count);
     return {false, count};
 }
 
@@ -117,6 +218,8 @@ bool CardVolume::Delete(const std::string& name) {
     if (!present || config.writeProtected) return false;
     auto it = files.find(Key(name));
     if (it == files.end() || it->second.openCount > 0) return false;
+    Release(it->second.clusters);
+    directory.Remove(it->second.name);
     files.erase(it);
     return true;
 }
@@ -129,9 +232,12 @@ std::vector<std::string> CardVolume::FileNames() const {
     return names;
 }
 
-const std::vector<std::uint8_t>* CardVolume::FileData(const std::string& name) const {
+std::optional<std::vector<std::uint8_t>> CardVolume::FileData(const std::string& name) const {
     auto it = files.find(Key(name));
-    return it == files.end() ? nullptr : &it->second.data;
+    if (it == files.end()) return std::nullopt;
+    std::vector<std::uint8_t> bytes(it->second.size);
+    LoadBytes(it->second, 0, bytes.data(), bytes.size());
+    return bytes;
 }
 
 }  // namespace talven

@@ -38,17 +38,26 @@ struct DriveFaults {
     std::optional<std::uint32_t> inquiryLength;  // INQUIRY returns only this many bytes
     std::uint64_t corruptAtCluster = 0;  // the n-th cluster written reads back changed
     std::uint64_t pullAtCluster = 0;     // the card goes at the n-th cluster written or read
+    std::uint64_t repeatSectorAtCluster = 0;  // the n-th cluster written: its second sector reads as its first
+    std::uint64_t wrapAt = 0;  // the card keeps only this many bytes of data (whole sectors), 0 = all
     std::optional<std::uint64_t> pullAtMs;
     std::optional<std::uint64_t> vanishAtMs;
 };
 
 inline constexpr std::uint32_t kSimSectorSize = 512;
 
+// The file system a card is formatted with, which decides its root directory.
+enum class CardFormat { Fat12, Fat16, Fat32, ExFat };
+
+inline constexpr std::uint32_t kDefaultRootEntries = 512;
+
 struct CardConfig {
     std::uint64_t capacity = 4u << 20;
     std::uint32_t sectorsPerCluster = 32;
-    std::optional<std::uint32_t> freeClusters;  // all clusters when not given
+    std::optional<std::uint32_t> freeClusters;  // all clusters (but a growing root's first) when not given
     bool writeProtected = false;
+    std::optional<CardFormat> format;         // what a card formatter chooses for the capacity when not given
+    std::optional<std::uint32_t> rootEntries;  // FAT12 and FAT16 only
     // MB/s (10^6 bytes a second) of the station's time; 0 is as fast as memory.
     double writeSpeed = 0;
     double readSpeed = 0;
@@ -57,6 +66,18 @@ struct CardConfig {
 // The card speeds a station file can give.
 inline constexpr double kSimMinCardSpeed = 0.01;
 inline constexpr double kSimMaxCardSpeed = 100000;
+
+// The layout a card formatter chooses for a capacity, or the card's own.
+inline CardFormat FormatOf(const CardConfig& card) {
+    if (card.format) return *card.format;
+    if (card.capacity <= 64ull << 20) return CardFormat::Fat12;
+    if (card.capacity <= 2ull << 30) return CardFormat::Fat16;
+    return card.capacity <= 32ull << 30 ? CardFormat::Fat32 : CardFormat::ExFat;
+}
+
+// FAT32 and exFAT roots grow in clusters taken from the free space; FAT12
+// and FAT16 have a fixed root.
+inline bool RootGrows(CardFormat format) { return format == CardFormat::Fat32 || format == CardFormat::ExFat; }
 
 using SimChipIdentity = std::array<std::uint8_t, kChipIdentityLength>;
 

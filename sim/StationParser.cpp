@@ -289,14 +289,37 @@ private:
         return true;
     }
 
+    bool CardFormatOption(const Words& words, std::size_t at, CardConfig& card) {
+        static const std::map<std::string, CardFormat> formats = {{"fat12", CardFormat::Fat12},
+                                                                  {"fat16", CardFormat::Fat16},
+                                                                  {"fat32", CardFormat::Fat32},
+                                                                  {"exfat", CardFormat::ExFat}};
+        auto format = formats.find(Lower(words[at]));
+        if (format == formats.end()) return Fail("unknown format '" + words[at] + "' (fat12, fat16, fat32, exfat)");
+        card.format = format->second;
+        return true;
+    }
+
+    bool CardRoot(const Words& words, std::size_t at, CardConfig& card) {
+        std::uint64_t number = 0;
+        if (!ParseUnsigned(words[at], number) || number == 0 || number > 65535)
+            return Fail("root '" + words[at] + "' is not a number of entries from 1 to 65535");
+        card.rootEntries = static_cast<std::uint32_t>(number);
+        return true;
+    }
+
     // The options together: a whole number of clusters that a volume can count.
     bool CardFits(const CardConfig& card) {
         const std::uint64_t clusters = card.capacity / (std::uint64_t{card.sectorsPerCluster} * kSimSectorSize);
         if (clusters == 0) return Fail("the capacity holds no whole cluster");
         if (clusters > UINT32_MAX) return Fail("the card has more clusters than a volume can count");
-        if (card.freeClusters && *card.freeClusters > clusters)
+        const bool grows = RootGrows(FormatOf(card));
+        if (card.rootEntries && grows) return Fail("'root' sets the fixed root of fat12 and fat16 only");
+        // A growing root's first cluster is not free.
+        const std::uint64_t freeable = grows ? clusters - 1 : clusters;
+        if (card.freeClusters && *card.freeClusters > freeable)
             return Fail("free " + std::to_string(*card.freeClusters) + " is more than the card's " +
-                        std::to_string(clusters) + " clusters");
+                        std::to_string(freeable) + (grows ? " clusters besides its root" : " clusters"));
         return true;
     }
 
@@ -363,6 +386,19 @@ private:
         return FaultAtCluster(words, faults.pullAtCluster);
     }
 
+    bool FaultRepeatSectorAtCluster(const Words& words, DriveFaults& faults) {
+        return FaultAtCluster(words, faults.repeatSectorAtCluster);
+    }
+
+    // fault E: wrap-at SIZE
+    bool FaultWrapAt(const Words& words, DriveFaults& faults) {
+        std::uint64_t bytes = 0;
+        if (words.size() != 4 || !ParseSize(words[3], bytes) || bytes == 0 || bytes % kSimSectorSize != 0)
+            return Fail("'wrap-at' needs a size of whole 512-byte sectors");
+        faults.wrapAt = bytes;
+        return true;
+    }
+
     bool FaultInquiryShort(const Words& words, DriveFaults& faults) {
         std::uint64_t value = 0;
         if (!Count(words, 3, value)) return false;
@@ -420,6 +456,8 @@ private:
         {"cluster", 1, &Parser::CardCluster},
         {"free", 1, &Parser::CardFree},
         {"speed", 2, &Parser::CardSpeed},
+        {"format", 1, &Parser::CardFormatOption},
+        {"root", 1, &Parser::CardRoot},
     };
 
     // A fault kind and its parser, which reads the whole line.
@@ -436,6 +474,8 @@ private:
         {"eeprom-changed", &Parser::FaultEepromChanged},
         {"corrupt-at-cluster", &Parser::FaultCorruptAtCluster},
         {"pull-at-cluster", &Parser::FaultPullAtCluster},
+        {"repeat-sector-at-cluster", &Parser::FaultRepeatSectorAtCluster},
+        {"wrap-at", &Parser::FaultWrapAt},
         {"inquiry-short", &Parser::FaultInquiryShort},
         {"pull-at-time", &Parser::FaultPullAtTime},
         {"vanish-at-time", &Parser::FaultVanishAtTime},

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/profile/ProfileFile.h"
 
@@ -43,6 +45,20 @@ char DriveLetter(const char* path) {
     if (path == nullptr || path[0] == '\0' || path[1] != ':') return 0;
     char letter = Upper(path[0]);
     return letter >= 'A' && letter <= 'Z' ? letter : 0;
+}
+
+// What the files in a folder take of a card, in whole blocks. The test
+// files lie in the card's root: the folder's own files are counted.
+unsigned long long BlocksUsed(const std::string& folder, unsigned long long blockSize) {
+    unsigned long long blocks = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code sizeError;
+        const std::uintmax_t size = entry->is_regular_file(sizeError) ? entry->file_size(sizeError) : 0;
+        if (!sizeError) blocks += (size + blockSize - 1) / blockSize;
+    }
+    return blocks;
 }
 
 bool InMask(std::uint32_t mask, const char* rootPath) {
@@ -99,11 +115,11 @@ HostPlatform::~HostPlatform() {
     for (const auto& [descriptor, file] : openFiles) ::close(descriptor);
 }
 
-bool HostPlatform::MapDrive(char letter, const std::string& folder, unsigned long long freeBytes) {
+bool HostPlatform::MapDrive(char letter, const std::string& folder, unsigned long long capacityBytes) {
     letter = Upper(letter);
     struct stat info;
     if (letter < 'A' || letter > 'Z' || ::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-    drives[letter] = {folder, freeBytes};
+    drives[letter] = {folder, capacityBytes};
     return true;
 }
 
@@ -142,9 +158,12 @@ bool HostPlatform::GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& space)
     unsigned long long blockSize = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
     unsigned long long freeBlocks = info.f_bavail;
     unsigned long long totalBlocks = info.f_blocks;
-    if (const MappedDrive* drive = FindDrive(rootPath)) {
-        freeBlocks = std::min(freeBlocks, drive->freeBytes / blockSize);
-        totalBlocks = std::min(totalBlocks, drive->freeBytes / blockSize);
+    const MappedDrive* drive = FindDrive(rootPath);
+    if (drive != nullptr && drive->capacityBytes != kWholeFilesystem) {
+        const unsigned long long capacity = drive->capacityBytes / blockSize;
+        const unsigned long long used = BlocksUsed(drive->folder, blockSize);
+        freeBlocks = std::min(freeBlocks, used < capacity ? capacity - used : 0);
+        totalBlocks = std::min(totalBlocks, capacity);
     }
     space.sectorsPerCluster = 1;
     space.bytesPerSector = Clamp(blockSize);

@@ -20,10 +20,13 @@ public:
     HostPlatform& operator=(const HostPlatform&) = delete;
 
     // Serves drive `letter` from a host folder, as a removable card would be:
-    // "E:\test0.bin" is test0.bin in the folder, and the free space reported
-    // is the folder's filesystem's, at most `freeBytes`. False for a letter
-    // that is not A to Z or a folder that does not exist.
-    bool MapDrive(char letter, const std::string& folder, unsigned long long freeBytes);
+    // "E:\test0.bin" is test0.bin in the folder. A card of `capacityBytes`:
+    // the free space reported is the folder's filesystem's, at most the
+    // capacity less what the folder's files take in whole blocks; without a
+    // capacity, the filesystem's (a mounted card). False for a letter that is
+    // not A to Z or a folder that does not exist.
+    static constexpr unsigned long long kWholeFilesystem = ~0ull;
+    bool MapDrive(char letter, const std::string& folder, unsigned long long capacityBytes = kWholeFilesystem);
     // Test files through the page cache, written out and dropped around
     // every use, as on filesystems that refuse O_DIRECT.
     void ForceCachedFiles(bool forced) { forceCached = forced; }
@@ -64,7 +67,7 @@ public:
 private:
     struct MappedDrive {
         std::string folder;
-        unsigned long long freeBytes = 0;
+        unsigned long long capacityBytes = 0;
     };
     struct OpenFile {
         bool direct = false;   // opened with O_DIRECT

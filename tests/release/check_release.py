@@ -29,6 +29,7 @@ EXECUTABLES = [
     ("training/TalvenSim.exe", "pei-x86-64", "Windows GUI", "asInvoker"),
 ]
 DOCUMENTS = ["Talven.ini", "Talven-guide.html", "training/good.station", "training/faults.station",
+             "training/cards.station",
              "training/station-format.txt"]
 
 # DLLs every Windows installation has; the C++ and GCC runtimes are not among them.
@@ -112,7 +113,7 @@ def check_settings():
 
 
 def check_training():
-    for name in ("good.station", "faults.station"):
+    for name in ("good.station", "faults.station", "cards.station"):
         check(read("training/" + name) == windows_lines(source("docs/stations/" + name)),
               "training/%s is not docs/stations/%s" % (name, name))
     check(read("training/station-format.txt") == windows_lines(source("docs/station-format.md")),

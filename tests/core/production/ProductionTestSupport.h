@@ -53,7 +53,7 @@ public:
         writeSizes.push_back(size);
         const FileTransfer transfer = inner.FileWrite(file, data, size);
         auto it = written.find(file);
-        if (it != written.end()) {
+        if (it != written.end() && keepBytes) {
             const auto* bytes = static_cast<const std::uint8_t*>(data);
             files[it->second].bytes.insert(files[it->second].bytes.end(), bytes, bytes + transfer.bytes);
         }
@@ -90,7 +90,9 @@ public:
     bool FileFind(const char* path) override { return findAlways || inner.FileFind(path); }
     bool GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& space) override {
         freeSpaceRoots.push_back(rootPath);
-        return !freeSpaceFails && inner.GetDiskFreeSpaceA(rootPath, space);
+        if (freeSpaceFails || !inner.GetDiskFreeSpaceA(rootPath, space)) return false;
+        space.freeClusters += extraFreeClusters;
+        return true;
     }
 
     std::vector<WrittenFile> files;
@@ -101,11 +103,13 @@ public:
     std::vector<std::uint32_t> readSizes;
     bool misaligned = false;
     bool freeSpaceFails = false;
+    std::uint32_t extraFreeClusters = 0;  // reported on top of what the card has
     std::function<bool(const char*)> deleteFails;
     std::function<void(const char*)> onOpen;
     std::function<void(const char*)> onCreate;
     std::function<void()> onDeviceRequest;
     bool findAlways = false;
+    bool keepBytes = true;  // false for cards too large to keep a copy of
 
 private:
     void CheckTransfer(const void* data, std::uint32_t size) {

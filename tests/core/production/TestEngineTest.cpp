@@ -3,6 +3,8 @@
 // that no test file stays on the card.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/core/production/ProductionTestSupport.h"
 
 namespace talven {
@@ -11,9 +13,15 @@ namespace {
 using test::Card;
 using test::FileRecorder;
 
-std::uint8_t PatternByte(std::uint32_t fileNumber, std::size_t at, std::uint32_t clusterSize) {
+// Byte `at` of test file `fileNumber`: each 512-byte sector starts with the
+// file number and the sector's index (little-endian), the rest is the
+// pattern of the file number.
+std::uint8_t PatternByte(std::uint32_t fileNumber, std::size_t at) {
+    const std::size_t inSector = at % 512;
+    if (inSector < 4) return static_cast<std::uint8_t>(fileNumber >> (8 * inSector));
+    if (inSector < 8) return static_cast<std::uint8_t>(at / 512 >> (8 * (inSector - 4)));
     switch (fileNumber % 3) {
-        case 0: return static_cast<std::uint8_t>(at % clusterSize);
+        case 0: return static_cast<std::uint8_t>(at % 256);
         case 1: return 0xAA;
         default: return 0x55;
     }
@@ -31,7 +39,7 @@ protected:
         return runs->TestDrive("E:", 0);
     }
     // The files written, each with its name, size and the pattern of its number.
-    void ExpectFiles(const std::vector<std::uint64_t>& sizes, std::uint32_t clusterSize) {
+    void ExpectFiles(const std::vector<std::uint64_t>& sizes) {
         ASSERT_EQ(recorder->files.size(), sizes.size());
         for (std::uint32_t k = 0; k < sizes.size(); ++k) {
             const FileRecorder::WrittenFile& file = recorder->files[k];
@@ -39,7 +47,7 @@ protected:
             ASSERT_EQ(file.bytes.size(), sizes[k]) << file.path;
             std::size_t wrong = 0;
             for (std::size_t at = 0; at < file.bytes.size(); ++at)
-                wrong += file.bytes[at] != PatternByte(k, at, clusterSize);
+                wrong += file.bytes[at] != PatternByte(k, at);
             EXPECT_EQ(wrong, 0u) << file.path;
             EXPECT_TRUE(file.flushed && !file.closedUnflushed) << file.path << " closed before its flush";
         }
@@ -57,14 +65,14 @@ TEST_F(Engine, FileSizeFollowsFsReadAnewAtEveryTest) {
     Drive('E').card = Card(kCluster, 320);  // 5 MiB
     Start();
     EXPECT_EQ(TestE(), TestOutcome::Passed);
-    ExpectFiles({1 << 20, 1 << 20, 1 << 20, 1 << 20, 1 << 20}, kCluster);
+    ExpectFiles({1 << 20, 1 << 20, 1 << 20, 1 << 20, 1 << 20});
     ExpectCleanCard();
 
     for (const char* value : {"1", "7"}) {
         settings.Write(std::string("[Program set]\r\nFS=") + value + "\r\n");
         recorder->files.clear();
         EXPECT_EQ(TestE(), TestOutcome::Passed);
-        ExpectFiles({2 << 20, 2 << 20, 1 << 20}, kCluster);
+        ExpectFiles({2 << 20, 2 << 20, 1 << 20});
         ExpectCleanCard();
     }
     // The root with its backslash is what Windows takes for the figures.
@@ -73,7 +81,7 @@ TEST_F(Engine, FileSizeFollowsFsReadAnewAtEveryTest) {
 
 TEST_F(Engine, AHundredClustersOfSixteenKibFillTwoFilesAndCountToAHundred) {
     EXPECT_EQ(TestCard(Card(16384, 100)), TestOutcome::Passed);
-    ExpectFiles({1048576, 589824}, 16384);
+    ExpectFiles({1048576, 589824});
     // A whole file moves in one request; the progress counts its clusters.
     EXPECT_EQ(recorder->writeSizes, (std::vector<std::uint32_t>{1048576, 589824}));
     ASSERT_EQ(view.texts.size(), 2u);
@@ -86,27 +94,28 @@ TEST_F(Engine, AHundredClustersOfSixteenKibFillTwoFilesAndCountToAHundred) {
 
 TEST_F(Engine, SmallLargeAndOversizedClusters) {
     EXPECT_EQ(TestCard(Card(512, 3000)), TestOutcome::Passed);
-    ExpectFiles({2048 * 512, 952 * 512}, 512);
+    ExpectFiles({2048 * 512, 952 * 512});
     ExpectCleanCard();
 }
 
 TEST_F(Engine, SixtyFourKibClusters) {
     EXPECT_EQ(TestCard(Card(65536, 40)), TestOutcome::Passed);
-    ExpectFiles({1 << 20, 1 << 20, 8 * 65536}, 65536);
+    ExpectFiles({1 << 20, 1 << 20, 8 * 65536});
     EXPECT_EQ(view.texts.back().second, "Testting(40/40)....");
     ExpectCleanCard();
 }
 
 TEST_F(Engine, AClusterLargerThanTheFileIsAFileOfItsOwn) {
     EXPECT_EQ(TestCard(Card(2 << 20, 3)), TestOutcome::Passed);  // 1 MiB files, 2 MiB clusters
-    ExpectFiles({2 << 20, 2 << 20, 2 << 20}, 2 << 20);
+    ExpectFiles({2 << 20, 2 << 20, 2 << 20});
     ExpectCleanCard();
 }
 
-TEST_F(Engine, NoFreeClusterPassesWithoutAFileOrProgress) {
+// No pass without a test.
+TEST_F(Engine, NoFreeClusterIsAWriteFailureWithoutAFileOrProgress) {
     CardConfig card = Card(16384, 64);
     card.freeClusters = 0;
-    EXPECT_EQ(TestCard(card), TestOutcome::Passed);
+    EXPECT_EQ(TestCard(card), TestOutcome::WriteFailed);
     EXPECT_TRUE(recorder->files.empty());
     EXPECT_EQ(view.textUpdates, 0u);
     ExpectCleanCard();
@@ -200,14 +209,92 @@ TEST_F(Engine, AFileThatComesBackShortFailsTheCompare) {
     recorder->onOpen = [&](const char* path) {
         if (std::string(path) != "E:\\test0.bin") return;
         CardVolume* card = station->Card('E');
-        const std::vector<std::uint8_t> kept(card->FileData("test1.bin")->begin(),
-                                             card->FileData("test1.bin")->begin() + (512 << 10));
+        std::vector<std::uint8_t> kept = *card->FileData("test1.bin");
+        kept.resize(512 << 10);
         card->Delete("test1.bin");
         card->Create("test1.bin");
         card->Write("test1.bin", 0, kept.data(), static_cast<std::uint32_t>(kept.size()));
         card->Close("test1.bin");
     };
     EXPECT_EQ(TestE(), TestOutcome::CompareFailed);
+    ExpectCleanCard();
+}
+
+// test1.bin (all 0xAA) comes back 512 bytes further on: every byte is one
+// of its pattern's, only the stamps show the sectors' wrong place.
+TEST_F(Engine, DataShiftedByASectorFailsTheCompare) {
+    Drive('E').card = Card(16384, 256);
+    Start();
+    CardVolume* card = station->Card('E');
+    recorder->onOpen = [&](const char* path) {
+        if (std::string(path) != "E:\\test0.bin") return;
+        std::vector<std::uint8_t> test1 = *card->FileData("test1.bin");
+        std::rotate(test1.begin(), test1.begin() + 512, test1.end());
+        card->Delete("test1.bin");
+        card->Create("test1.bin");
+        card->Write("test1.bin", 0, test1.data(), static_cast<std::uint32_t>(test1.size()));
+        card->Close("test1.bin");
+    };
+    EXPECT_EQ(TestE(), TestOutcome::CompareFailed);
+    ExpectCleanCard();
+}
+
+// Cards of every layout pass, filled to the last cluster, and nothing is
+// left on them; a fixed root that is full and data from the wrong place fail.
+TEST_F(Engine, LayoutsAndFaults) {
+    const struct {
+        const char* name;
+        CardFormat format;
+        std::uint64_t capacity;
+        std::uint32_t cluster;
+        std::uint32_t root;  // 0: the format's default
+        std::uint64_t wrapAt, repeatSectorAt;
+        TestOutcome outcome;
+        std::size_t files;
+    } cases[] = {
+        // 640 files of 1 MiB would not fit a 512-entry root: 128 of 5 MiB do.
+        {"fat16 640 MiB", CardFormat::Fat16, 640ull << 20, 16384, 0, 0, 0, TestOutcome::Passed, 128},
+        // Sixteen entries a cluster: the root takes clusters while the files are created.
+        {"fat32 root grows", CardFormat::Fat32, 20ull << 20, 512, 0, 0, 0, TestOutcome::Passed, 20},
+        {"exfat root grows", CardFormat::ExFat, 20ull << 20, 512, 0, 0, 0, TestOutcome::Passed, 20},
+        {"fat12 root full", CardFormat::Fat12, 4ull << 20, 16384, 3, 0, 0, TestOutcome::WriteFailed, 2},
+        // A fake-capacity card: test3.bin's clusters land on test0.bin's.
+        {"wraps at 3 MiB", CardFormat::Fat12, 4ull << 20, 16384, 0, 3u << 20, 0, TestOutcome::CompareFailed, 4},
+        // A slot that writes one sector twice and loses the next.
+        {"repeats a sector", CardFormat::Fat12, 4ull << 20, 16384, 0, 0, 70, TestOutcome::CompareFailed, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CardConfig card = Card(c.cluster, static_cast<std::uint32_t>(c.capacity / c.cluster));
+        card.format = c.format;
+        if (c.root != 0) card.rootEntries = c.root;
+        Drive('E').card = card;
+        Drive('E').faults.wrapAt = c.wrapAt;
+        Drive('E').faults.repeatSectorAtCluster = c.repeatSectorAt;
+        Start();
+        recorder->keepBytes = false;
+        std::int64_t freeWhenReading = -1;
+        recorder->onOpen = [&](const char*) {
+            if (freeWhenReading < 0) freeWhenReading = station->Card('E')->FreeClusters();
+        };
+        EXPECT_EQ(TestE(), c.outcome);
+        EXPECT_EQ(recorder->files.size(), c.files);
+        // The last file took the last cluster.
+        if (c.outcome == TestOutcome::Passed) {
+            EXPECT_EQ(freeWhenReading, 0);
+        }
+        ExpectCleanCard();
+    }
+}
+
+// A volume that reports more free space than it has: the write it refuses
+// fails the test, and nothing is left.
+TEST_F(Engine, FreeSpaceThatIsNotThereFailsTheWrite) {
+    Drive('E').card = Card(16384, 256);
+    Start();
+    recorder->extraFreeClusters = 1;
+    EXPECT_EQ(TestE(), TestOutcome::DiskRemoved);
+    EXPECT_EQ(recorder->files.size(), 5u);  // the fifth for the cluster that is not there
     ExpectCleanCard();
 }
 
@@ -256,17 +343,19 @@ TEST_F(Engine, TestFilesOfAnEarlierRunAreOverwrittenAndRemoved) {
         card->Close(name);
     }
     EXPECT_EQ(TestE(), TestOutcome::Passed);
-    // Six one-cluster files took six clusters: three 1 MiB files and the rest.
-    ExpectFiles({1 << 20, 1 << 20, 1 << 20, 58 * 16384}, 16384);
+    // Six one-cluster files: the four overwritten give their clusters back
+    // when they are created again; keep.txt and test4.bin keep theirs.
+    ExpectFiles({1 << 20, 1 << 20, 1 << 20, 62 * 16384});
     ExpectCleanCard();
     EXPECT_EQ(card->FileNames(), std::vector<std::string>{"keep.txt"});
 }
 
-TEST_F(Engine, AFileThatCannotBeDeletedNeitherHangsNorFailsTheTest) {
+// Deleting is writing: a card that keeps a test file has not passed.
+TEST_F(Engine, AFileThatCannotBeDeletedFailsTheTestWithoutHanging) {
     Drive('E').card = Card(16384, 256);
     Start();
     recorder->deleteFails = [](const char* path) { return std::string(path) == "E:\\test1.bin"; };
-    EXPECT_EQ(TestE(), TestOutcome::Passed);
+    EXPECT_EQ(TestE(), TestOutcome::WriteFailed);
     // The ones after it still go.
     EXPECT_EQ(TestFilesOn('E'), std::vector<std::string>{"test1.bin"});
     EXPECT_EQ(station->OpenHandles(), 0u);
@@ -275,8 +364,28 @@ TEST_F(Engine, AFileThatCannotBeDeletedNeitherHangsNorFailsTheTest) {
     recorder->deleteFails = [](const char*) { return true; };
     recorder->findAlways = true;
     recorder->deleted.clear();
-    runs->DeleteTestFiles("E:");
+    EXPECT_FALSE(runs->DeleteTestFiles("E:", 4));
     EXPECT_EQ(recorder->deleted.size(), 16u);
+}
+
+// A flaky card loses test0.bin: the read-back fails, and the files this test
+// created after the gap go all the same, as do an earlier run's beyond them.
+TEST_F(Engine, TheDeletionPassCrossesGapsInTheFilesItCreated) {
+    Drive('E').card = Card(16384, 256);
+    Start();
+    CardVolume* card = station->Card('E');
+    recorder->onCreate = [&](const char* path) {
+        if (std::string(path) != "E:\\test3.bin") return;
+        for (const char* name : {"test4.bin", "test5.bin"}) {  // an earlier run's, after this one's
+            card->Create(name);
+            card->Close(name);
+        }
+    };
+    recorder->onOpen = [&](const char* path) {
+        if (std::string(path) == "E:\\test0.bin") card->Delete("test0.bin");
+    };
+    EXPECT_EQ(TestE(), TestOutcome::ReadFailed);
+    ExpectCleanCard();
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <tuple>
 
 #include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
+#include "sim/StationParser.h"
 #include "tests/core/production/ProductionTestSupport.h"
 #include "tests/core/production/RecordTestSupport.h"
 
@@ -173,14 +176,24 @@ TEST_F(TestRun, AReaderWhoseInquiryFailsIsListedAsItsDriveAndTested) {
     ExpectRow(3, kRows[3], "Test success.", kRowPassed);
 }
 
-TEST_F(TestRun, AnInquiryTextWithAParenthesisYieldsTheWrongDrive) {
+// The drive is the one discovery appended to the row, whatever the reader's
+// INQUIRY text holds: a protected card in E: fails its own row.
+TEST_F(TestRun, AnInquiryTextWithADriveOfItsOwnTestsTheRowsDrive) {
+    Drive('E').product = "SD(F:";
+    Drive('E').card->writeProtected = true;
     Drive('G').product = "SD(X)Card";
     Scan();
-    ExpectRow(1, kRows[1], "Test success.", kRowPassed);
-    ExpectRow(2, "SD(X)Card       (G:)", "Please insert disk card!", kRowFailed);
-    ExpectRow(3, kRows[3], "", kRowNeutral);
-    EXPECT_TRUE(Opened("\\\\.\\X)"));
-    EXPECT_EQ(station->NowMs(), 11u * 500 + 200);
+    ExpectRow(0, "SD(F:           (E:)", "Write failure!", kRowFailed);
+    ExpectRow(1, kRows[1], "", kRowNeutral);
+    EXPECT_TRUE(recorder->files.empty());
+
+    Drive('E').card->writeProtected = false;
+    view.rows.clear();
+    station.reset();
+    Scan();
+    ExpectRow(2, "SD(X)Card       (G:)", "Test success.", kRowPassed);
+    ExpectRow(3, kRows[3], "Test success.", kRowPassed);
+    EXPECT_FALSE(Opened("\\\\.\\X)"));
 }
 
 TEST_F(TestRun, OnlyReaderSlotsAreListedAndNetworkDrivesAndAAndBAreNeverOpened) {
@@ -447,6 +460,37 @@ TEST_F(TestRun, AScanWithoutReadersSaysSoInARowAndLeavesTheStatusLine) {
     EXPECT_EQ(view.status, "Chip of an earlier run");
     EXPECT_TRUE(recorder->files.empty());
 }
+
+#ifdef TALVEN_TRAINING_STATIONS
+// The training station of cards ends its rows as its comments say, a fault
+// taken out at a time.
+TEST_F(TestRun, TheCardsTrainingStationEndsAsItsCommentsSay) {
+    std::ifstream file(std::string(TALVEN_TRAINING_STATIONS) + "/cards.station", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string error;
+    ASSERT_TRUE(ParseStation(text.str(), "", config, error)) << error;
+    config.timeScale = 0;
+    for (ReaderConfig& reader : config.readers) reader.eepromPath.clear();
+    const struct {
+        char faultTakenOut;
+        std::size_t failedRow;
+        const char* status;
+    } steps[] = {{0, 1, "Compare failure!"}, {'F', 2, "Compare failure!"}, {'G', 3, "Write failure!"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.failedRow);
+        if (step.faultTakenOut != 0) Drive(step.faultTakenOut).faults = DriveFaults{};
+        view.rows.clear();
+        Start();
+        recorder->keepBytes = false;
+        Scan();
+        for (std::size_t row = 0; row < step.failedRow; ++row)
+            ExpectRow(row, kRows[row], "Test success.", kRowPassed);
+        ExpectRow(step.failedRow, kRows[step.failedRow], step.status, kRowFailed);
+        EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace talven

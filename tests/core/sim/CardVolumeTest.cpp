@@ -1,6 +1,11 @@
 // Card volumes through the platform's file calls, as the test engine uses them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "reader/ReaderDevice.h"
 #include "sim/CardVolume.h"
 #include "tests/support/TestStation.h"
@@ -147,10 +152,9 @@ TEST_F(CardVolumeTest, DataCorruptedAtAClusterReadsBackChangedThere) {
     DriveOf(config, 'E').faults.corruptAtCluster = 3;
     WriteFile("E:\\test0.bin", 2, 0x55);
     WriteFile("E:\\test1.bin", 2, 0xAA);
-    const std::vector<std::uint8_t>* first = Station().Card('E')->FileData("test0.bin");
-    const std::vector<std::uint8_t>* second = Station().Card('E')->FileData("test1.bin");
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
+    const auto first = Station().Card('E')->FileData("test0.bin");
+    const auto second = Station().Card('E')->FileData("test1.bin");
+    ASSERT_TRUE(first && second);
     EXPECT_EQ(*first, std::vector<std::uint8_t>(2 * kCluster, 0x55));
     std::vector<std::uint8_t> expected(2 * kCluster, 0xAA);
     expected[0] = 0x55;  // the third cluster written is the first of test1.bin
@@ -196,7 +200,7 @@ TEST_F(ClusterCountTest, ACorruptClusterInsideARequestChangesExactlyThatCluster)
 
     std::vector<std::uint8_t> expected = written;
     expected[39 * kCluster] ^= 0xFF;  // the first byte of the 40th cluster
-    ASSERT_NE(Station().Card('E')->FileData("test1.bin"), nullptr);
+    ASSERT_TRUE(Station().Card('E')->FileData("test1.bin"));
     EXPECT_EQ(*Station().Card('E')->FileData("test1.bin"), expected);
     EXPECT_EQ(Station().Card('E')->ClustersWritten(), 64u);
     EXPECT_EQ(Station().Card('E')->ClustersMoved(), 64u);
@@ -304,7 +308,7 @@ TEST_F(ClusterCountTest, ThePulledClusterIsTheFirstOrLastOfItsRequest) {
     EXPECT_EQ(last.ClustersMoved(), 64u);
     EXPECT_EQ(last.ClustersWritten(), 0u);
     EXPECT_TRUE(last.Write("a.bin", 0, bytes.data(), kCluster).fileError);
-    EXPECT_EQ(last.FileData("a.bin"), nullptr);
+    EXPECT_FALSE(last.FileData("a.bin"));
     // The 65th is the first of the second, a read.
     CardVolume first = Card(0, 65);
     EXPECT_FALSE(first.Write("a.bin", 0, bytes.data(), 64 * kCluster).fileError);
@@ -332,6 +336,133 @@ TEST_F(ClusterCountTest, AFullCardRefusesARequestBeforeAnyOfItMoves) {
     EXPECT_EQ(card.ClustersMoved(), 64u);
     EXPECT_EQ(card.FileData("a.bin")->size(), 64 * kCluster);
     EXPECT_EQ(card.FreeClusters(), 36u);
+}
+
+// A card formatter's choice by capacity, unless the card names its own.
+TEST(CardFormat, FollowsTheCapacityUnlessGiven) {
+    const struct {
+        std::uint64_t capacity;
+        CardFormat format;
+    } cases[] = {{4ull << 20, CardFormat::Fat12},  {64ull << 20, CardFormat::Fat12},
+                 {65ull << 20, CardFormat::Fat16}, {2ull << 30, CardFormat::Fat16},
+                 {3ull << 30, CardFormat::Fat32},  {32ull << 30, CardFormat::Fat32},
+                 {33ull << 30, CardFormat::ExFat}};
+    for (const auto& c : cases) {
+        CardConfig card;
+        card.capacity = c.capacity;
+        EXPECT_EQ(FormatOf(card), c.format) << c.capacity;
+        card.format = CardFormat::Fat32;
+        EXPECT_EQ(FormatOf(card), CardFormat::Fat32) << c.capacity;
+    }
+}
+
+// Cards of 512-byte clusters: a growing root holds 16 entries a cluster.
+class CardRoot : public ::testing::Test {
+protected:
+    static CardVolume Card(CardFormat format, std::optional<std::uint32_t> root = std::nullopt) {
+        CardConfig config;
+        config.capacity = 64 * kSimSectorSize;
+        config.sectorsPerCluster = 1;
+        config.format = format;
+        config.rootEntries = root;
+        return CardVolume(config, DriveFaults{});
+    }
+    // Creates and closes each name; how many could be created.
+    static int CreateAll(CardVolume& card, const std::vector<std::string>& names) {
+        int created = 0;
+        for (const std::string& name : names) {
+            if (!card.Create(name)) break;
+            card.Close(name);
+            ++created;
+        }
+        return created;
+    }
+    static std::vector<std::string> TestNames(int from, int count) {
+        std::vector<std::string> names;
+        for (int i = from; i < from + count; ++i) names.push_back("test" + std::to_string(i) + ".bin");
+        return names;
+    }
+};
+
+TEST_F(CardRoot, AFixedRootRefusesANameThatFindsItFullAndTakesBackDeletedEntries) {
+    for (CardFormat format : {CardFormat::Fat12, CardFormat::Fat16}) {
+        CardVolume card = Card(format, 8);
+        // The label takes one entry; 8.3 names one each.
+        EXPECT_EQ(CreateAll(card, TestNames(0, 8)), 7);
+        EXPECT_EQ(card.FreeClusters(), 64u);
+        EXPECT_TRUE(card.Delete("test0.bin"));
+        EXPECT_TRUE(card.Delete("test1.bin"));
+        // A long name takes one entry more for every 13 characters: 3 for 14.
+        EXPECT_FALSE(card.Create("a-longer-name.bin"));
+        EXPECT_TRUE(card.Delete("test2.bin"));
+        EXPECT_TRUE(card.Create("a-longer-name1"));
+        EXPECT_FALSE(card.Create("TEST0.BIN"));
+        EXPECT_EQ(card.Directory().EntriesUsed(), 8u);
+    }
+    // 512 entries by default.
+    CardVolume card = Card(CardFormat::Fat16);
+    EXPECT_EQ(CreateAll(card, TestNames(0, 600)), 511);
+}
+
+TEST_F(CardRoot, AGrowingRootTakesFreeClustersAndKeepsThem) {
+    CardVolume card = Card(CardFormat::Fat32);
+    EXPECT_EQ(card.TotalClusters(), 64u);
+    EXPECT_EQ(card.FreeClusters(), 63u);  // the root's first cluster
+    EXPECT_EQ(CreateAll(card, TestNames(0, 15)), 15);  // and the label
+    EXPECT_EQ(card.FreeClusters(), 63u);
+    EXPECT_EQ(CreateAll(card, TestNames(15, 1)), 1);
+    EXPECT_EQ(card.FreeClusters(), 62u);
+    for (const std::string& name : TestNames(0, 16)) EXPECT_TRUE(card.Delete(name));
+    EXPECT_EQ(card.FreeClusters(), 62u);
+    EXPECT_EQ(card.Directory().Capacity(), 32u);
+
+    // exFAT: three entries a file and three of the root's own.
+    CardVolume exfat = Card(CardFormat::ExFat);
+    EXPECT_EQ(CreateAll(exfat, TestNames(0, 4)), 4);
+    EXPECT_EQ(exfat.FreeClusters(), 63u);
+    EXPECT_EQ(CreateAll(exfat, TestNames(4, 1)), 1);
+    EXPECT_EQ(exfat.FreeClusters(), 62u);
+}
+
+TEST_F(CardRoot, ACreateThatNeedsAClusterAndFindsNoneFails) {
+    CardVolume card = Card(CardFormat::Fat32);
+    ASSERT_TRUE(card.Create("fill.bin"));
+    const std::vector<std::uint8_t> bytes(63 * kSimSectorSize, 1);
+    EXPECT_FALSE(card.Write("fill.bin", 0, bytes.data(), static_cast<std::uint32_t>(bytes.size())).fileError);
+    card.Close("fill.bin");
+    EXPECT_EQ(CreateAll(card, TestNames(0, 20)), 14);
+    EXPECT_FALSE(card.Exists("test14.bin"));
+}
+
+TEST_F(ClusterCountTest, AWrappedCardStoresClustersBeyondItsSizeOverItsStart) {
+    DriveOf(config, 'E').faults.wrapAt = 3 * kCluster;
+    const std::vector<std::uint8_t> first = Pattern(4 * kCluster, 1);
+    const std::vector<std::uint8_t> second = Pattern(2 * kCluster, 2);
+    EXPECT_FALSE(WriteRequest("E:\\test0.bin", first).fileError);
+    EXPECT_FALSE(WriteRequest("E:\\test1.bin", second).fileError);
+    // Clusters are handed out in order: test0.bin's fourth (offset 3) is
+    // kept at 0, test1.bin's two (4 and 5) at 1 and 2.
+    auto chunk = [](const std::vector<std::uint8_t>& bytes, int n) {
+        return std::vector<std::uint8_t>(bytes.begin() + n * kCluster, bytes.begin() + (n + 1) * kCluster);
+    };
+    std::vector<std::uint8_t> expected;
+    for (const auto& piece : {chunk(first, 3), chunk(second, 0), chunk(second, 1), chunk(first, 3)})
+        expected.insert(expected.end(), piece.begin(), piece.end());
+    EXPECT_EQ(*Station().Card('E')->FileData("test0.bin"), expected);
+    EXPECT_EQ(*Station().Card('E')->FileData("test1.bin"), second);
+    EXPECT_EQ(Space("E:").freeClusters, 256u - 6u);  // it claims what it does not keep
+}
+
+TEST_F(ClusterCountTest, ARepeatedSectorReadsBackAsTheOneBeforeIt) {
+    DriveOf(config, 'E').faults.repeatSectorAtCluster = 66;
+    const std::vector<std::uint8_t> first = Pattern(64 * kCluster, 1);
+    const std::vector<std::uint8_t> second = Pattern(64 * kCluster, 2);
+    EXPECT_FALSE(WriteRequest("E:\\test0.bin", first).fileError);
+    EXPECT_FALSE(WriteRequest("E:\\test1.bin", second).fileError);
+    EXPECT_EQ(*Station().Card('E')->FileData("test0.bin"), first);
+    std::vector<std::uint8_t> expected = second;
+    std::copy_n(second.begin() + kCluster, kSimSectorSize, expected.begin() + kCluster + kSimSectorSize);
+    EXPECT_EQ(*Station().Card('E')->FileData("test1.bin"), expected);
 }
 
 TEST_F(CardVolumeTest, PathsOffTheStationGoToTheOuterPlatform) {

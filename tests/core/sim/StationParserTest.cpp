@@ -21,7 +21,7 @@ reader r1 identity 01 02 0x53 08 09 0A 41 42 43 44 45 46 vendor "KVe" product "C
 slot E: r1 product "CF Card"
 slot f: r1
 card E: capacity 8MiB cluster 16KiB free 100 protected speed 2.5 40
-card F:
+card F: format FAT16 root 64
 card K: capacity 1M cluster 512
 fault E: open-fails
 fault F: command F2 21 status 2
@@ -34,6 +34,8 @@ fault F: identity-swapped
 fault F: corrupt-at-cluster 7
 fault F: pull-at-cluster 40
 fault F: pull-at-time 3000
+fault F: repeat-sector-at-cluster 9
+fault F: wrap-at 3MiB
 fault K: vanish-at-time 5000
 )";
     StationConfig config;
@@ -70,6 +72,10 @@ fault K: vanish-at-time 5000
     ASSERT_TRUE(f.card.has_value());
     EXPECT_FALSE(f.card->writeProtected);
     EXPECT_EQ(f.card->writeSpeed, 0) << "as fast as memory";
+    EXPECT_FALSE(e.card->format.has_value());
+    EXPECT_FALSE(e.card->rootEntries.has_value());
+    EXPECT_EQ(f.card->format, std::optional<CardFormat>(CardFormat::Fat16));
+    EXPECT_EQ(f.card->rootEntries, std::optional<std::uint32_t>(64));
     EXPECT_EQ(config.drives[3].card->sectorsPerCluster, 1u);
     EXPECT_TRUE(e.faults.openFails);
     EXPECT_FALSE(f.faults.openFails);
@@ -93,6 +99,8 @@ fault K: vanish-at-time 5000
     EXPECT_EQ(faults.corruptAtCluster, 7u);
     EXPECT_EQ(faults.pullAtCluster, 40u);
     EXPECT_EQ(faults.pullAtMs, std::optional<std::uint64_t>(3000));
+    EXPECT_EQ(faults.repeatSectorAtCluster, 9u);
+    EXPECT_EQ(faults.wrapAt, 3u << 20);
     EXPECT_EQ(config.drives[3].faults.vanishAtMs, std::optional<std::uint64_t>(5000));
 }
 
@@ -122,6 +130,13 @@ TEST(StationParser, BadLinesNameTheirLineAndReason) {
         {"card E: speed 4", "line 4: 'speed' needs 2 values"},
         {"card E: speed 4 0", "line 4: speed '0' is not a number of MB/s from 0.01 to 100000"},
         {"card E: speed -1 4", "line 4: speed '-1' is not a number of MB/s"},
+        {"card E: format ntfs", "line 4: unknown format 'ntfs' (fat12, fat16, fat32, exfat)"},
+        {"card E: root 0", "line 4: root '0' is not a number of entries from 1 to 65535"},
+        {"card E: format exfat root 512", "line 4: 'root' sets the fixed root of fat12 and fat16 only"},
+        {"card E: capacity 3G root 512", "line 4: 'root' sets the fixed root of fat12 and fat16 only"},
+        {"card E: capacity 1M cluster 16K free 64 format fat32",
+         "line 4: free 64 is more than the card's 63 clusters besides its root"},
+        {"fault E: wrap-at 1000", "line 4: 'wrap-at' needs a size of whole 512-byte sectors"},
         {"fault E: melts", "line 4: unknown fault 'melts'"},
         {"fault E: open-fails now", "line 4: 'open-fails' takes no value"},
         {"fault E: pull-at-cluster 0", "line 4: clusters count from 1"},
@@ -274,7 +289,7 @@ std::vector<const DriveConfig*> Slots(const StationConfig& config) {
 // The stations shipped for training: one four-slot VX5308 reader with a card
 // in every slot, so that a read/write test starts.
 TEST(StationParser, TheTrainingStationsParseAsFourSlotsOfOneReader) {
-    for (const char* name : {"good.station", "faults.station"}) {
+    for (const char* name : {"good.station", "faults.station", "cards.station"}) {
         SCOPED_TRACE(name);
         const std::string text = ReadTrainingStation(name);
         ASSERT_FALSE(text.empty());

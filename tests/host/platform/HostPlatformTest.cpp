@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -48,7 +49,7 @@ TEST(HostPlatformDrives, AMappedLetterIsARemovableDriveBesideTheMask) {
     EXPECT_EQ(platform.GetLogicalDrives(), (1u << 2) | (1u << 4));
 }
 
-TEST(HostPlatformDrives, FreeSpaceIsTheFoldersCappedInBlocks) {
+TEST(HostPlatformDrives, FreeSpaceIsTheFoldersCappedByTheCapacityLessItsFilesInBlocks) {
     test::DiskFolder folder("capped");
     ASSERT_FALSE(folder.Path().empty());
     struct statvfs info;
@@ -70,6 +71,18 @@ TEST(HostPlatformDrives, FreeSpaceIsTheFoldersCappedInBlocks) {
     DiskFreeSpace full;
     ASSERT_TRUE(platform.GetDiskFreeSpaceA("F:", full));
     EXPECT_EQ(full.freeClusters, 0u);
+    // A file in the folder takes its whole blocks from the capacity.
+    {
+        std::FILE* file = std::fopen((folder.Path() + "/taken.bin").c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fseek(file, (1 << 20) + 1, SEEK_SET);
+        std::fputc('x', file);
+        std::fclose(file);
+    }
+    DiskFreeSpace less;
+    ASSERT_TRUE(platform.GetDiskFreeSpaceA("E:", less));
+    EXPECT_EQ(less.freeClusters, (3u << 20) / block - ((1u << 20) + 2 + block - 1) / block);
+    EXPECT_EQ(less.totalClusters, (3u << 20) / block);
     DiskFreeSpace none;
     EXPECT_FALSE(platform.GetDiskFreeSpaceA("G:\\", none));
 }

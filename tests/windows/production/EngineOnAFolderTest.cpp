@@ -19,7 +19,7 @@
 namespace talven {
 namespace {
 
-// Drive T: on `folder`, its free clusters capped at `freeBytes`; watches
+// Drive T: on `folder`, a card of `freeBytes` at most; watches
 // what the engine hands the file functions.
 class FolderDrive final : public test::ForwardingPlatform {
 public:
@@ -36,8 +36,10 @@ public:
         if (!OnT(rootPath) || !inner.GetDiskFreeSpaceA(volume.c_str(), space)) return false;
         cluster = std::uint64_t{space.sectorsPerCluster} * space.bytesPerSector;
         if (cluster == 0) return false;
-        space.freeClusters =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(space.freeClusters, freeBytes / cluster));
+        // A card of `freeBytes`: what its files take is no longer free.
+        const std::uint64_t capacity = freeBytes / cluster, used = ClustersUsed();
+        space.freeClusters = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(space.freeClusters, used < capacity ? capacity - used : 0));
         sectorSize = space.bytesPerSector;
         return true;
     }
@@ -92,6 +94,18 @@ private:
         const char* rest = path + 2;
         while (*rest == '\\') ++rest;
         return folder + "\\" + rest;
+    }
+    std::uint64_t ClustersUsed() const {
+        std::uint64_t clusters = 0;
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return 0;
+        do {
+            const std::uint64_t size = std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow;
+            clusters += (size + cluster - 1) / cluster;
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        return clusters;
     }
     void Check(const void* data, std::uint32_t size) {
         if (reinterpret_cast<std::uintptr_t>(data) % pageSize != 0 || sectorSize == 0 || size % sectorSize != 0) {
