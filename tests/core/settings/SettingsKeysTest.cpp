@@ -169,10 +169,11 @@ TEST(ShippedSettings, CommentLinesHoldNoKeyAndEveryLineEndsInCrLf) {
         }
     }
     EXPECT_EQ(sections, (std::vector<std::string>{"[Program set]", "[VX5308]"}));
-    EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "MinSpeed=0", "RecordFolder=Logs", "VID=3C71", "PID=5308", "Manufacture=KVe",
-                                                  "Productor=USBCard Reader", "SN=123456789abcdef", "SCSI_VER=KVe",
-                                                  "CFSpeed=0", "SMSpeed=0", "SDSpeed=0", "MSProSpeed=0", "MSSpeed=0",
-                                                  "MMCSpeed=0", "Power Consumption=250", "BY105=65"}));
+    EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "MinSpeed=0", "RecordFolder=Logs", "VID=3C71",
+                                                  "PID=5308", "Manufacture=KVe", "Productor=USBCard Reader",
+                                                  "SN=123456789abcdef", "SCSI_VER=KVe", "CFSpeed=0", "SMSpeed=0",
+                                                  "SDSpeed=0", "MSProSpeed=0", "MSSpeed=0", "MMCSpeed=0",
+                                                  "Power Consumption=250", "BY105=65"}));
 }
 
 TEST(ShippedSettings, ASaveChangesItsValueInPlaceAndKeepsTheComments) {
