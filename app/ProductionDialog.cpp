@@ -1,6 +1,7 @@
 #include "app/ProductionDialog.h"
 
 #include "about/AboutDialog.h"
+#include "about/VersionInfo.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
 #include "settings/SetupDialog.h"
@@ -13,6 +14,13 @@ namespace {
 
 constexpr UINT_PTR kDriveWatchTimer = 1;
 constexpr UINT kDriveWatchPeriod = 1000;
+constexpr unsigned kRecordRetryTicks = 5;
+
+std::string ProgramVersion() {
+    char file[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, file, MAX_PATH - 1);
+    return ReadVersionTexts(file).version;
+}
 
 }  // namespace
 
@@ -36,6 +44,7 @@ bool ProductionDialog::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
     DeriveSettingsPath(platform, settingsPath);
+    record = std::make_unique<VerdictRecord>(platform, settingsPath, ProgramVersion());
     RebuildReaderList();
 
     toolTip.Create(this, 0);
@@ -119,6 +128,8 @@ void ProductionDialog::OnOK() {
     if (RunInProgress()) {
         return;
     }
+    // Verdicts still waiting have a last chance; the program keeps nothing.
+    if (record != nullptr) record->Flush();
     toolTip.DelTool(&exitButton);
     toolTip.DelTool(&goButton);
     ui::CDialog::OnOK();
@@ -128,6 +139,7 @@ void ProductionDialog::OnCancel() {
     if (RunInProgress()) {
         return;
     }
+    if (record != nullptr) record->Flush();
     toolTip.DelTool(&exitButton);
     toolTip.DelTool(&goButton);
     ui::CDialog::OnCancel();
@@ -164,7 +176,27 @@ void ProductionDialog::EnableButtons(bool go, bool exit) {
     exitButton.EnableWindow(exit);
 }
 
-void ProductionDialog::SetStatusText(const char* text) { statusLine.SetWindowText(text); }
+void ProductionDialog::SetStatusText(const char* text) {
+    chipText = text;
+    ShowStatusLine();
+}
+
+void ProductionDialog::SetRecordNote(const char* text) {
+    recordNote = text;
+    ShowStatusLine();
+}
+
+void ProductionDialog::ShowStatusLine() {
+    const char* separator = chipText.empty() || recordNote.empty() ? "" : "   ";
+    statusLine.SetWindowText((chipText + separator + recordNote).c_str());
+}
+
+void ProductionDialog::RetryRecord() {
+    if (record == nullptr || record->Waiting() == 0 || ++ticksSinceRecordTry < kRecordRetryTicks) return;
+    ticksSinceRecordTry = 0;
+    record->Flush();
+    SetRecordNote(RecordBehindText(*record, *this).c_str());
+}
 
 std::string ProductionDialog::LoadText(unsigned id) const { return ui::LoadResourceString(id); }
 

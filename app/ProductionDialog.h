@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
+#include "production/VerdictRecord.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
 #include "ui/BitmapButton.h"
@@ -49,7 +50,9 @@ public:
     std::uint16_t RowCount() const override;
     void DeleteRow(int index) override;
     void DeleteAllRows() override;
+    void SetRowSpeed(int index, const char* text) override;
     void SetStatusText(const char* text) override;
+    void SetRecordNote(const char* text) override;
     std::string LoadText(unsigned id) const override;
     void PumpMessages() override;
     std::int32_t& Running() override { return running; }
@@ -57,6 +60,7 @@ public:
     bool TakePendingStop() override;
 
     const char* SettingsPathText() const { return settingsPath; }
+    VerdictRecord* Record() { return record.get(); }
     std::uint16_t SettingsRowCount() const override { return settingsRowCount; }
     const ui::CImageList* ImageList() const { return imageList.get(); }
     HWND ToolTipWindow() const { return toolTip.GetSafeHwnd(); }
@@ -88,6 +92,11 @@ private:
     // Faces, size, repaint and tooltip of GO for a test run (stop) or idle.
     void ShowGoFaces(bool stop);
     void RemoveDriveRows(const std::string& driveText);
+    // The chip text, then the note on a record that is behind.
+    void ShowStatusLine();
+    // Records that wait are tried again now and then, so that the note goes
+    // as soon as the file can be written, even with no verdict to add.
+    void RetryRecord();
 
     Platform& platform;
     ui::CBitmapButton goButton;
@@ -105,6 +114,10 @@ private:
     ui::CToolTipCtrl toolTip;
     SettingsPath settingsPath = {};
     HICON appIcon = nullptr;
+    std::unique_ptr<VerdictRecord> record;
+    std::string chipText;
+    std::string recordNote;
+    unsigned ticksSinceRecordTry = 0;
 };
 
 }  // namespace talven

@@ -32,8 +32,9 @@ constexpr SettingsRow kSettingsRows[] = {
 void ProductionDialog::RebuildReaderList() {
     if (imageList != nullptr) {
         readerList.DeleteAllItems();
-        readerList.DeleteColumn(0);
-        readerList.DeleteColumn(0);
+        // Two columns, or three with the read/write test's speed.
+        while (readerList.DeleteColumn(0)) {
+        }
         DeleteImageList();
     }
     const int iconSize = Settings().EepromMode() ? 25 : 32;
@@ -48,17 +49,21 @@ void ProductionDialog::RebuildReaderList() {
     readerList.GetClientRect(&client);
     const int width = client.right - client.left;
     const int firstWidth = width / 3;
-    readerList.InsertColumn(0, LoadText(Settings().EepromMode() ? IDS_NAME : IDS_CARD_TYPE).c_str(), firstWidth);
-    readerList.InsertColumn(1, LoadText(Settings().EepromMode() ? IDS_VALUE : IDS_STATUS).c_str(),
-                            width - firstWidth);
     const bool wasEepromMode = listEepromMode;
     listEepromMode = Settings().EepromMode();
     if (listEepromMode) {
+        readerList.InsertColumn(0, LoadText(IDS_NAME).c_str(), firstWidth);
+        readerList.InsertColumn(1, LoadText(IDS_VALUE).c_str(), width - firstWidth);
         ListSettings();
-    } else if (wasEepromMode) {
-        // What the status line said of the settings went with the listing.
-        SetStatusText("");
+        return;
     }
+    // What the status line said of the settings went with the listing.
+    if (wasEepromMode) SetStatusText("");
+    // The slot's speed follows its verdict, which keeps the width it needs.
+    const int speedWidth = width / 4;
+    readerList.InsertColumn(0, LoadText(IDS_CARD_TYPE).c_str(), firstWidth);
+    readerList.InsertColumn(1, LoadText(IDS_STATUS).c_str(), width - firstWidth - speedWidth);
+    readerList.InsertColumn(2, LoadText(IDS_SPEED_COLUMN).c_str(), speedWidth);
 }
 
 void ProductionDialog::DeleteImageList() {
@@ -108,6 +113,8 @@ void ProductionDialog::InsertRow(int index, const char* text, int image) { reade
 void ProductionDialog::SetRowText(int index, const char* text) { readerList.SetItemText(index, 1, text); }
 
 void ProductionDialog::SetRowIcon(int index, int image) { readerList.SetItemImage(index, image); }
+
+void ProductionDialog::SetRowSpeed(int index, const char* text) { readerList.SetItemText(index, 2, text); }
 
 std::string ProductionDialog::RowText(int index) const { return readerList.GetItemText(index, 0); }
 

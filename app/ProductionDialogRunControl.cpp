@@ -41,7 +41,7 @@ void ProductionDialog::OnGo() {
         return;
     }
     // Disables and enables both buttons itself; it pumps no messages.
-    ProductionRuns(platform, *this, settingsPath).RunEepromProgramming();
+    ProductionRuns(platform, *this, settingsPath, record.get()).RunEepromProgramming();
 }
 
 bool ProductionDialog::RunInProgress() const { return running != 0 || inTestRun; }
@@ -90,7 +90,7 @@ void ProductionDialog::RunTestFrame() {
 
     const Frame frame(*this);
     PumpMessages();
-    ProductionRuns(platform, *this, settingsPath).ScanReaders();
+    ProductionRuns(platform, *this, settingsPath, record.get()).ScanReaders();
     PumpMessages();
 }
 
@@ -116,6 +116,7 @@ bool ProductionDialog::OnTimer(UINT_PTR) {
         }
     }
     lastDriveMask = driveMask;
+    RetryRecord();
     return false;
 }
 

@@ -54,6 +54,35 @@ struct DiskFreeSpace {
     std::uint32_t totalClusters = 0;
 };
 
+// What became of an operation on the verdict record's file or its folder.
+enum class FileResult : std::uint8_t {
+    Done = 0,
+    Missing,     // the file, or a folder on its path, does not exist
+    InUse,       // another program holds the file open and shares it not
+    DiskFull,
+    Denied,      // a read-only medium, folder or file, or no right to write
+    NotAFolder,  // the path names a file where a folder was asked for
+    Failed,      // anything else
+};
+
+// The end of a file as FileReadEnd found it.
+struct FileEnd {
+    FileResult result = FileResult::Failed;
+    std::uint64_t size = 0;   // the whole file's size
+    std::uint32_t bytes = 0;  // the last bytes of it placed in the buffer
+};
+
+// GetLocalTime with the offset from UTC that the time zone has at that moment.
+struct LocalTime {
+    std::uint16_t year = 0;
+    std::uint16_t month = 0;
+    std::uint16_t day = 0;
+    std::uint16_t hour = 0;
+    std::uint16_t minute = 0;
+    std::uint16_t second = 0;
+    std::int16_t utcOffsetMinutes = 0;
+};
+
 // Result of one test-file read or write. `fileError` stands for the
 // CFileException that the framework's file class raises on Windows: the
 // medium went away or refused the transfer.
@@ -107,6 +136,21 @@ public:
     virtual std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) = 0;
 
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+    // ---- The verdict record ----
+    // Milliseconds since an arbitrary start that never goes back (GetTickCount64).
+    virtual std::uint64_t GetTickCount64() = 0;
+    virtual void GetLocalTime(LocalTime& time) = 0;
+    // The computer's name; returns the characters stored, 0 when unknown.
+    virtual std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) = 0;
+    // One folder; Done also when it exists already. Its parent must exist.
+    virtual FileResult CreateDirectoryA(const char* path) = 0;
+    // Appends `size` bytes to the file in one write, creating the file when
+    // it is missing, and has them on the disk before it returns. The file is
+    // shared for reading only while it is open.
+    virtual FileResult FileAppend(const char* path, const void* data, std::uint32_t size) = 0;
+    // The last `size` bytes of the file, or all of a shorter one.
+    virtual FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) = 0;
 };
 
 }  // namespace talven

@@ -52,6 +52,21 @@ void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t leng
     }
 }
 
+std::string DescriptorText(const std::uint8_t* field, std::size_t fieldSize) {
+    std::string text;
+    for (std::size_t at = 2; at + 1 < fieldSize; at += 2) text += static_cast<char>(field[at]);
+    return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+std::uint32_t ImageChecksum(const std::uint8_t* image) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < kConfigurationImageSize; ++i) {
+        crc ^= image[i];
+        for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
 void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer) {
     StoreLittleEndian16(buffer + kVendorIdOffset, CheckSetting(settings, kVendorIdKey).value);
     StoreLittleEndian16(buffer + kProductIdOffset, CheckSetting(settings, kProductIdKey).value);

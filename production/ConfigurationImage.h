@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "reader/ScsiCommands.h"
 #include "settings/SettingsCheck.h"
@@ -47,6 +48,14 @@ static_assert(kManufacturerSize == 8 && kProductSize == 32 && kSerialNumberSize 
 // there: nothing is written outside the field.
 void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t length, std::uint32_t fieldSize,
                  bool descriptor);
+
+// The characters of a string descriptor field, the spaces that fill it up
+// left off.
+std::string DescriptorText(const std::uint8_t* field, std::size_t fieldSize);
+
+// CRC-32 (the one of zip and Ethernet) of the image's 110 bytes: one number
+// that tells two programmed configurations apart.
+std::uint32_t ImageChecksum(const std::uint8_t* image);
 
 // Builds the image over the first 110 bytes of `buffer` (which holds the
 // EEPROM copy) from the settings, read anew and taken as CheckSetting takes

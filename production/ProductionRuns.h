@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "platform/Platform.h"
@@ -12,6 +13,9 @@
 namespace talven {
 
 class ReaderDevice;
+class VerdictRecord;
+struct Verdict;
+enum class VerdictWord : std::uint8_t;
 
 // Result of one card's read/write test.
 enum class TestOutcome : std::uint8_t {
@@ -22,6 +26,22 @@ enum class TestOutcome : std::uint8_t {
     DiskRemoved = 4,  // the file layer reported an error in a write or a read
     Stopped = 5,
 };
+
+// What one card's test moved and how long its phases took by the seam's
+// clock. A phase is measured only when it ran to its end.
+struct TestFigures {
+    std::uint64_t bytesWritten = 0;
+    std::uint64_t bytesRead = 0;
+    std::uint64_t writeMs = 0;
+    std::uint64_t readMs = 0;
+    std::uint64_t totalMs = 0;
+    bool writeMeasured = false;
+    bool readMeasured = false;
+};
+
+// MB/s (10^6 bytes a second); a phase quicker than the clock's millisecond
+// counts as one.
+double MegabytesPerSecond(std::uint64_t bytes, std::uint64_t milliseconds);
 
 // File sizes by the settings key FS, and the largest request the engine sends.
 inline constexpr std::uint32_t kSmallTestFileSize = 0x100000;
@@ -40,8 +60,10 @@ inline constexpr std::uint32_t kMaxClusterSize = 32u << 20;
 
 class ProductionRuns {
 public:
-    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath)
-        : platform(platform), view(view), settingsPath(settingsPath) {}
+    // Every verdict shown goes to `record` as well, when there is one.
+    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath,
+                   VerdictRecord* record = nullptr)
+        : platform(platform), view(view), settingsPath(settingsPath), record(record) {}
 
     // ---- Discovery ----
     // The test-mode scan: sets `running`, examines every drive, runs the test
@@ -53,7 +75,7 @@ public:
     std::string FindFirstReader();
 
     // ---- Read/write test ----
-    TestOutcome TestDrive(const std::string& driveText, std::uint16_t row);
+    TestOutcome TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures = nullptr);
     // Deletes test files 0 to `created` - 1 whatever gaps lie between them,
     // then the ones after as far as they continue. False when a test file
     // that was found could not be deleted.
@@ -66,10 +88,38 @@ private:
     void ExamineDrives(std::uint32_t driveMask);
     bool ExamineDrive(const std::string& driveText, bool waitForCard);
     void RunTestSequence();
+    // One slot: its readiness wait, its test and its verdict; false ends the sequence.
+    bool TestRow(std::uint16_t row);
+    bool EndRow(const std::string& rowText, std::uint16_t row, TestOutcome outcome, const TestFigures& figures);
+    void ShowRowText(const std::string& rowText, int row, unsigned id);
+    void ShowRowIcon(const std::string& rowText, int row, int icon);
+
+    // What discovery learnt of a row, for its record.
+    struct SlotSeen {
+        std::string chip;
+        std::string drive;
+        std::string product;
+        bool recorded = false;
+    };
+
+    void NoteSlot(const std::string& rowText, const std::string& chip, const std::string& drive,
+                  const std::string& product);
+    // The row's verdict goes to the record, once a run; `verdict` holds what
+    // only the caller knows (texts, word, figures, image fields).
+    void RecordRow(const std::string& rowText, Verdict verdict);
+    void RecordRow(const std::string& rowText, unsigned textId, VerdictWord word, const TestFigures* figures);
+    // The settings' refusal of their lowest speed, as the status line says it; empty when it is good.
+    std::string MinimumSpeedRefusal() const;
+    // Whether a slot's speed is under the lowest one the settings accept.
+    bool TooSlow(const TestFigures& figures) const;
+    void ShowSpeed(const std::string& rowText, int row, const TestFigures& figures);
 
     Platform& platform;
     ProductionView& view;
     const char* settingsPath;
+    VerdictRecord* record;
+    std::uint32_t run = 0;  // the record's run number, taken at the first verdict
+    std::map<std::string, SlotSeen> slots;
 };
 
 }  // namespace talven

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "production/ProductionRuns.h"
+#include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 
@@ -66,7 +67,8 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     if (!device.ReadChipIdentity(identity)) return false;
     const ChipIdentityFields chip = DecodeChipIdentity(identity);
     if (!IsVx5308(chip)) return false;
-    view.SetStatusText(ChipText(view.LoadText(IDS_CHIP_IDENTITY), chip).c_str());
+    const std::string chipText = ChipText(view.LoadText(IDS_CHIP_IDENTITY), chip);
+    view.SetStatusText(chipText.c_str());
 
     const std::uint16_t row = view.RowCount();
     std::string product;
@@ -74,12 +76,17 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     if (device.Inquiry(product))
         rowText = waitForCard ? Format(view.LoadText(IDS_READER_ROW), product, driveText) : product;
     view.InsertRow(row, rowText.c_str(), kRowNeutral);
+    NoteSlot(rowText, chipText, driveText, product);
     if (!waitForCard) return true;
     if (WaitUntilReady(&device, true)) return true;
     // The wait pumps messages: the drive watch may have removed rows above.
     if (const int at = view.FindRow(rowText, row); at >= 0) {
         view.SetRowText(at, view.LoadText(IDS_INSERT_CARD).c_str());
         view.SetRowIcon(at, kRowFailed);
+        Verdict verdict;
+        verdict.text = view.LoadText(IDS_INSERT_CARD);
+        verdict.word = VerdictWord::Empty;
+        RecordRow(rowText, verdict);
     }
     view.PumpMessages();
     return false;

@@ -77,16 +77,30 @@ public:
           rowText(view.RowText(row)) {}
 
     TestOutcome Run() {
+        const std::uint64_t start = platform.GetTickCount64();
         TestOutcome outcome = SetUp();
-        if (outcome == TestOutcome::Passed) outcome = WritePhase();
-        if (outcome == TestOutcome::Passed) outcome = ReadPhase();
+        if (outcome == TestOutcome::Passed) outcome = Timed(&CardTest::WritePhase, figures.writeMs);
+        figures.writeMeasured = outcome == TestOutcome::Passed;
+        if (outcome == TestOutcome::Passed) {
+            outcome = Timed(&CardTest::ReadPhase, figures.readMs);
+            figures.readMeasured = outcome == TestOutcome::Passed;
+        }
         // Deleting is writing: a card that keeps a test file has not passed.
         if (!runs.DeleteTestFiles(driveText, created) && outcome == TestOutcome::Passed)
             outcome = TestOutcome::WriteFailed;
+        figures.totalMs = platform.GetTickCount64() - start;
         return outcome;  // the buffers go with this object
     }
 
+    TestFigures figures;
+
 private:
+    TestOutcome Timed(TestOutcome (CardTest::*phase)(), std::uint64_t& milliseconds) {
+        const std::uint64_t start = platform.GetTickCount64();
+        const TestOutcome outcome = (this->*phase)();
+        milliseconds = platform.GetTickCount64() - start;
+        return outcome;
+    }
     TestOutcome SetUp();
     bool FillPatterns(std::uint32_t fileSize);
     bool QueryFreeClusters(std::uint32_t& freeClusters);
@@ -229,6 +243,7 @@ TestOutcome CardTest::WriteClusters(Handle file, std::uint32_t number, std::uint
         StampSectors(pattern, bytes, number, std::uint64_t{written} * clusterSize / kStampedSectorSize);
         const FileTransfer transfer = platform.FileWrite(file, pattern, bytes);
         if (transfer.fileError || transfer.bytes != bytes) return TestOutcome::DiskRemoved;
+        figures.bytesWritten += bytes;
         left -= inRequest;
         written += inRequest;
         // A stop closes the file as usual; the next file boundary reports it.
@@ -266,6 +281,7 @@ TestOutcome CardTest::ReadAndCompare(Handle file, std::uint32_t number, std::uin
         const FileTransfer transfer = platform.FileRead(file, readBack.Data(), RequestBytes());
         if (transfer.fileError) return TestOutcome::DiskRemoved;
         if (transfer.bytes == 0) break;
+        figures.bytesRead += transfer.bytes;
         view.PumpMessages();
         // Stopped inside the file: done without comparing; the next file
         // boundary, or the caller after the last file, reports the stop.
@@ -280,9 +296,15 @@ TestOutcome CardTest::ReadAndCompare(Handle file, std::uint32_t number, std::uin
 
 }  // namespace
 
-TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row) {
+TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
     CardTest test(platform, view, *this, settingsPath, driveText, row);
-    return test.Run();
+    const TestOutcome outcome = test.Run();
+    if (figures != nullptr) *figures = test.figures;
+    return outcome;
+}
+
+double MegabytesPerSecond(std::uint64_t bytes, std::uint64_t milliseconds) {
+    return static_cast<double>(bytes) / 1000.0 / static_cast<double>(std::max<std::uint64_t>(milliseconds, 1));
 }
 
 bool ProductionRuns::DeleteTestFiles(const std::string& driveText, std::uint32_t created) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "production/ProductionRuns.h"
+#include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 
@@ -36,45 +37,72 @@ unsigned OutcomeText(TestOutcome outcome) {
 }  // namespace
 
 void ProductionRuns::RunTestSequence() {
-    const std::uint16_t rowCount = view.RowCount();
-    for (std::uint16_t row = 0; row < rowCount; ++row) {
-        const std::string rowText = view.RowText(row);
-        const std::string driveText = DriveOfRow(rowText);
-        // A slot's result goes to its own row, even when rows above it were
-        // removed meanwhile; a removed row gets nothing.
-        auto setText = [&](unsigned id) {
-            if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowText(at, view.LoadText(id).c_str());
-        };
-        auto setIcon = [&](int icon) {
-            if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowIcon(at, icon);
-        };
-        auto device = std::make_unique<ReaderDevice>(platform);
-        device->Open(driveText);
-        if (!WaitUntilReady(device.get(), true)) {
-            setText(IDS_INSERT_CARD);
-            setIcon(kRowFailed);
-            view.PumpMessages();
-            return;
-        }
-        // The reader's volume is closed before any test file is written.
-        device.reset();
-        view.PumpMessages();
-
-        const TestOutcome outcome = TestDrive(driveText, row);
-        setText(OutcomeText(outcome));
-        view.PumpMessages();
-        if (outcome != TestOutcome::Passed) {
-            setIcon(outcome == TestOutcome::Stopped ? kRowStopped : kRowFailed);
-            return;
-        }
-        setIcon(kRowPassed);
-        view.PumpMessages();
-        if (view.Running() == 0) {
-            setText(IDS_TEST_STOP);
-            setIcon(kRowStopped);
-            return;
-        }
+    // A lowest speed the settings refuse could judge no slot: none is tested.
+    if (const std::string refusal = MinimumSpeedRefusal(); !refusal.empty()) {
+        view.SetStatusText(refusal.c_str());
+        return;
     }
+    const std::uint16_t rowCount = view.RowCount();
+    for (std::uint16_t row = 0; row < rowCount; ++row)
+        if (!TestRow(row)) return;
+}
+
+// A slot's result goes to its own row, even when rows above it were removed
+// meanwhile; a removed row gets nothing.
+void ProductionRuns::ShowRowText(const std::string& rowText, int row, unsigned id) {
+    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowText(at, view.LoadText(id).c_str());
+}
+
+void ProductionRuns::ShowRowIcon(const std::string& rowText, int row, int icon) {
+    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowIcon(at, icon);
+}
+
+bool ProductionRuns::TestRow(std::uint16_t row) {
+    const std::string rowText = view.RowText(row);
+    const std::string driveText = DriveOfRow(rowText);
+    auto device = std::make_unique<ReaderDevice>(platform);
+    device->Open(driveText);
+    if (!WaitUntilReady(device.get(), true)) {
+        ShowRowText(rowText, row, IDS_INSERT_CARD);
+        ShowRowIcon(rowText, row, kRowFailed);
+        RecordRow(rowText, IDS_INSERT_CARD, VerdictWord::Empty, nullptr);
+        view.PumpMessages();
+        return false;
+    }
+    // The reader's volume is closed before any test file is written.
+    device.reset();
+    view.PumpMessages();
+
+    TestFigures figures;
+    const TestOutcome outcome = TestDrive(driveText, row, &figures);
+    return EndRow(rowText, row, outcome, figures);
+}
+
+// The row's verdict, its speed after it, and its record, on the disk before
+// the next slot starts; false ends the sequence.
+bool ProductionRuns::EndRow(const std::string& rowText, std::uint16_t row, TestOutcome outcome,
+                            const TestFigures& figures) {
+    const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures);
+    const unsigned text = tooSlow ? IDS_SPEED_TOO_LOW : OutcomeText(outcome);
+    ShowRowText(rowText, row, text);
+    ShowSpeed(rowText, row, figures);
+    view.PumpMessages();
+    if (outcome != TestOutcome::Passed || tooSlow) {
+        const bool stopped = outcome == TestOutcome::Stopped;
+        ShowRowIcon(rowText, row, stopped ? kRowStopped : kRowFailed);
+        RecordRow(rowText, text, stopped ? VerdictWord::Stop : VerdictWord::Fail, &figures);
+        return false;
+    }
+    ShowRowIcon(rowText, row, kRowPassed);
+    view.PumpMessages();
+    if (view.Running() == 0) {
+        ShowRowText(rowText, row, IDS_TEST_STOP);
+        ShowRowIcon(rowText, row, kRowStopped);
+        RecordRow(rowText, IDS_TEST_STOP, VerdictWord::Stop, &figures);
+        return false;
+    }
+    RecordRow(rowText, text, VerdictWord::Pass, &figures);
+    return true;
 }
 
 }  // namespace talven

@@ -30,7 +30,13 @@ public:
     virtual void DeleteRow(int index) = 0;
     virtual void DeleteAllRows() = 0;
 
+    // Column 2 of a row in the read/write test: the slot's speed.
+    virtual void SetRowSpeed(int /*index*/, const char* /*text*/) {}
+
     virtual void SetStatusText(const char* text) = 0;
+    // The note after the chip text in the status line that the verdict
+    // record is behind; empty when it is not.
+    virtual void SetRecordNote(const char* /*text*/) {}
     // The text of a string-table id.
     virtual std::string LoadText(unsigned id) const = 0;
     // Dispatches every queued message, then returns.

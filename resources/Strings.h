@@ -40,6 +40,15 @@
     X(160, IDS_STOP_WRITE_READ, "Stop Write/Read") \
     X(161, IDS_TEST_STOP, "Test stop") \
     X(162, IDS_NO_READER, "No card reader device.") \
+    X(163, IDS_SPEED_TOO_LOW, "Speed too low!") \
+    X(164, IDS_SPEED_COLUMN, "Write/Read MB/s") \
+    X(165, IDS_RECORD_BEHIND, "Record behind by %u: %s") \
+    X(166, IDS_RECORD_IN_USE, "file open in another program") \
+    X(167, IDS_RECORD_DISK_FULL, "disk full") \
+    X(168, IDS_RECORD_DENIED, "folder read-only") \
+    X(169, IDS_RECORD_NOT_A_FOLDER, "folder is a file") \
+    X(170, IDS_RECORD_NO_FOLDER, "folder cannot be made") \
+    X(171, IDS_RECORD_FAILED, "file cannot be written") \
     X(180, IDS_SETTING_REFUSED, "%s: %s") \
     X(181, IDS_SETTINGS_WARNING, "Warning: %s") \
     X(182, IDS_BAD_HEXADECIMAL, "\"%s\" is not 1 to 4 hexadecimal digits") \

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Saves pictures of the station program's windows into docs/:
 #   main-test-mode.png    the main window in the read/write test mode, after a
-#                         whole run of GO on the built-in station
+#                         whole run of GO on cards of a USB 2.0 reader's speed
 #   main-test-running.png the same during a run: the second card being tested
+#   main-test-slow.png    a run that a slow slot ends: "Speed too low!" under
+#                         MinSpeed=10
 #   main-eeprom-mode.png  the main window in the EEPROM mode (settings listing)
 #   setup-dialog.png      Help > Setting...
 #   about-box.png         Help > About Talven
@@ -139,22 +141,10 @@ Menu() {
 
 source scripts/lib/talven-window.sh
 
-# Main window, read/write test mode: GO on the built-in station, and a
-# picture once the run has ended.
-WriteSettings 0
-Start
-PressGo "$main" || { echo "screenshots: GO did not appear" >&2; exit 1; }
-WaitForRunEnd "$main" 120 || { echo "screenshots: the run did not end" >&2; exit 1; }
-[ "$talven_stop_seen" = 1 ] || { echo "screenshots: the run was not seen" >&2; exit 1; }
-Capture "$main" main-test-mode.png
-Stop
-
-# The same during a run. The second slot holds a card large enough for its
-# test to last a while (simulated cards are held in memory: 1 GiB here), so
-# the picture shows the first card passed and the second one in progress: it
-# is taken half a second after the stop face appeared, and kept only if it
-# still shows that face.
-cat >"$work/TalvenSim.station" <<'EOF'
+# A station of four card slots; $1 to $4 are the options of each slot's card
+# (F's capacity and cluster among them), such as its speed WRITE READ in MB/s.
+WriteStation() {
+  cat >"$work/TalvenSim.station" <<EOF
 timescale 1
 drive C: fixed
 drive Z: remote
@@ -163,11 +153,39 @@ slot E: reader1 product "CF Card"
 slot F: reader1 product "SM Card"
 slot G: reader1 product "SD/MMC Card"
 slot H: reader1 product "MS/MS Pro Card"
-card E: capacity 4MiB cluster 16KiB
-card F: capacity 1GiB cluster 32KiB
-card G: capacity 4MiB cluster 16KiB
-card H: capacity 4MiB cluster 16KiB
+card E: capacity 4MiB cluster 16KiB $1
+card F: $2
+card G: capacity 4MiB cluster 16KiB $3
+card H: capacity 4MiB cluster 16KiB $4
 EOF
+}
+
+# GO, and a picture named $1 once the run has ended.
+RunAndCapture() {
+  Start
+  PressGo "$main" || { echo "screenshots: GO did not appear" >&2; exit 1; }
+  WaitForRunEnd "$main" 120 || { echo "screenshots: the run did not end" >&2; exit 1; }
+  [ "$talven_stop_seen" = 1 ] || { echo "screenshots: the run was not seen" >&2; exit 1; }
+  Capture "$main" "$1"
+  Stop
+}
+
+# Main window, read/write test mode, after a whole run; then a run that a
+# slow second slot ends under a lowest speed of 10 MB/s.
+WriteSettings 0
+WriteStation "speed 19.6 23.4" "capacity 4MiB cluster 16KiB speed 21.2 24.8" "speed 18.3 22.1" "speed 20.4 25.3"
+RunAndCapture main-test-mode.png
+sed -i 's/^FS=0$/&\nMinSpeed=10/' "$work/TalvenSim.ini"
+WriteStation "speed 19.6 23.4" "capacity 4MiB cluster 16KiB speed 3 6" "speed 18.3 22.1" "speed 20.4 25.3"
+RunAndCapture main-test-slow.png
+WriteSettings 0
+
+# The same during a run. The second slot holds a card large enough for its
+# test to last a while (simulated cards are held in memory: 1 GiB here), so
+# the picture shows the first card passed and the second one in progress: it
+# is taken half a second after the stop face appeared, and kept only if it
+# still shows that face.
+WriteStation "speed 19.6 23.4" "capacity 1GiB cluster 32KiB" "" ""
 Start
 PressGo "$main" || { echo "screenshots: GO did not appear" >&2; exit 1; }
 for _ in $(seq 100); do [ "$(GoFace "$main")" = stop ] && break; sleep 0.05; done

@@ -154,6 +154,7 @@ std::uint32_t ParseHexadecimal(const char* text) {
 std::string RefusalReason(const SettingsKey& key, const std::string& text) {
     switch (key.kind) {
         case SettingKind::Switch:
+        case SettingKind::Folder:
             return {};
         case SettingKind::Hexadecimal:
             return IsSixteenBitHexadecimal(text) ? std::string() : Format(IDS_BAD_HEXADECIMAL, text.c_str());
@@ -186,6 +187,7 @@ CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key
             checked.value = ParseHexadecimal(checked.text.c_str()) & 0xFFFF;
             break;
         case SettingKind::Text:
+        case SettingKind::Folder:
             break;
         case SettingKind::Speed:
         case SettingKind::Number:

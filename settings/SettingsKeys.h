@@ -21,6 +21,7 @@ enum class SettingKind : std::uint8_t {
     Text,         // at most `capacity` characters of plain ASCII
     Speed,        // 0 for High or `limit` for Low
     Number,       // a whole number from 0 to `limit`
+    Folder,       // a folder's path; nothing is refused, the record says what it cannot write
 };
 
 struct SettingsKey {
@@ -49,6 +50,9 @@ struct SettingsKey {
 //                                                section          name                 default            kind                      capacity limit
 inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                "0",               SettingKind::Switch,      0,       0};
 inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                "0",               SettingKind::Switch,      0,       0};
+// MB/s; the fastest USB card readers move a few hundred.
+inline constexpr SettingsKey kMinimumSpeedKey    {kProgramSection, "MinSpeed",          "0",               SettingKind::Number,      0,       1000};
+inline constexpr SettingsKey kRecordFolderKey    {kProgramSection, "RecordFolder",      "Logs",            SettingKind::Folder,      0,       0};
 inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               "3C71",            SettingKind::Hexadecimal, 0,       0};
 inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               "5308",            SettingKind::Hexadecimal, 0,       0};
 inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3,       0};
@@ -68,9 +72,10 @@ inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",     
 
 // The whole table in the order of the file: "Program set", then "VX5308".
 inline constexpr const SettingsKey* kSettingsKeys[] = {
-    &kRunModeKey,     &kFileSizeKey,    &kVendorIdKey, &kProductIdKey, &kManufactureKey, &kProductorKey,
-    &kSerialNumberKey, &kScsiVersionKey, &kCfSpeedKey,  &kSmSpeedKey,   &kSdSpeedKey,     &kMsProSpeedKey,
-    &kMsSpeedKey,     &kMmcSpeedKey,    &kPowerConsumptionKey,           &kByte105Key,
+    &kRunModeKey,      &kFileSizeKey,    &kMinimumSpeedKey, &kRecordFolderKey, &kVendorIdKey,
+    &kProductIdKey,    &kManufactureKey, &kProductorKey,    &kSerialNumberKey, &kScsiVersionKey,
+    &kCfSpeedKey,      &kSmSpeedKey,     &kSdSpeedKey,      &kMsProSpeedKey,   &kMsSpeedKey,
+    &kMmcSpeedKey,     &kPowerConsumptionKey,               &kByte105Key,
 };
 
 }  // namespace talven

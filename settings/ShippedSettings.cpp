@@ -44,6 +44,14 @@ constexpr CommentedKey kCommentedKeys[] = {
      "; 1: write the configuration EEPROM of the first reader found (any number\n"
      "; but 0 counts as 1).\n"},
     {&kFileSizeKey, "; FS, size of each test file of the read/write test. 0: 1 MiB. 1: 2 MiB.\n"},
+    {&kMinimumSpeedKey,
+     "; MinSpeed, the lowest write and read speed in MB/s that the read/write\n"
+     "; test accepts of a card slot, 0 to 1000; a slower one fails with \"Speed\n"
+     "; too low!\". 0: no lowest speed.\n"},
+    {&kRecordFolderKey,
+     "; RecordFolder, the folder of the verdict record: every verdict the station\n"
+     "; shows is a line of Talven-YYYY-MM-DD-COMPUTER.csv there, one file a day.\n"
+     "; A folder without a drive or a leading \\ lies in the program's folder.\n"},
     {&kVendorIdKey,
      "; What the write-EEPROM job writes into every reader it programs.\n"
      ";\n"

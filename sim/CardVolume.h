@@ -31,6 +31,8 @@ public:
     std::uint32_t TotalClusters() const { return totalClusters; }
     std::uint32_t FreeClusters() const;
     bool WriteProtected() const { return config.writeProtected; }
+    double WriteSpeed() const { return config.writeSpeed; }
+    double ReadSpeed() const { return config.readSpeed; }
     const CardDirectory& Directory() const { return directory; }
 
     // File access by name (the part of the path after the drive's root).

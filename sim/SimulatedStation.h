@@ -61,6 +61,14 @@ public:
     // Advances the simulated clock by `milliseconds` and sleeps that time
     // times the time scale on the outer platform.
     void Sleep(std::uint32_t milliseconds) override;
+    // The verdict record's calls go to the outer platform; only the clock
+    // is the station's, so that a speed measured on it follows its time.
+    std::uint64_t GetTickCount64() override { return NowMs(); }
+    void GetLocalTime(LocalTime& time) override;
+    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override;
+    FileResult CreateDirectoryA(const char* path) override;
+    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
+    FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
 
     // Simulated time in milliseconds: every Sleep, plus real time outside
     // sleeps divided by the time scale (none when the scale is 0).
@@ -116,6 +124,8 @@ private:
     // FileRead and FileWrite: `outerMove` on an outer file, `cardMove` on a card file.
     template <class OuterMove, class CardMove>
     FileTransfer Transfer(Handle file, OuterMove outerMove, CardMove cardMove);
+    // A slow card keeps the station busy while `bytes` move, in its time.
+    void Busy(std::uint32_t bytes, double megabytesPerSecond);
     bool AnswerRequest(Drive& drive, std::uint32_t code, std::uint8_t* system, std::uint32_t systemSize,
                        std::uint32_t inSize, std::uint32_t outSize, std::uint32_t* bytesReturned, SimRequest& entry);
     SimulatedController& ControllerOf(const Drive& drive);
@@ -130,6 +140,7 @@ private:
     StationLog log;
 
     std::uint64_t sleptMs = 0;
+    double busyMicroseconds = 0;  // of slow transfers, not yet slept
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     std::chrono::steady_clock::duration realSleeping{};
 };

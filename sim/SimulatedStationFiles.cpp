@@ -1,5 +1,7 @@
 #include "sim/SimulatedStation.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace talven {
@@ -99,13 +101,31 @@ FileTransfer SimulatedStation::Transfer(Handle file, OuterMove outerMove, CardMo
 FileTransfer SimulatedStation::FileWrite(Handle file, const void* data, std::uint32_t size) {
     return Transfer(
         file, [&](Handle outerFile) { return outer.FileWrite(outerFile, data, size); },
-        [&](CardVolume& card, const OpenHandle& handle) { return card.Write(handle.name, handle.position, data, size); });
+        [&](CardVolume& card, const OpenHandle& handle) {
+            const FileTransfer transfer = card.Write(handle.name, handle.position, data, size);
+            Busy(transfer.bytes, card.WriteSpeed());
+            return transfer;
+        });
 }
 
 FileTransfer SimulatedStation::FileRead(Handle file, void* data, std::uint32_t size) {
     return Transfer(
         file, [&](Handle outerFile) { return outer.FileRead(outerFile, data, size); },
-        [&](CardVolume& card, const OpenHandle& handle) { return card.Read(handle.name, handle.position, data, size); });
+        [&](CardVolume& card, const OpenHandle& handle) {
+            const FileTransfer transfer = card.Read(handle.name, handle.position, data, size);
+            Busy(transfer.bytes, card.ReadSpeed());
+            return transfer;
+        });
+}
+
+// Whole milliseconds are slept as the program's own sleeps are (scaled);
+// the rest is kept for the next transfer, so that many small ones add up.
+void SimulatedStation::Busy(std::uint32_t bytes, double megabytesPerSecond) {
+    if (megabytesPerSecond <= 0 || bytes == 0) return;
+    busyMicroseconds += bytes / megabytesPerSecond;
+    const double whole = std::floor(busyMicroseconds / 1000);
+    busyMicroseconds -= whole * 1000;
+    if (whole >= 1) Sleep(static_cast<std::uint32_t>(std::min(whole, 4294967295.0)));
 }
 
 bool SimulatedStation::FileFlush(Handle file) {

@@ -58,7 +58,14 @@ struct CardConfig {
     bool writeProtected = false;
     std::optional<CardFormat> format;         // what a card formatter chooses for the capacity when not given
     std::optional<std::uint32_t> rootEntries;  // FAT12 and FAT16 only
+    // MB/s (10^6 bytes a second) of the station's time; 0 is as fast as memory.
+    double writeSpeed = 0;
+    double readSpeed = 0;
 };
+
+// The card speeds a station file can give.
+inline constexpr double kSimMinCardSpeed = 0.01;
+inline constexpr double kSimMaxCardSpeed = 100000;
 
 // The layout a card formatter chooses for a capacity, or the card's own.
 inline CardFormat FormatOf(const CardConfig& card) {

@@ -241,7 +241,8 @@ private:
         const std::string option = Lower(words[i]);
         const CardOptionParser* parser = FindKeyword(kCardOptions, option);
         const std::size_t values = parser == nullptr ? 1 : parser->values;
-        if (i + values >= words.size()) return Fail("'" + words[i] + "' needs a value");
+        if (i + values >= words.size())
+            return Fail("'" + words[i] + "' needs " + (values == 1 ? "a value" : std::to_string(values) + " values"));
         if (parser == nullptr) return Fail("unknown card option '" + words[i] + "'");
         const std::size_t at = i + 1;
         i += values;
@@ -269,6 +270,17 @@ private:
         if (!ParseUnsigned(words[at], number) || number > UINT32_MAX)
             return Fail("free '" + words[at] + "' is not a cluster count");
         card.freeClusters = static_cast<std::uint32_t>(number);
+        return true;
+    }
+
+    // speed WRITE READ, in MB/s of the station's time.
+    bool CardSpeed(const Words& words, std::size_t at, CardConfig& card) {
+        double speeds[2] = {};
+        for (std::size_t i = 0; i < 2; ++i)
+            if (!ParseDecimal(words[at + i], speeds[i]) || speeds[i] < kSimMinCardSpeed || speeds[i] > kSimMaxCardSpeed)
+                return Fail("speed '" + words[at + i] + "' is not a number of MB/s from 0.01 to 100000");
+        card.writeSpeed = speeds[0];
+        card.readSpeed = speeds[1];
         return true;
     }
 
@@ -443,6 +455,7 @@ private:
         {"capacity", 1, &Parser::CardCapacity},
         {"cluster", 1, &Parser::CardCluster},
         {"free", 1, &Parser::CardFree},
+        {"speed", 2, &Parser::CardSpeed},
         {"format", 1, &Parser::CardFormatOption},
         {"root", 1, &Parser::CardRoot},
     };

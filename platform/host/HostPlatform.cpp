@@ -1,6 +1,7 @@
 #include "platform/host/HostPlatform.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -64,6 +65,49 @@ bool InMask(std::uint32_t mask, const char* rootPath) {
     char letter = DriveLetter(rootPath);
     return letter != 0 && (mask >> (letter - 'A') & 1u) != 0;
 }
+
+FileResult FromErrno(int error) {
+    switch (error) {
+        case ENOENT: return FileResult::Missing;
+        case EWOULDBLOCK: return FileResult::InUse;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return FileResult::DiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS: return FileResult::Denied;
+        case ENOTDIR:
+        case EISDIR: return FileResult::NotAFolder;
+        default: return FileResult::Failed;
+    }
+}
+
+// A descriptor of the record's file, locked as Windows' share modes would
+// hold it, closed on every path.
+class LockedFile {
+public:
+    LockedFile(const std::string& path, int flags, int lock) {
+        descriptor = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+        if (descriptor < 0) {
+            error = errno;
+        } else if (::flock(descriptor, lock | LOCK_NB) != 0) {
+            error = errno;
+            ::close(descriptor);
+            descriptor = -1;
+        }
+    }
+    ~LockedFile() {
+        if (descriptor >= 0) ::close(descriptor);
+    }
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+    int Get() const { return descriptor; }
+    FileResult Error() const { return FromErrno(error); }
+
+private:
+    int descriptor = -1;
+    int error = 0;
+};
 
 }  // namespace
 
@@ -271,6 +315,69 @@ void HostPlatform::Sleep(std::uint32_t milliseconds) {
     timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
     while (::nanosleep(&wait, &wait) != 0 && errno == EINTR) {
     }
+}
+
+}  // namespace talven
+
+namespace talven {
+
+std::uint64_t HostPlatform::GetTickCount64() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000 + static_cast<std::uint64_t>(now.tv_nsec / 1000000);
+}
+
+void HostPlatform::GetLocalTime(LocalTime& time) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    time = {static_cast<std::uint16_t>(local.tm_year + 1900), static_cast<std::uint16_t>(local.tm_mon + 1),
+            static_cast<std::uint16_t>(local.tm_mday),        static_cast<std::uint16_t>(local.tm_hour),
+            static_cast<std::uint16_t>(local.tm_min),         static_cast<std::uint16_t>(local.tm_sec),
+            static_cast<std::int16_t>(local.tm_gmtoff / 60)};
+}
+
+std::uint32_t HostPlatform::GetComputerNameA(char* buffer, std::uint32_t bufferSize) {
+    if (bufferSize == 0 || ::gethostname(buffer, bufferSize) != 0) return 0;
+    buffer[bufferSize - 1] = '\0';
+    return static_cast<std::uint32_t>(std::strlen(buffer));
+}
+
+FileResult HostPlatform::CreateDirectoryA(const char* path) {
+    const std::string hostPath = HostPath(path);
+    if (::mkdir(hostPath.c_str(), 0755) == 0) return FileResult::Done;
+    if (errno != EEXIST) return FromErrno(errno);
+    struct stat info;
+    return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? FileResult::Done : FileResult::NotAFolder;
+}
+
+FileResult HostPlatform::FileAppend(const char* path, const void* data, std::uint32_t size) {
+    const LockedFile file(HostPath(path), O_WRONLY | O_APPEND | O_CREAT, LOCK_EX);
+    if (file.Get() < 0) return file.Error();
+    const ssize_t written = ::write(file.Get(), data, size);
+    if (written < 0) return FromErrno(errno);
+    if (static_cast<std::uint32_t>(written) != size) return FileResult::DiskFull;
+    return ::fdatasync(file.Get()) == 0 ? FileResult::Done : FromErrno(errno);
+}
+
+FileEnd HostPlatform::FileReadEnd(const char* path, char* buffer, std::uint32_t size) {
+    FileEnd end;
+    const LockedFile file(HostPath(path), O_RDONLY, LOCK_SH);
+    struct stat info;
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
+        end.result = file.Get() < 0 ? file.Error() : FromErrno(errno);
+        return end;
+    }
+    end.size = static_cast<std::uint64_t>(info.st_size);
+    const std::uint32_t wanted = end.size < size ? static_cast<std::uint32_t>(end.size) : size;
+    const ssize_t read = ::pread(file.Get(), buffer, wanted, static_cast<off_t>(end.size - wanted));
+    if (read < 0) {
+        end.result = FromErrno(errno);
+        return end;
+    }
+    end.bytes = static_cast<std::uint32_t>(read);
+    end.result = FileResult::Done;
+    return end;
 }
 
 }  // namespace talven

@@ -9,6 +9,45 @@ namespace {
 HANDLE ToWin32(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 Handle FromWin32(HANDLE handle) { return reinterpret_cast<Handle>(handle); }
 
+FileResult FromLastError() {
+    switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME: return FileResult::Missing;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return FileResult::InUse;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return FileResult::DiskFull;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT: return FileResult::Denied;
+        case ERROR_DIRECTORY: return FileResult::NotAFolder;
+        default: return FileResult::Failed;
+    }
+}
+
+std::uint64_t Ticks(const SYSTEMTIME& time) {
+    FILETIME file{};
+    ::SystemTimeToFileTime(&time, &file);
+    return std::uint64_t{file.dwHighDateTime} << 32 | file.dwLowDateTime;
+}
+
+// Closes a handle of the record's file on every path.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle(handle) {}
+    ~FileHandle() {
+        if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE Get() const { return handle; }
+    bool IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle;
+};
+
 }  // namespace
 
 std::uint32_t Win32Platform::GetLogicalDrives() { return ::GetLogicalDrives(); }
@@ -104,5 +143,71 @@ std::uint32_t Win32Platform::GetModuleFileNameA(char* buffer, std::uint32_t buff
 }
 
 void Win32Platform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::uint64_t Win32Platform::GetTickCount64() { return ::GetTickCount64(); }
+
+void Win32Platform::GetLocalTime(LocalTime& time) {
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    ::GetSystemTime(&utc);
+    if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
+    // File times count 100 ns; the offset is whole minutes.
+    const auto difference = static_cast<std::int64_t>(Ticks(local) - Ticks(utc));
+    time = {local.wYear,   local.wMonth,  local.wDay,
+            local.wHour,   local.wMinute, local.wSecond,
+            static_cast<std::int16_t>(difference / 600000000)};
+}
+
+std::uint32_t Win32Platform::GetComputerNameA(char* buffer, std::uint32_t bufferSize) {
+    DWORD size = bufferSize;
+    if (bufferSize == 0 || !::GetComputerNameA(buffer, &size)) return 0;
+    return size;
+}
+
+FileResult Win32Platform::CreateDirectoryA(const char* path) {
+    if (::CreateDirectoryA(path, nullptr)) return FileResult::Done;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return FromLastError();
+    const DWORD attributes = ::GetFileAttributesA(path);
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileResult::Done : FileResult::NotAFolder;
+}
+
+FileResult Win32Platform::FileAppend(const char* path, const void* data, std::uint32_t size) {
+    // Append access alone: every write lands at the end, whoever else appends.
+    FileHandle file(::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) return FromLastError();
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), data, size, &written, nullptr)) return FromLastError();
+    if (written != size) return FileResult::DiskFull;
+    return ::FlushFileBuffers(file.Get()) ? FileResult::Done : FromLastError();
+}
+
+FileEnd Win32Platform::FileReadEnd(const char* path, char* buffer, std::uint32_t size) {
+    FileEnd end;
+    FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) {
+        end.result = FromLastError();
+        return end;
+    }
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(file.Get(), &length)) {
+        end.result = FromLastError();
+        return end;
+    }
+    end.size = static_cast<std::uint64_t>(length.QuadPart);
+    const std::uint32_t wanted = end.size < size ? static_cast<std::uint32_t>(end.size) : size;
+    LARGE_INTEGER from{};
+    from.QuadPart = static_cast<LONGLONG>(end.size - wanted);
+    DWORD read = 0;
+    if (!::SetFilePointerEx(file.Get(), from, nullptr, FILE_BEGIN) ||
+        !::ReadFile(file.Get(), buffer, wanted, &read, nullptr)) {
+        end.result = FromLastError();
+        return end;
+    }
+    end.bytes = read;
+    end.result = FileResult::Done;
+    return end;
+}
 
 }  // namespace talven

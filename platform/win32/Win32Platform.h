@@ -31,6 +31,12 @@ public:
                                     const char* path) override;
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint64_t GetTickCount64() override;
+    void GetLocalTime(LocalTime& time) override;
+    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override;
+    FileResult CreateDirectoryA(const char* path) override;
+    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
+    FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
 };
 
 }  // namespace talven

@@ -40,7 +40,7 @@ WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "vers
 
 MESSAGES = ["Please insert disk card!", "Test success.", "Write failure!", "Read failure!", "Compare failure!",
             "Disk be removed!", "Test stop", "Write EEPROM...", "Write EEPROM success.", "Write EEPROM unsuccess.",
-            "No card reader device."]
+            "No card reader device.", "Speed too low!"]
 PROGRESS = re.compile(r"Testting\(\d+/\d+\)\.\.\.\.")
 
 failures = []
@@ -127,7 +127,8 @@ def check_guide():
         check(message in text, "guide: no word on \"%s\"" % message)
     check(PROGRESS.search(text) is not None, "guide: no word on the progress text Testting(n/m)....")
     for word in ("neutral", "failed (red)", "passed (green)", "stopped", "administrator", "Help > Setting...",
-                 "Talven.ini", "cannot be stopped", "press GO"):
+                 "Talven.ini", "cannot be stopped", "press GO", "MinSpeed", "RecordFolder", "Record behind by",
+                 "Write/Read MB/s"):
         check(word in text, "guide: no word on \"%s\"" % word)
     sources = re.findall(r'src="([^"]*)"', guide)
     check(len(sources) >= 7, "guide: %d pictures" % len(sources))

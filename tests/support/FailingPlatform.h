@@ -42,6 +42,15 @@ public:
         return 0;
     }
     void Sleep(std::uint32_t) override {}
+    std::uint64_t GetTickCount64() override { return 0; }
+    void GetLocalTime(LocalTime& time) override { time = {}; }
+    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override {
+        if (bufferSize > 0) buffer[0] = '\0';
+        return 0;
+    }
+    FileResult CreateDirectoryA(const char*) override { return FileResult::Failed; }
+    FileResult FileAppend(const char*, const void*, std::uint32_t) override { return FileResult::Failed; }
+    FileEnd FileReadEnd(const char*, char*, std::uint32_t) override { return {}; }
 };
 
 }  // namespace talven::test

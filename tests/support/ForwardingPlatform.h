@@ -53,6 +53,18 @@ public:
         return inner.GetModuleFileNameA(buffer, bufferSize);
     }
     void Sleep(std::uint32_t milliseconds) override { inner.Sleep(milliseconds); }
+    std::uint64_t GetTickCount64() override { return inner.GetTickCount64(); }
+    void GetLocalTime(LocalTime& time) override { inner.GetLocalTime(time); }
+    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override {
+        return inner.GetComputerNameA(buffer, bufferSize);
+    }
+    FileResult CreateDirectoryA(const char* path) override { return inner.CreateDirectoryA(path); }
+    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override {
+        return inner.FileAppend(path, data, size);
+    }
+    FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override {
+        return inner.FileReadEnd(path, buffer, size);
+    }
 
 protected:
     Platform& inner;

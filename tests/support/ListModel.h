@@ -20,6 +20,7 @@ struct ListRow {
     std::string name;    // column 0
     std::string status;  // column 1
     int icon = 0;
+    std::string speed;  // column 2
 };
 
 class ListModel : public ProductionView {
@@ -27,7 +28,7 @@ public:
     void InsertRow(int index, const char* text, int image) override {
         if (index < 0) return;
         if (index > static_cast<int>(rows.size())) index = static_cast<int>(rows.size());
-        rows.insert(rows.begin() + index, ListRow{text, "", image});
+        rows.insert(rows.begin() + index, ListRow{text, "", image, ""});
         ++events;
     }
     void SetRowText(int index, const char* text) override {
@@ -40,6 +41,9 @@ public:
         if (Valid(index)) rows[index].icon = image;
         ++events;
     }
+    void SetRowSpeed(int index, const char* text) override {
+        if (Valid(index)) rows[index].speed = text;
+    }
     std::string RowText(int index) const override { return Valid(index) ? rows[index].name : std::string(); }
     std::uint16_t RowCount() const override { return static_cast<std::uint16_t>(rows.size()); }
     void DeleteRow(int index) override {
@@ -47,6 +51,7 @@ public:
     }
     void DeleteAllRows() override { rows.clear(); }
     void SetStatusText(const char* text) override { status = text; }
+    void SetRecordNote(const char* text) override { recordNote = text; }
     std::string LoadText(unsigned id) const override {
         const char* text = StringText(id);
         return text != nullptr ? text : "";
@@ -73,6 +78,7 @@ public:
 
     std::vector<ListRow> rows;
     std::string status;
+    std::string recordNote;
     std::int32_t running = 1;
     std::uint16_t settingsRowCount = 0;
     bool pendingStop = false;

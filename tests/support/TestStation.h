@@ -21,6 +21,8 @@
 
 #include <fstream>
 #include <sstream>
+
+#include "platform/win32/Win32Platform.h"
 #endif
 
 namespace talven::test {
@@ -122,9 +124,23 @@ public:
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override {
         return CopyModulePath(modulePath, buffer, bufferSize);
     }
+    // The verdict record's files are real ones, in the station's folder.
+    std::uint64_t GetTickCount64() override { return windows.GetTickCount64(); }
+    void GetLocalTime(LocalTime& time) override { windows.GetLocalTime(time); }
+    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override {
+        return windows.GetComputerNameA(buffer, bufferSize);
+    }
+    FileResult CreateDirectoryA(const char* path) override { return windows.CreateDirectoryA(path); }
+    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override {
+        return windows.FileAppend(path, data, size);
+    }
+    FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override {
+        return windows.FileReadEnd(path, buffer, size);
+    }
 
 private:
     std::string modulePath;
+    Win32Platform windows;
 };
 
 // A fresh folder per station, so that no test sees another's settings (nor
@@ -137,6 +153,8 @@ public:
     }
     ~TestStation() {
         ::DeleteFileA(settingsPath.c_str());
+        for (const std::string& name : RecordFiles()) ::DeleteFileA((RecordFolder() + "\\" + name).c_str());
+        ::RemoveDirectoryA(RecordFolder().c_str());
         ::RemoveDirectoryA(folder.c_str());
     }
     TestStation(const TestStation&) = delete;
@@ -155,6 +173,19 @@ public:
         std::ostringstream bytes;
         bytes << file.rdbuf();
         return bytes.str();
+    }
+    // The verdict record's default folder and the files in it.
+    std::string RecordFolder() const { return folder + "\\Logs"; }
+    std::vector<std::string> RecordFiles() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((RecordFolder() + "\\*.csv").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            names.push_back(found.cFileName);
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        return names;
     }
     bool SettingsExist() const { return ::GetFileAttributesA(settingsPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
     std::string Text(const char* section, const char* key) const {

@@ -9,7 +9,9 @@
 #include <random>
 
 #include "production/ConfigurationImage.h"
+#include "production/VerdictRecord.h"
 #include "tests/core/production/ProductionTestSupport.h"
+#include "tests/core/production/RecordTestSupport.h"
 
 namespace talven {
 namespace {
@@ -175,6 +177,28 @@ TEST_F(EepromRun, TheEepromFileHoldsTheImageOverItsEarlierBytes) {
     Run();
     EXPECT_EQ(EepromFile()[0], 0x78);
     EXPECT_EQ(EepromFile()[1], 0x56);
+}
+
+TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenAndAMissingReader) {
+    test::TempFolder records;
+    settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n");
+    Start();
+    VerdictRecord record(*outer, settings.Path(), "1.00");
+    runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), &record);
+    Run();
+    for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).kind = SimDriveKind::Removable;
+    Start();
+    runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), &record);
+    Run();
+
+    const std::vector<test::CsvRow> rows = records.Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    // The default image over an erased EEPROM; its CRC-32 computed apart.
+    EXPECT_EQ(rows[1], (test::CsvRow{rows[1][0], rows[1][1], "1.00", "Write EEPROM", "1",
+                                     "Chip 5308 Revision:0102 05/17 '23", "E:", "CF Card", "Write EEPROM success.",
+                                     "pass", "", "", "", "", "3C71", "5308", "123456789abcdef", "CE9CB358"}));
+    EXPECT_EQ(rows[2], (test::CsvRow{rows[2][0], rows[2][1], "1.00", "Write EEPROM", "2", "", "", "",
+                                     "No card reader device.", "fail", "", "", "", "", "", "", "", ""}));
 }
 
 // A value the reader cannot hold as written: nothing reaches the reader, the

@@ -3,12 +3,16 @@
 // them top down, each row ending with its outcome's message and icon.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
+#include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "sim/StationParser.h"
 #include "tests/core/production/ProductionTestSupport.h"
+#include "tests/core/production/RecordTestSupport.h"
 
 namespace talven {
 namespace {
@@ -37,6 +41,47 @@ protected:
             if (open.path == path) return true;
         return false;
     }
+    // The runs hand every verdict to a record in a folder of the test's own,
+    // one record for all the runs of a test, as the window keeps one.
+    void StartRecording(const std::string& moreSettings = "") {
+        settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n" + moreSettings);
+        Start();
+        if (!record) record = std::make_unique<VerdictRecord>(*outer, settings.Path(), "1.00");
+        runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), record.get());
+    }
+    // Drive, verdict and word of every row that shows a verdict, and of
+    // every line of run `run` in the record, sorted.
+    using Shown = std::tuple<std::string, std::string, std::string>;
+    std::vector<Shown> VerdictsShown() const {
+        static const std::map<std::string, std::string> kWords = {
+            {"Test success.", "pass"}, {"Please insert disk card!", "empty"}, {"Test stop", "stop"},
+            {"Compare failure!", "fail"}, {"Speed too low!", "fail"}};
+        std::vector<Shown> shown;
+        for (const auto& row : view.rows) {
+            if (row.status.empty()) continue;
+            const auto word = kWords.find(row.status);
+            shown.emplace_back(row.name.substr(row.name.find('(') + 1, 2), row.status,
+                               word == kWords.end() ? "?" : word->second);
+        }
+        std::sort(shown.begin(), shown.end());
+        return shown;
+    }
+    std::vector<test::CsvRow> RecordedRun(int run) const {
+        std::vector<test::CsvRow> lines;
+        for (const test::CsvRow& line : records.Rows())
+            if (line.size() > 4 && line[4] == std::to_string(run)) lines.push_back(line);
+        return lines;
+    }
+    std::vector<Shown> VerdictsRecorded(int run) const {
+        std::vector<Shown> recorded;
+        for (const test::CsvRow& line : RecordedRun(run)) recorded.emplace_back(line[6], line[8], line[9]);
+        std::sort(recorded.begin(), recorded.end());
+        return recorded;
+    }
+
+    test::TempFolder records;
+    std::unique_ptr<VerdictRecord> record;
+
     // A second reader on I: to L:, its slots without cards.
     void AddSecondReader() {
         ReaderConfig reader;
@@ -264,6 +309,114 @@ TEST_F(TestRun, PulledAndWriteProtectedCardsEndTheRunWithTheirMessage) {
     ExpectRow(0, kRows[0], "Write failure!", kRowFailed);
     ExpectRow(1, kRows[1], "", kRowNeutral);
     EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+}
+
+// Whatever way a run ends, the record holds one line per verdict the rows
+// show: none lost, none twice (a slot found empty by discovery and again by
+// the sequence, a pass turned into a stop), none for a row that went away.
+TEST_F(TestRun, EveryVerdictShownIsRecordedOnceWithItsSlot) {
+    const std::function<void()> kRuns[] = {
+        [] {},
+        [&] {
+            AddSecondReader();
+            Drive('G').card.reset();
+            Drive('H').card.reset();
+            Drive('I').card = Card(16384, 64);
+            Drive('J').card = Card(16384, 64);
+        },
+        [&] {
+            view.onPump = [&](std::uint64_t) {
+                if (!view.rows.empty() && view.rows[0].icon == kRowPassed) view.running = 0;
+            };
+        },
+        [&] {
+            view.onPump = [&](std::uint64_t) {
+                if (view.rows.size() == 4 && view.rows[1].status.rfind("Testting", 0) == 0) {
+                    view.running = 0;
+                    view.DeleteRow(1);
+                }
+            };
+        },
+        [&] { Drive('G').faults.corruptAtCluster = 3; },
+    };
+    int run = 0;
+    for (const auto& setUp : kRuns) {
+        SCOPED_TRACE("run " + std::to_string(++run));
+        config = test::QuietDefaultStation();
+        view.rows.clear();
+        view.onPump = nullptr;
+        setUp();
+        StartRecording();
+        Scan();
+        EXPECT_FALSE(VerdictsShown().empty());
+        EXPECT_EQ(VerdictsRecorded(run), VerdictsShown());
+        for (const test::CsvRow& line : RecordedRun(run)) {
+            ASSERT_EQ(line.size(), 18u);
+            EXPECT_EQ(line[2], "1.00");
+            EXPECT_EQ(line[3], "Write/Read Test");
+            EXPECT_EQ(line[5], kChipText);
+            if (line[8] == "Test success.") {
+                EXPECT_EQ(line[10], "4.0") << "MiB tested";
+            }
+        }
+    }
+    EXPECT_EQ(records.Rows().size(), 1 + VerdictsRecorded(1).size() + VerdictsRecorded(2).size() +
+                                         VerdictsRecorded(3).size() + VerdictsRecorded(4).size() +
+                                         VerdictsRecorded(5).size());
+    EXPECT_EQ(view.recordNote, "");
+}
+
+// A card is slow by the station's clock: the engine's figures follow it, and
+// the lowest speed of the settings fails a slot under it in either phase. A
+// lowest speed the settings refuse tests no slot and is named.
+TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
+    enum Expected { Fails, Passes, Refused };
+    const struct {
+        double write;
+        double read;
+        const char* lowest;
+        Expected expected;
+    } kCases[] = {
+        {5, 20, "6", Fails}, {20, 5, "6", Fails},      {5, 20, "4", Passes},
+        {5, 20, "0", Passes}, {5, 20, "x", Refused}, {5, 20, "1001", Refused},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::to_string(c.write) + "/" + std::to_string(c.read) + " MinSpeed=" + c.lowest);
+        config = test::QuietDefaultStation();
+        Drive('F').card->writeSpeed = c.write;
+        Drive('F').card->readSpeed = c.read;
+        view.rows.clear();
+        StartRecording(std::string("MinSpeed=") + c.lowest + "\r\n");
+        Scan();
+        ASSERT_EQ(view.rows.size(), 4u);
+        if (c.expected == Refused) {
+            for (std::size_t row = 0; row < 4; ++row) ExpectRow(row, kRows[row], "", kRowNeutral);
+            EXPECT_EQ(view.status, std::string("MinSpeed: \"") + c.lowest + "\" is not a whole number from 0 to 1000");
+            continue;
+        }
+        ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+        if (c.expected == Fails) {
+            ExpectRow(1, kRows[1], "Speed too low!", kRowFailed);
+            ExpectRow(2, kRows[2], "", kRowNeutral);
+        } else {
+            ExpectRow(1, kRows[1], "Test success.", kRowPassed);
+            ExpectRow(3, kRows[3], "Test success.", kRowPassed);
+        }
+        const std::string& speed = view.rows[1].speed;
+        ASSERT_NE(speed.find(" / "), std::string::npos) << speed;
+        EXPECT_NEAR(std::stod(speed), c.write, c.write * 0.02);
+        EXPECT_NEAR(std::stod(speed.substr(speed.find(" / ") + 3)), c.read, c.read * 0.02);
+        EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    }
+    // The record keeps the figures of the slot that was too slow, and holds
+    // nothing of the runs that tested no slot.
+    const test::CsvRow slow = RecordedRun(1)[1];
+    EXPECT_EQ(slow[6], "F:");
+    EXPECT_EQ(slow[8], "Speed too low!");
+    EXPECT_EQ(slow[9], "fail");
+    EXPECT_NEAR(std::stod(slow[11]), 5, 0.1);
+    EXPECT_NEAR(std::stod(slow[12]), 20, 0.1);
+    EXPECT_EQ(records.Rows().size(), 1u + 2 + 2 + 4 + 4);
 }
 
 TEST_F(TestRun, TheReadinessWait) {

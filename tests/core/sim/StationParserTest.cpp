@@ -20,7 +20,7 @@ drive K: removable
 reader r1 identity 01 02 0x53 08 09 0A 41 42 43 44 45 46 vendor "KVe" product "Card Reader X" revision 2.10 eeprom r1.eeprom
 slot E: r1 product "CF Card"
 slot f: r1
-card E: capacity 8MiB cluster 16KiB free 100 protected
+card E: capacity 8MiB cluster 16KiB free 100 protected speed 2.5 40
 card F: format FAT16 root 64
 card K: capacity 1M cluster 512
 fault E: open-fails
@@ -67,8 +67,11 @@ fault K: vanish-at-time 5000
     EXPECT_EQ(e.card->sectorsPerCluster, 32u);
     EXPECT_EQ(e.card->freeClusters, std::optional<std::uint32_t>(100));
     EXPECT_TRUE(e.card->writeProtected);
+    EXPECT_DOUBLE_EQ(e.card->writeSpeed, 2.5);
+    EXPECT_DOUBLE_EQ(e.card->readSpeed, 40);
     ASSERT_TRUE(f.card.has_value());
     EXPECT_FALSE(f.card->writeProtected);
+    EXPECT_EQ(f.card->writeSpeed, 0) << "as fast as memory";
     EXPECT_FALSE(e.card->format.has_value());
     EXPECT_FALSE(e.card->rootEntries.has_value());
     EXPECT_EQ(f.card->format, std::optional<CardFormat>(CardFormat::Fat16));
@@ -124,6 +127,9 @@ TEST(StationParser, BadLinesNameTheirLineAndReason) {
         {"card E: capacity 8K cluster 16K", "line 4: the capacity holds no whole cluster"},
         {"card E: capacity 1M cluster 16K free 65", "line 4: free 65 is more than the card's 64 clusters"},
         {"card E: colour red", "line 4: unknown card option 'colour'"},
+        {"card E: speed 4", "line 4: 'speed' needs 2 values"},
+        {"card E: speed 4 0", "line 4: speed '0' is not a number of MB/s from 0.01 to 100000"},
+        {"card E: speed -1 4", "line 4: speed '-1' is not a number of MB/s"},
         {"card E: format ntfs", "line 4: unknown format 'ntfs' (fat12, fat16, fat32, exfat)"},
         {"card E: root 0", "line 4: root '0' is not a number of entries from 1 to 65535"},
         {"card E: format exfat root 512", "line 4: 'root' sets the fixed root of fat12 and fat16 only"},
@@ -320,17 +326,20 @@ TEST(StationParser, TheGoodTrainingStationHasNoFaultAndTheOtherOneFailsAsItsComm
         EXPECT_EQ(faults.corruptAtCluster + faults.pullAtCluster, 0u) << slot->letter;
         EXPECT_FALSE(faults.pullAtMs || faults.vanishAtMs || faults.inquiryLength) << slot->letter;
         EXPECT_FALSE(slot->card->writeProtected) << slot->letter;
+        EXPECT_EQ(slot->card->writeSpeed + slot->card->readSpeed, 0) << slot->letter;
     }
 
     StationConfig faulty;
     ASSERT_TRUE(ParseStation(ReadTrainingStation("faults.station"), "", faulty, error)) << error;
     const std::vector<const DriveConfig*> slots = Slots(faulty);
     ASSERT_EQ(slots.size(), 4u);
-    // E passes the test, F compares wrong in its second 1 MiB file (64
-    // clusters of 16 KiB each), G is protected, H is pulled; EEPROM writes
-    // through E are ignored.
+    // E passes the test, slowly, F compares wrong in its second 1 MiB file
+    // (64 clusters of 16 KiB each), G is protected, H is pulled; EEPROM
+    // writes through E are ignored.
     EXPECT_EQ(slots[0]->letter, 'E');
     EXPECT_EQ(slots[0]->faults.corruptAtCluster + slots[0]->faults.pullAtCluster, 0u);
+    EXPECT_GT(slots[0]->card->writeSpeed, 0);
+    EXPECT_LT(slots[0]->card->writeSpeed, 10) << "a slot the guide's lowest speed of 10 MB/s fails";
     EXPECT_TRUE(slots[0]->faults.eepromWritesIgnored);
     EXPECT_EQ(slots[1]->card->sectorsPerCluster * kSimSectorSize, 16u * 1024);
     EXPECT_GT(slots[1]->faults.corruptAtCluster, 64u);

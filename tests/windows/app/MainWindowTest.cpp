@@ -34,9 +34,10 @@ protected:
     }
     void ExpectTestModeList() const {
         const auto columns = Columns(list);
-        ASSERT_EQ(columns.size(), 2u);
+        ASSERT_EQ(columns.size(), 3u);
         EXPECT_EQ(columns[0].heading, "Card Type");
         EXPECT_EQ(columns[1].heading, "Status");
+        EXPECT_EQ(columns[2].heading, "Write/Read MB/s");
         EXPECT_EQ(RowCount(list), 0);
         EXPECT_EQ(test::SmallImages(list).size, 32);
         EXPECT_EQ(test::SmallImages(list).count, 4);
@@ -55,7 +56,8 @@ TEST_F(MainWindow, WithoutSettingsShowsTheEmptyTestListAndItsTips) {
     const auto columns = Columns(list);
     const int width = test::ClientWidth(list);
     EXPECT_EQ(columns[0].width, width / 3);
-    EXPECT_EQ(columns[0].width + columns[1].width, width);
+    EXPECT_EQ(columns[2].width, width / 4);
+    EXPECT_EQ(columns[0].width + columns[1].width + columns[2].width, width);
     EXPECT_EQ(GoTip(), "Write/Read Test");
     EXPECT_EQ(ExitTip(), "Exit");
     EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE), "");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <stdexcept>
@@ -177,6 +178,39 @@ TEST_F(RunControl, GoTestsEveryCardOfTheStationAndEndsIdle) {
     }
     EXPECT_EQ(Requests(0xF0), kIdentityReadsPerScan);
     EXPECT_EQ(station->OpenHandles(), 0u);
+}
+
+// The record's file held by another program: the run goes on, the status
+// line says the record is behind after the chip text, and once the file is
+// free the drive watch's ticks write what waited.
+TEST_F(RunControl, AHeldRecordIsNotedAfterTheChipTextAndCatchesUpOnceFree) {
+    OpenOnStation();
+    PostGo();
+    HandlePosted();
+    for (int row = 0; row < 4; ++row) EXPECT_NE(CellText(list, row, 2).find(" / "), std::string::npos) << row;
+    const std::vector<std::string> files = folder.RecordFiles();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string path = folder.RecordFolder() + "\\" + files[0];
+    auto lines = [&] {
+        std::ifstream file(path, std::ios::binary);
+        std::string line;
+        int count = 0;
+        while (std::getline(file, line)) ++count;
+        return count;
+    };
+    EXPECT_EQ(lines(), 1 + 4);
+
+    HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    PostGo();
+    HandlePosted();
+    EXPECT_EQ(Rows(), AllPassed());
+    EXPECT_EQ(Status(), std::string(kChipText) + "   Record behind by 4: file open in another program");
+    ::CloseHandle(held);
+    for (int tick = 0; tick < 5; ++tick) window->SendMessage(WM_TIMER, 1, 0);
+    EXPECT_EQ(Status(), kChipText);
+    EXPECT_EQ(lines(), 1 + 8);
 }
 
 TEST_F(RunControl, WhileATestRunsGoShowsStopAndEveryOtherWayOutIsRefused) {

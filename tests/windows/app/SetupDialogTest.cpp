@@ -254,7 +254,7 @@ TEST_F(SettingCommand, OkMakesTheMainWindowFollowTheFunctionBothWays) {
         test::Click(setup, IDOK);
     });
     const auto columns = test::Columns(list);
-    ASSERT_EQ(columns.size(), 2u);
+    ASSERT_EQ(columns.size(), 3u);
     EXPECT_EQ(columns[0].heading, "Card Type");
     EXPECT_EQ(columns[1].heading, "Status");
     EXPECT_EQ(test::RowCount(list), 0);

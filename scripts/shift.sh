@@ -1,0 +1,292 @@
+#!/usr/bin/env bash
+# A shift on the simulated station, and a check of its record of verdicts:
+#
+#   scripts/shift.sh [WINDOWS-BUILD-FOLDER]      (default build/win64)
+#
+# TalvenSim.exe runs under Wine on a headless X server, from a scratch folder
+# of its own, through several stations: good cards, a slow slot under
+# MinSpeed, a card pulled during its test and then missing, a run stopped with
+# GO, the record's file held open by another program during a run, and the
+# write-EEPROM job with and without a reader. GO is pressed as the operator
+# presses it, many times. After every run the rows the window shows are read
+# from its list (talven-shift-probe) and compared with the lines the record
+# got for that run: one line per verdict shown, none missing, none twice. While
+# the file is held nothing may be written to it, and once it is free every
+# verdict of the held run must reach it. At the end the whole record must read
+# as a spreadsheet reads CSV: a header, then rows of 18 fields.
+#
+# It prints one line per run, copies the record to build/shift/ and ends with
+# "shift: N runs, M verdicts shown, M recorded, 0 problems" (exit 0) or the
+# problems found (exit 1). It takes a minute or two; the test suite does not
+# run it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$(realpath "${1:-build/win64}")
+exe=$build/app/TalvenSim.exe
+probe=$build/tests/windows/shift/talven-shift-probe.exe
+if [ ! -f "$exe" ] || [ ! -f "$probe" ]; then
+  cmake --build --preset windows --target TalvenSim talven-shift-probe -j2
+fi
+for tool in Xvfb xdotool import wine python3; do
+  command -v "$tool" >/dev/null || { echo "shift: $tool is missing (scripts/setup.sh)" >&2; exit 1; }
+done
+
+source scripts/lib/wine.sh
+source scripts/lib/talven-window.sh
+
+work=$(mktemp -d)
+cp "$exe" "$probe" "$work/"
+talven_wine_prefix "$build/wineprefix"
+# Always a server of its own: GO is clicked, and nobody else's window may cover it.
+unset DISPLAY
+talven_x_server
+talven_wine_draws_frames TalvenSim.exe
+
+program=
+holder=
+cleanup() {
+  [ -n "$holder" ] && kill "$holder" 2>/dev/null || true
+  [ -n "$program" ] && kill "$program" 2>/dev/null || true
+  wineserver -k >/dev/null 2>&1 || true
+  talven_x_server_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+problems=0
+runs=0
+Problem() {
+  echo "shift: PROBLEM: $*"
+  problems=$((problems + 1))
+}
+
+# The checks on the record, in Python: csv module, as a spreadsheet reads it.
+check=$work/check.py
+cat >"$check" <<'EOF'
+import csv, glob, io, os, sys
+logs, command = sys.argv[1], sys.argv[2]
+
+def records():
+    lines = []
+    for path in sorted(glob.glob(os.path.join(logs, "Talven-*.csv"))):
+        data = open(path, "rb").read()
+        rows = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline="")))
+        lines += [(path, row) for row in rows[1:]]
+    return lines
+
+def shown(rows_file):
+    """Verdicts the window shows: (drive, verdict) of every row that has one."""
+    rows = [line.rstrip("\r\n").split("\t") for line in open(rows_file, encoding="latin-1")]
+    eeprom = len([r for r in rows if r[0] == "row"]) >= 11 and rows[1][1] == "Productor"
+    verdicts = []
+    for index, row in enumerate(r for r in rows if r[0] == "row"):
+        name, status = row[1], row[2]
+        drive = name[name.find("(") + 1:name.find("(") + 3] if "(" in name else ""
+        if eeprom:
+            if index >= 11:
+                verdicts.append((drive, status or name))
+        elif status and not status.startswith("Testting("):
+            verdicts.append((drive, status))
+    return eeprom, sorted(verdicts)
+
+if command == "count":
+    print(len(records()))
+elif command == "run":
+    rows_file, before = sys.argv[3], int(sys.argv[4])
+    new = [row for _, row in records()[before:]]
+    eeprom, want = shown(rows_file)
+    # The write-EEPROM job's row names the reader, not its drive.
+    got = sorted(("" if eeprom else row[6], row[8]) for row in new)
+    runs = sorted({row[4] for row in new})
+    problems = []
+    if got != want:
+        problems.append("window shows %s, record got %s" % (want, got))
+    if len(runs) > 1:
+        problems.append("one run's lines carry run numbers %s" % runs)
+    for row in new:
+        if len(row) != 18:
+            problems.append("a line of %d fields: %s" % (len(row), row))
+    print("%d shown, %d recorded (run %s)" % (len(want), len(new), ",".join(runs)))
+    for p in problems:
+        print("PROBLEM " + p)
+elif command == "whole":
+    problems = []
+    for path in glob.glob(os.path.join(logs, "Talven-*.csv")):
+        data = open(path, "rb").read()
+        if not data.startswith(b"\xef\xbb\xbf"):
+            problems.append("%s: no byte-order mark" % path)
+        if not data.endswith(b"\r\n") or data.count(b"\n") != data.count(b"\r\n"):
+            problems.append("%s: a line that does not end in CR LF" % path)
+        rows = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline="")))
+        if rows[0][:2] != ["time", "computer"] or [r for r in rows if r[:2] == ["time", "computer"]] != [rows[0]]:
+            problems.append("%s: not one header line at the top" % path)
+        problems += ["%s: a line of %d fields" % (path, len(r)) for r in rows if len(r) != 18]
+    for p in problems:
+        print("PROBLEM " + p)
+EOF
+
+# One station: its file, its settings, the program started on it.
+StartStation() {
+  local station=$1 settings=$2
+  printf '%s\n' "$station" >"$work/TalvenSim.station"
+  printf '%s\r\n' "[Program set]" $settings >"$work/TalvenSim.ini"
+  (cd "$work" && exec wine TalvenSim.exe) &
+  program=$!
+  window=
+  for _ in $(seq 150); do
+    window=$(xdotool search --onlyvisible --name '^VX5308$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && return 0
+    sleep 0.2
+  done
+  Problem "the program's window did not appear"
+  return 1
+}
+
+StopStation() {
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  program=
+}
+
+Rows() { (cd "$work" && wine talven-shift-probe.exe rows) 2>/dev/null | tr -d '\r'; }
+Status() { Rows | sed -n 's/^status\t//p'; }
+Recorded() { python3 "$check" "$work/Logs" count 2>/dev/null || echo 0; }
+
+# GO, the run awaited, and its verdicts held against the record's new lines.
+# With "stop", GO is pressed again while the first slot is tested.
+Go() {
+  local label=$1 how=${2:-} before rows
+  before=$(Recorded)
+  runs=$((runs + 1))
+  PressGo "$window" || { Problem "$label: GO did not show"; return; }
+  if [ "$how" = stop ]; then
+    sleep 1
+    local shown x y
+    if shown=$(python3 scripts/lib/window-face.py "$window" resources/pictures/stop-{up,focused}.bmp 2>/dev/null); then
+      read -r _ x y <<<"$shown"
+      xdotool mousemove --window "$window" $((x + 23)) $((y + 19)) click 1
+    else
+      Problem "$label: GO showed no stop face to press"
+    fi
+  fi
+  WaitForRunEnd "$window" 120 || Problem "$label: the run did not end"
+  sleep 0.5
+  rows=$work/rows-$runs.txt
+  Rows >"$rows"
+  Compare "$label" "$rows" "$before"
+}
+
+# The verdicts in rows file $2 against the record's lines after the first $3.
+Compare() {
+  local result line
+  result=$(python3 "$check" "$work/Logs" run "$2" "$3")
+  echo "run $runs, $1: ${result%%$'\n'*}"
+  while read -r line; do
+    if [[ $line == PROBLEM* ]]; then Problem "run $runs, $1: ${line#PROBLEM }"; fi
+  done <<<"$result"
+  shown_total=$((shown_total + ${result%% *}))
+}
+shown_total=0
+
+card_lines='card E: capacity 4MiB cluster 16KiB
+card F: capacity 4MiB cluster 16KiB
+card G: capacity 4MiB cluster 16KiB
+card H: capacity 4MiB cluster 16KiB'
+reader_lines='drive C: fixed
+drive Z: remote
+reader reader1
+slot E: reader1 product "CF Card"
+slot F: reader1 product "SM Card"
+slot G: reader1 product "SD/MMC Card"
+slot H: reader1 product "MS/MS Pro Card"'
+
+# Good cards; the second run while another program holds the record's file.
+StartStation "timescale 1
+$reader_lines
+$card_lines" "WR=0" || exit 1
+Go "four good cards"
+file=$(ls "$work"/Logs/Talven-*.csv 2>/dev/null | head -n 1)
+if [ -z "$file" ]; then
+  Problem "no record file in Logs after the first run"
+else
+  windows_file=$(winepath -w "$file" 2>/dev/null)
+  (cd "$work" && exec wine talven-shift-probe.exe hold "$windows_file") >"$work/hold.out" 2>&1 &
+  holder=$!
+  for _ in $(seq 100); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.1; done
+  grep -q held "$work/hold.out" || Problem "the record's file could not be held"
+  bytes=$(sha1sum <"$file")
+  before=$(Recorded)
+  PressGo "$window" && WaitForRunEnd "$window" 120 || Problem "held: the run did not end"
+  runs=$((runs + 1))
+  sleep 0.5
+  Rows >"$work/rows-held.txt"
+  [ "$(sha1sum <"$file")" = "$bytes" ] || Problem "held: the held file was written"
+  note=$(sed -n 's/^status\t//p' "$work/rows-held.txt")
+  [[ $note == *"Record behind by 4: file open in another program"* ]] || Problem "held: the status line reads '$note'"
+  touch "$file.release"
+  wait "$holder" 2>/dev/null || true
+  holder=
+  rm -f "$file.release"
+  sleep 7  # the window tries again every 5 s
+  Compare "held file, then let go" "$work/rows-held.txt" "$before"
+  [[ $(Status) != *"Record behind"* ]] || Problem "held: the note stays after the file was let go"
+fi
+Go "four good cards again"
+StopStation
+
+# A slow slot, under MinSpeed=10.
+StartStation "timescale 1
+$reader_lines
+card E: capacity 4MiB cluster 16KiB speed 3 6
+card F: capacity 4MiB cluster 16KiB
+card G: capacity 4MiB cluster 16KiB
+card H: capacity 4MiB cluster 16KiB" "WR=0 MinSpeed=10" || exit 1
+Go "slow first slot"
+speed=$(grep -P '^row\tCF Card' "$work/rows-$runs.txt" | cut -f4)
+python3 -c "import sys; w, r = [float(x) for x in sys.argv[1].split(' / ')]; sys.exit(not (2.5 < w <= 3.05 and 5 < r <= 6.1))" \
+  "$speed" 2>/dev/null || Problem "the slow slot shows '$speed', not about 3 / 6 MB/s"
+Go "slow first slot again"
+StopStation
+
+# A card pulled while it is written, then missing; a run stopped with GO.
+StartStation "timescale 0.1
+$reader_lines
+$card_lines
+fault G: pull-at-cluster 100" "WR=0" || exit 1
+Go "a card pulled during its test"
+Go "a slot without its card"
+StopStation
+StartStation "timescale 1
+$reader_lines
+card E: capacity 4MiB cluster 16KiB speed 2 2
+card F: capacity 4MiB cluster 16KiB
+card G: capacity 4MiB cluster 16KiB
+card H: capacity 4MiB cluster 16KiB" "WR=0" || exit 1
+Go "stopped with GO" stop
+Go "the same station to its end"
+StopStation
+
+# Write EEPROM: a reader, then none.
+StartStation "timescale 1
+$reader_lines
+$card_lines" "WR=1" || exit 1
+Go "write EEPROM"
+Go "write EEPROM again"
+StopStation
+StartStation "timescale 1
+drive C: fixed
+drive E: removable" "WR=1" || exit 1
+Go "write EEPROM without a reader"
+StopStation
+
+while read -r line; do
+  [[ $line == PROBLEM* ]] && Problem "${line#PROBLEM }"
+done < <(python3 "$check" "$work/Logs" whole)
+recorded=$(Recorded)
+[ "$recorded" = "$shown_total" ] || Problem "$shown_total verdicts shown, $recorded lines in the record"
+mkdir -p "$root/build/shift"
+cp "$work"/Logs/*.csv "$root/build/shift/" 2>/dev/null && echo "The record: build/shift/$(cd "$work/Logs" && ls)"
+echo "shift: $runs runs, $shown_total verdicts shown, $recorded recorded, $problems problems"
+[ "$problems" = 0 ]

@@ -1,0 +1,23 @@
+// The verdict record's calls of the simulated station: its file lives on the
+// outer platform, and its dates are the real ones.
+#include "sim/SimulatedStation.h"
+
+namespace talven {
+
+void SimulatedStation::GetLocalTime(LocalTime& time) { outer.GetLocalTime(time); }
+
+std::uint32_t SimulatedStation::GetComputerNameA(char* buffer, std::uint32_t bufferSize) {
+    return outer.GetComputerNameA(buffer, bufferSize);
+}
+
+FileResult SimulatedStation::CreateDirectoryA(const char* path) { return outer.CreateDirectoryA(path); }
+
+FileResult SimulatedStation::FileAppend(const char* path, const void* data, std::uint32_t size) {
+    return outer.FileAppend(path, data, size);
+}
+
+FileEnd SimulatedStation::FileReadEnd(const char* path, char* buffer, std::uint32_t size) {
+    return outer.FileReadEnd(path, buffer, size);
+}
+
+}  // namespace talven
