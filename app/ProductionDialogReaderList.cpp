@@ -91,7 +91,7 @@ void ProductionDialog::ListSettings() {
         // The last row keeps settingsRowCount at its index.
         if (&row != &kSettingsRows[std::size(kSettingsRows) - 1]) ++settingsRowCount;
     }
-    SetStatusText(SettingsStatusText(settings).c_str());
+    SetStatusText(SettingsStatusText(settings, kDeviceSection).c_str());
 }
 
 // What the programming run will write: a speed's byte as High or Low, the

@@ -63,10 +63,11 @@ void ProductionRuns::RunEepromProgramming() {
     view.Running() = 1;
     const std::string driveText = FindFirstReader();
     // A refused value or a name the program does not read is said where the
-    // chip text stood; a refused value writes nothing.
+    // chip text stood; a refused value of the image writes nothing. The read/
+    // write test's own keys are that job's matter, not the EEPROM's.
     const SettingsFile settings(platform, settingsPath);
-    const bool refused = !RefusedSettings(settings).empty();
-    if (const std::string problem = SettingsStatusText(settings); !problem.empty())
+    const bool refused = !RefusedSettings(settings, kDeviceSection).empty();
+    if (const std::string problem = SettingsStatusText(settings, kDeviceSection); !problem.empty())
         view.SetStatusText(problem.c_str());
     Verdict verdict;
     std::string rowText;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -198,9 +199,10 @@ CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key
     return checked;
 }
 
-std::vector<CheckedSetting> RefusedSettings(const SettingsFile& settings) {
+std::vector<CheckedSetting> RefusedSettings(const SettingsFile& settings, const char* section) {
     std::vector<CheckedSetting> refused;
     for (const SettingsKey* key : kSettingsKeys) {
+        if (section != nullptr && std::strcmp(key->section, section) != 0) continue;
         CheckedSetting checked = CheckSetting(settings, *key);
         if (!checked.reason.empty()) refused.push_back(std::move(checked));
     }
@@ -219,8 +221,8 @@ std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) 
     return warnings;
 }
 
-std::string SettingsStatusText(const SettingsFile& settings) {
-    const std::vector<CheckedSetting> refused = RefusedSettings(settings);
+std::string SettingsStatusText(const SettingsFile& settings, const char* section) {
+    const std::vector<CheckedSetting> refused = RefusedSettings(settings, section);
     if (!refused.empty()) return Format(IDS_SETTING_REFUSED, refused.front().key->name, refused.front().reason.c_str());
     const std::vector<SettingsWarning> warnings = FindSettingsWarnings(settings);
     if (!warnings.empty()) return Format(IDS_SETTINGS_WARNING, warnings.front().message.c_str());
