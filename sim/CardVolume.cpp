@@ -122,37 +122,38 @@ std::uint64_t CardVolume::DataSector(const File& file, std::uint64_t fileSector)
     return std::uint64_t{file.clusters[fileSector / perCluster]} * perCluster + fileSector % perCluster;
 }
 
-void CardVolume::StoreBytes(const File& file, std::uint64_t position, const std::uint8_t* data, std::uint64_t size) {
-    std::array<std::uint8_t, kSimSectorSize> sector;
+// Calls `step(dataSector, offset, length, done)` for each piece of the byte
+// range that lies in one sector, `done` bytes into the range.
+template <typename Step>
+void CardVolume::ForEachSector(const File& file, std::uint64_t position, std::uint64_t size, Step step) const {
     for (std::uint64_t at = position; at < position + size;) {
         const std::uint64_t offset = at % kSimSectorSize;
         const std::uint64_t length = std::min<std::uint64_t>(kSimSectorSize - offset, position + size - at);
-        const std::uint64_t dataSector = DataSector(file, at / kSimSectorSize);
-        if (length == kSimSectorSize) {
-            storage.Write(dataSector, data + (at - position));
-        } else {
-            storage.Read(dataSector, sector.data());
-            std::memcpy(sector.data() + offset, data + (at - position), length);
-            storage.Write(dataSector, sector.data());
-        }
+        step(DataSector(file, at / kSimSectorSize), offset, length, at - position);
         at += length;
     }
 }
 
+void CardVolume::StoreBytes(const File& file, std::uint64_t position, const std::uint8_t* data, std::uint64_t size) {
+    ForEachSector(file, position, size, [&](std::uint64_t sector, std::uint64_t offset, std::uint64_t length,
+                                            std::uint64_t done) {
+        if (length == kSimSectorSize) return storage.Write(sector, data + done);
+        // A part of a sector keeps the rest of it.
+        std::array<std::uint8_t, kSimSectorSize> whole;
+        storage.Read(sector, whole.data());
+        std::memcpy(whole.data() + offset, data + done, length);
+        storage.Write(sector, whole.data());
+    });
+}
+
 void CardVolume::LoadBytes(const File& file, std::uint64_t position, std::uint8_t* data, std::uint64_t size) const {
-    std::array<std::uint8_t, kSimSectorSize> sector;
-    for (std::uint64_t at = position; at < position + size;) {
-        const std::uint64_t offset = at % kSimSectorSize;
-        const std::uint64_t length = std::min<std::uint64_t>(kSimSectorSize - offset, position + size - at);
-        const std::uint64_t dataSector = DataSector(file, at / kSimSectorSize);
-        if (length == kSimSectorSize) {
-            storage.Read(dataSector, data + (at - position));
-        } else {
-            storage.Read(dataSector, sector.data());
-            std::memcpy(data + (at - position), sector.data() + offset, length);
-        }
-        at += length;
-    }
+    ForEachSector(file, position, size, [&](std::uint64_t sector, std::uint64_t offset, std::uint64_t length,
+                                            std::uint64_t done) {
+        if (length == kSimSectorSize) return storage.Read(sector, data + done);
+        std::array<std::uint8_t, kSimSectorSize> whole;
+        storage.Read(sector, whole.data());
+        std::memcpy(data + done, whole.data() + offset, length);
+    });
 }
 
 bool CardVolume::DueIn(std::uint64_t n, std::uint64_t position, std::uint64_t clusters, std::uint64_t& at) const {

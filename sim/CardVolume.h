@@ -71,6 +71,8 @@ private:
     void Release(std::vector<std::uint32_t>& clusters);
     // The data area's sector that holds sector `fileSector` of a file.
     std::uint64_t DataSector(const File& file, std::uint64_t fileSector) const;
+    template <typename Step>
+    void ForEachSector(const File& file, std::uint64_t position, std::uint64_t size, Step step) const;
     void StoreBytes(const File& file, std::uint64_t position, const std::uint8_t* data, std::uint64_t size);
     void LoadBytes(const File& file, std::uint64_t position, std::uint8_t* data, std::uint64_t size) const;
     // Counts the clusters of one request; false, with the card pulled, when
