@@ -158,6 +158,11 @@ REFUSED = [
     ("Productor=Leseger\u00e4t", "Productor", '"Leseger\u00e4t" is not plain ASCII', 22,
      "20 03 4C 00 65 00 73 00 65 00 67 00 65 00 72 00 C3 00 A4 00 74 00"),
 ]
+# The checks are portable code that the host build runs over every case; under
+# Wine, where each case starts a Windows process, a sample of each kind shows
+# that the Windows build reads, reports and writes alike.
+if emulator:
+    REFUSED = REFUSED[::3] + [case for case in REFUSED[1::3] + REFUSED[2::3] if not case[0].isascii()]
 for line, key, reason, offset, text in REFUSED:
     with open(os.path.join(work, "bad.ini"), "wb") as f:
         f.write(("[VX5308]\r\n" + line + "\r\n").encode("utf-8"))
@@ -182,6 +187,8 @@ WARNED = [
      "bad.ini:3: warning: section [VX5380] is not [VX5308]; its keys are not read"),
     ("[ProgramSet]\r\nWR=1\r\n", "bad.ini:1: warning: section [ProgramSet] is not [Program set]; its keys are not read"),
 ]
+if emulator:
+    WARNED = WARNED[::2]
 for content, expected in WARNED:
     with open(os.path.join(work, "bad.ini"), "w", newline="") as f:
         f.write(content)
