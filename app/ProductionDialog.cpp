@@ -37,6 +37,7 @@ void ProductionDialog::DoDataExchange(ui::CDataExchange& exchange) {
     ui::DDX_Control(exchange, IDC_EXIT, exitButton);
     ui::DDX_Control(exchange, IDC_STATUS_LINE, statusLine);
     ui::DDX_Control(exchange, IDC_READER_LIST, readerList);
+    ui::DDX_Control(exchange, IDC_SHIFT_COUNTS, countsLine);
 }
 
 bool ProductionDialog::OnInitDialog() {
@@ -45,7 +46,9 @@ bool ProductionDialog::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
     DeriveSettingsPath(platform, settingsPath);
     record = std::make_unique<VerdictRecord>(platform, settingsPath, ProgramVersion());
+    LoadShiftCounts();
     RebuildReaderList();
+    ShowShiftCounts();
 
     toolTip.Create(this, 0);
     toolTip.Activate(true);
@@ -105,6 +108,10 @@ bool ProductionDialog::OnCommand(UINT id, UINT code) {
         OnAbout();
         return true;
     }
+    if (id == IDM_RESET_COUNTS && code == 0) {
+        OnResetCounts();
+        return true;
+    }
     return ui::CDialog::OnCommand(id, code);
 }
 
@@ -159,6 +166,7 @@ void ProductionDialog::OnSetting() {
 void ProductionDialog::FollowSettings() {
     const std::string goText = GoToolText();
     RebuildReaderList();
+    ShowShiftCounts();
     toolTip.DelTool(&goButton);
     toolTip.AddTool(&goButton, goText.c_str());
 }

@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
+#include "production/ShiftCounts.h"
 #include "production/VerdictRecord.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
@@ -41,6 +42,9 @@ public:
     void OnGo();
     void OnSetting();
     void OnAbout();
+    // Help > Reset counts: the counts of the mode shown start anew, and the
+    // record says when.
+    void OnResetCounts();
 
     // ProductionView over the real list control.
     void InsertRow(int index, const char* text, int image) override;
@@ -63,6 +67,7 @@ public:
     VerdictRecord* Record() { return record.get(); }
     std::uint16_t SettingsRowCount() const override { return settingsRowCount; }
     const ui::CImageList* ImageList() const { return imageList.get(); }
+    const ShiftCounts& Counts() const { return shiftCounts; }
     HWND ToolTipWindow() const { return toolTip.GetSafeHwnd(); }
 
 protected:
@@ -97,11 +102,20 @@ private:
     // Records that wait are tried again now and then, so that the note goes
     // as soon as the file can be written, even with no verdict to add.
     void RetryRecord();
+    // The shift's counts: kept in the station's state file, shown for the
+    // mode of the list.
+    void LoadShiftCounts();
+    void CountRun(bool eepromMode, RunJudgement judgement);
+    void SaveShiftCounts();
+    void ShowShiftCounts();
+    // With a serial block the listing's serial row shows what the next GO writes.
+    void ShowNextSerial();
 
     Platform& platform;
     ui::CBitmapButton goButton;
     ui::CBitmapButton exitButton;
     ui::CStatic statusLine;
+    ui::CStatic countsLine;
     ui::CListCtrl readerList;
     std::unique_ptr<ui::CImageList> imageList;
     std::uint32_t lastDriveMask = 0;
@@ -109,6 +123,7 @@ private:
     bool inTestRun = false;
     bool stopPending = false;
     std::uint16_t settingsRowCount = 0;
+    int serialRow = -1;  // the settings listing's serial row
     // The mode the list was last built for.
     bool listEepromMode = false;
     ui::CToolTipCtrl toolTip;
@@ -118,6 +133,7 @@ private:
     std::string chipText;
     std::string recordNote;
     unsigned ticksSinceRecordTry = 0;
+    ShiftCounts shiftCounts;
 };
 
 }  // namespace talven

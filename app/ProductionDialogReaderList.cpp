@@ -88,9 +88,11 @@ void ProductionDialog::ListSettings() {
         readerList.InsertItem(settingsRowCount, LoadText(row.label).c_str(),
                               checked.reason.empty() ? image : kRowFailed);
         readerList.SetItemText(settingsRowCount, 1, ListedValue(checked).c_str());
+        if (&row.key == &kSerialNumberKey) serialRow = settingsRowCount;
         // The last row keeps settingsRowCount at its index.
         if (&row != &kSettingsRows[std::size(kSettingsRows) - 1]) ++settingsRowCount;
     }
+    ShowNextSerial();
     SetStatusText(SettingsStatusText(settings, kDeviceSection).c_str());
 }
 

@@ -41,7 +41,10 @@ void ProductionDialog::OnGo() {
         return;
     }
     // Disables and enables both buttons itself; it pumps no messages.
-    ProductionRuns(platform, *this, settingsPath, record.get()).RunEepromProgramming();
+    ProductionRuns runs(platform, *this, settingsPath, record.get());
+    runs.RunEepromProgramming();
+    CountRun(true, runs.Judgement());
+    ShowNextSerial();
 }
 
 bool ProductionDialog::RunInProgress() const { return running != 0 || inTestRun; }
@@ -90,7 +93,9 @@ void ProductionDialog::RunTestFrame() {
 
     const Frame frame(*this);
     PumpMessages();
-    ProductionRuns(platform, *this, settingsPath, record.get()).ScanReaders();
+    ProductionRuns runs(platform, *this, settingsPath, record.get());
+    runs.ScanReaders();
+    CountRun(false, runs.Judgement());
     PumpMessages();
 }
 

@@ -151,6 +151,14 @@ public:
     virtual FileResult FileAppend(const char* path, const void* data, std::uint32_t size) = 0;
     // The last `size` bytes of the file, or all of a shorter one.
     virtual FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) = 0;
+
+    // ---- The station's state file ----
+    // Makes the file anew with these `size` bytes and has them on the disk
+    // before it returns.
+    virtual FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) = 0;
+    // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH:
+    // `to` becomes the file `from` was, in one step, on the disk when it returns.
+    virtual FileResult MoveFileExA(const char* from, const char* to) = 0;
 };
 
 }  // namespace talven

@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
+#include "production/ShiftCounts.h"
 
 namespace talven {
 
@@ -84,6 +85,9 @@ public:
     // ---- EEPROM programming ----
     void RunEepromProgramming();
 
+    // What the shift's counts make of the run.
+    RunJudgement Judgement() const { return tally.Judgement(); }
+
 private:
     void ExamineDrives(std::uint32_t driveMask);
     bool ExamineDrive(const std::string& driveText, bool waitForCard);
@@ -120,6 +124,7 @@ private:
     VerdictRecord* record;
     std::uint32_t run = 0;  // the record's run number, taken at the first verdict
     std::map<std::string, SlotSeen> slots;
+    RunTally tally;
 };
 
 }  // namespace talven

@@ -6,6 +6,7 @@
 
 #include "production/ConfigurationImage.h"
 #include "production/ProductionRuns.h"
+#include "production/StationSerials.h"
 #include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
@@ -14,9 +15,11 @@ namespace talven {
 
 namespace {
 
-// The row's text and icon, and the same text for the record.
-void ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed, Verdict& verdict) {
-    verdict.text = view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS);
+// The row's text and icon, and the same text for the record; a refusal
+// says why nothing was written.
+void ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed, const std::string& refusal,
+                 Verdict& verdict) {
+    verdict.text = !refusal.empty() ? refusal : view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS);
     verdict.word = programmed ? VerdictWord::Pass : VerdictWord::Fail;
     view.SetRowText(row, verdict.text.c_str());
     view.SetRowIcon(row, programmed ? kRowPassed : kRowFailed);
@@ -35,18 +38,31 @@ void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
 }
 
 // The image over the reader's own EEPROM copy, written and read back; what
-// the record keeps of it goes into `verdict`.
+// the record keeps of it goes into `verdict`. `refusal` says why nothing was
+// written when the reader is not at fault.
 bool ProgramReader(Platform& platform, ProductionView& view, const std::string& driveText,
-                   const SettingsFile& settings, std::uint16_t row, Verdict& verdict) {
+                   const SettingsFile& settings, std::uint16_t row, Verdict& verdict, std::string& refusal) {
     ReaderDevice device(platform);
     std::array<std::uint8_t, kWorkingBufferSize> buffer{};
     // Without the reader's own copy the bytes the image leaves alone are
     // unknown: nothing is written rather than undefined bytes.
     if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) return false;
     BuildConfigurationImage(settings, buffer.data());
+    // A serial of the block is on the disk as handed out before the reader has it.
+    const SerialPlan serial = TakeSerial(platform, settings.Path());
+    refusal = serial.problem;
+    if (!refusal.empty()) return false;
+    if (serial.block) PutSerial(buffer.data(), serial.next);
     AddImageFields(verdict, buffer.data());
     view.SetRowText(row, view.LoadText(IDS_EEPROM_WRITING).c_str());
     return ProgramAndVerify(device, buffer.data(), kConfigurationImageSize);
+}
+
+// The previous run's result row follows the settings rows.
+void RemovePreviousResult(ProductionView& view) {
+    const std::uint16_t rows = view.RowCount();
+    if (view.SettingsRowCount() < static_cast<std::uint16_t>(rows - 1))
+        view.DeleteRow(static_cast<std::uint16_t>(rows - 1));
 }
 
 }  // namespace
@@ -55,11 +71,7 @@ void ProductionRuns::RunEepromProgramming() {
     view.EnableButtons(false, true);
     view.EnableButtons(false, false);
 
-    // The previous run's result row follows the settings rows.
-    const std::uint16_t rows = view.RowCount();
-    if (view.SettingsRowCount() < static_cast<std::uint16_t>(rows - 1))
-        view.DeleteRow(static_cast<std::uint16_t>(rows - 1));
-
+    RemovePreviousResult(view);
     view.Running() = 1;
     const std::string driveText = FindFirstReader();
     // A refused value or a name the program does not read is said where the
@@ -71,6 +83,9 @@ void ProductionRuns::RunEepromProgramming() {
         view.SetStatusText(problem.c_str());
     Verdict verdict;
     std::string rowText;
+    // A reader that was written counts in the shift's counts; one the
+    // settings or the serials kept from writing is no reader's fault.
+    RunJudgement judgement = RunJudgement::NotJudged;
     if (driveText.empty()) {
         rowText = view.LoadText(IDS_NO_READER);
         view.InsertRow(view.RowCount(), rowText.c_str(), kRowFailed);
@@ -78,11 +93,15 @@ void ProductionRuns::RunEepromProgramming() {
     } else {
         const std::uint16_t row = static_cast<std::uint16_t>(view.RowCount() - 1);
         rowText = view.RowText(row);
-        const bool programmed = !refused && ProgramReader(platform, view, driveText, settings, row, verdict);
-        ShowVerdict(view, row, programmed, verdict);
+        std::string refusal;
+        const bool programmed =
+            !refused && ProgramReader(platform, view, driveText, settings, row, verdict, refusal);
+        ShowVerdict(view, row, programmed, refusal, verdict);
+        if (!refused && refusal.empty()) judgement = programmed ? RunJudgement::Passed : RunJudgement::Failed;
     }
     verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
     RecordRow(rowText, verdict);
+    tally.Judge(judgement);
     view.Running() = 0;
     view.EnableButtons(false, true);
     view.EnableButtons(true, true);

@@ -27,6 +27,7 @@ void ProductionRuns::NoteSlot(const std::string& rowText, const std::string& chi
 }
 
 void ProductionRuns::RecordRow(const std::string& rowText, Verdict verdict) {
+    tally.Add(verdict.word);
     // A row the drive watch took away shows nothing; a row shows one verdict a run.
     if (record == nullptr || view.FindRow(rowText, 0) < 0) return;
     SlotSeen& slot = slots[rowText];

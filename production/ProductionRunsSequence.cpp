@@ -42,6 +42,7 @@ void ProductionRuns::RunTestSequence() {
         view.SetStatusText(refusal.c_str());
         return;
     }
+    tally.StartSequence();
     const std::uint16_t rowCount = view.RowCount();
     for (std::uint16_t row = 0; row < rowCount; ++row)
         if (!TestRow(row)) return;

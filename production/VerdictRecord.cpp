@@ -79,6 +79,7 @@ const char* WordOf(VerdictWord word) {
         case VerdictWord::Fail: return "fail";
         case VerdictWord::Stop: return "stop";
         case VerdictWord::Empty: return "empty";
+        case VerdictWord::Reset: return "reset";
     }
     return "fail";
 }

@@ -16,7 +16,8 @@
 
 namespace talven {
 
-enum class VerdictWord : std::uint8_t { Pass, Fail, Stop, Empty };
+// Reset is no verdict: the line that says when the shift's counts were reset.
+enum class VerdictWord : std::uint8_t { Pass, Fail, Stop, Empty, Reset };
 
 struct Verdict {
     std::string mode;  // the mode's name, as GO's tip shows it

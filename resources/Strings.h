@@ -59,6 +59,19 @@
     X(187, IDS_UNKNOWN_KEY, "unknown key %s in [%s]") \
     X(188, IDS_UNKNOWN_KEY_NEAR, "unknown key %s in [%s]; did you mean %s?") \
     X(189, IDS_KEY_ELSEWHERE, "key %s belongs in [%s], not [%s]") \
-    X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read")
+    X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read") \
+    X(200, IDS_SERIAL_NO_DIGITS, "\"%s\" does not end in digits") \
+    X(201, IDS_SERIAL_NEEDED_WITH, "missing; %s needs it") \
+    X(202, IDS_SERIAL_OTHER_PREFIX, "\"%s\" does not start as SNFirst \"%s\" does") \
+    X(203, IDS_SERIAL_OTHER_WIDTH, "\"%s\" ends in %u digits, SNFirst \"%s\" in %u") \
+    X(204, IDS_SERIAL_BEFORE_FIRST, "\"%s\" comes before SNFirst \"%s\"") \
+    X(205, IDS_SERIAL_NEXT, "%s (next of %s\226%s)") \
+    X(206, IDS_SERIAL_GOES_ON, "%s (next of %s\226%s, after %s handed out before)") \
+    X(207, IDS_SERIALS_USED_UP, "serial numbers used up: %s was the last") \
+    X(208, IDS_STATE_DAMAGED, "station state file %s is damaged") \
+    X(209, IDS_STATE_UNREADABLE, "station state file cannot be read: %s") \
+    X(210, IDS_STATE_UNWRITABLE, "station state file cannot be written: %s") \
+    X(211, IDS_SHIFT_COUNTS, "Tested %u   Passed %u   Failed %u   Yield %s   Not judged %u") \
+    X(212, IDS_COUNTS_RESET, "Counts reset: tested %u, passed %u, failed %u, not judged %u")
 
 #endif

@@ -34,10 +34,12 @@
 #define IDC_GO 2
 #define IDM_ABOUT 16
 #define IDM_SETTING 32772
+#define IDM_RESET_COUNTS 32773
 
 /* Main window controls. */
 #define IDC_READER_LIST 1000
 #define IDC_STATUS_LINE 1001
+#define IDC_SHIFT_COUNTS 1002
 
 /* Setup dialog controls. */
 #define IDC_MANUFACTURE_EDIT 1004

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "resources/StringTable.h"
+#include "settings/SerialBlock.h"
 
 namespace talven {
 
@@ -161,6 +162,10 @@ std::string RefusalReason(const SettingsKey& key, const std::string& text) {
             return IsSixteenBitHexadecimal(text) ? std::string() : Format(IDS_BAD_HEXADECIMAL, text.c_str());
         case SettingKind::Text:
             return TextRefusal(key, text);
+        case SettingKind::SerialEnd: {
+            const std::string refusal = TextRefusal(key, text);
+            return refusal.empty() ? SerialEndRefusal(text) : refusal;
+        }
         case SettingKind::Speed: {
             const std::optional<long long> number = DecimalNumber(text);
             const bool good = number && (*number == 0 || *number == key.limit);
@@ -189,6 +194,7 @@ CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key
             break;
         case SettingKind::Text:
         case SettingKind::Folder:
+        case SettingKind::SerialEnd:
             break;
         case SettingKind::Speed:
         case SettingKind::Number:
@@ -196,6 +202,8 @@ CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key
             break;
     }
     checked.reason = RefusalReason(key, checked.text);
+    // Two good ends may still make no block together.
+    if (key.kind == SettingKind::SerialEnd && checked.reason.empty()) checked.reason = SerialPairRefusal(settings, key);
     return checked;
 }
 

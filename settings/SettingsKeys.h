@@ -22,6 +22,7 @@ enum class SettingKind : std::uint8_t {
     Speed,        // 0 for High or `limit` for Low
     Number,       // a whole number from 0 to `limit`
     Folder,       // a folder's path; nothing is refused, the record says what it cannot write
+    SerialEnd,    // empty, or a text like Text ending in digits: one end of a serial block
 };
 
 struct SettingsKey {
@@ -58,6 +59,9 @@ inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",       
 inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3,       0};
 inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "USBCard Reader",  SettingKind::Text,        15,      0};
 inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "123456789abcdef", SettingKind::Text,        16,      0};
+// A block of serials handed out one by one instead of SN; unset, SN holds.
+inline constexpr SettingsKey kSerialFirstKey     {kDeviceSection,  "SNFirst",           "",                SettingKind::SerialEnd,   16,      0};
+inline constexpr SettingsKey kSerialLastKey      {kDeviceSection,  "SNLast",            "",                SettingKind::SerialEnd,   16,      0};
 inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "KVe",             SettingKind::Text,        8,       0};
 inline constexpr SettingsKey kCfSpeedKey         {kDeviceSection,  "CFSpeed",           "0",               SettingKind::Speed,       0,       1};
 inline constexpr SettingsKey kSmSpeedKey         {kDeviceSection,  "SMSpeed",           "0",               SettingKind::Speed,       0,       1};
@@ -73,7 +77,8 @@ inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",     
 // The whole table in the order of the file: "Program set", then "VX5308".
 inline constexpr const SettingsKey* kSettingsKeys[] = {
     &kRunModeKey,      &kFileSizeKey,    &kMinimumSpeedKey, &kRecordFolderKey, &kVendorIdKey,
-    &kProductIdKey,    &kManufactureKey, &kProductorKey,    &kSerialNumberKey, &kScsiVersionKey,
+    &kProductIdKey,    &kManufactureKey, &kProductorKey,    &kSerialNumberKey, &kSerialFirstKey,
+    &kSerialLastKey,   &kScsiVersionKey,
     &kCfSpeedKey,      &kSmSpeedKey,     &kSdSpeedKey,      &kMsProSpeedKey,   &kMsSpeedKey,
     &kMmcSpeedKey,     &kPowerConsumptionKey,               &kByte105Key,
 };

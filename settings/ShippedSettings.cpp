@@ -63,7 +63,15 @@ constexpr CommentedKey kCommentedKeys[] = {
     {&kProductorKey, "; Product string of the reader: at most 15 characters.\n"},
     {&kSerialNumberKey,
      "; Serial-number string: at most 16 characters. Every reader programmed\n"
-     "; gets this same one until it is changed.\n"},
+     "; gets this same one until it is changed, unless a block is set below.\n"},
+    {&kSerialFirstKey,
+     "; SNFirst and SNLast, a block of serial numbers: each reader programmed\n"
+     "; gets the next one of the block instead of SN, for example TLV00000100,\n"
+     "; TLV00000101, ... up to SNLast. Both end in digits, with the same text\n"
+     "; before them and as many of them; at most 16 characters. The station\n"
+     "; keeps what it has handed out in Talven.state beside this file. Give\n"
+     "; every station a block of its own. Unset, every reader gets SN.\n"},
+    {&kSerialLastKey, nullptr},
     {&kScsiVersionKey, "; SCSI version text: at most 8 characters.\n"},
     {&kCfSpeedKey,
      "; Speed of each card slot. 0: High. Low is 1 for CF, SM, SD and MMC,\n"

@@ -1,5 +1,5 @@
-// The verdict record's calls of the simulated station: its file lives on the
-// outer platform, and its dates are the real ones.
+// The verdict record's and the station state's calls of the simulated
+// station: their files live on the outer platform, and its dates are the real ones.
 #include "sim/SimulatedStation.h"
 
 namespace talven {
@@ -19,5 +19,11 @@ FileResult SimulatedStation::FileAppend(const char* path, const void* data, std:
 FileEnd SimulatedStation::FileReadEnd(const char* path, char* buffer, std::uint32_t size) {
     return outer.FileReadEnd(path, buffer, size);
 }
+
+FileResult SimulatedStation::FileWriteWhole(const char* path, const void* data, std::uint32_t size) {
+    return outer.FileWriteWhole(path, data, size);
+}
+
+FileResult SimulatedStation::MoveFileExA(const char* from, const char* to) { return outer.MoveFileExA(from, to); }
 
 }  // namespace talven

@@ -381,3 +381,35 @@ FileEnd HostPlatform::FileReadEnd(const char* path, char* buffer, std::uint32_t 
 }
 
 }  // namespace talven
+
+namespace talven {
+
+FileResult HostPlatform::FileWriteWhole(const char* path, const void* data, std::uint32_t size) {
+    const LockedFile file(HostPath(path), O_WRONLY | O_CREAT | O_TRUNC, LOCK_EX);
+    if (file.Get() < 0) return file.Error();
+    const ssize_t written = ::write(file.Get(), data, size);
+    if (written < 0) return FromErrno(errno);
+    if (static_cast<std::uint32_t>(written) != size) return FileResult::DiskFull;
+    return ::fdatasync(file.Get()) == 0 ? FileResult::Done : FromErrno(errno);
+}
+
+FileResult HostPlatform::MoveFileExA(const char* from, const char* to) {
+    const std::string target = HostPath(to);
+    {
+        // Windows replaces no file that another program holds open.
+        const LockedFile held(target, O_RDONLY, LOCK_EX);
+        if (held.Get() < 0 && held.Error() == FileResult::InUse) return FileResult::InUse;
+    }
+    if (::rename(HostPath(from).c_str(), target.c_str()) != 0) return FromErrno(errno);
+    // The new name is on the disk once its folder is.
+    const std::size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) return FromErrno(errno);
+    const bool synced = ::fsync(descriptor) == 0;
+    const int error = errno;
+    ::close(descriptor);
+    return synced ? FileResult::Done : FromErrno(error);
+}
+
+}  // namespace talven

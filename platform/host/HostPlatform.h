@@ -63,6 +63,8 @@ public:
     // it has an flock of it.
     FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
+    FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override;
+    FileResult MoveFileExA(const char* from, const char* to) override;
 
 private:
     struct MappedDrive {

@@ -211,3 +211,21 @@ FileEnd Win32Platform::FileReadEnd(const char* path, char* buffer, std::uint32_t
 }
 
 }  // namespace talven
+
+namespace talven {
+
+FileResult Win32Platform::FileWriteWhole(const char* path, const void* data, std::uint32_t size) {
+    FileHandle file(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) return FromLastError();
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), data, size, &written, nullptr)) return FromLastError();
+    if (written != size) return FileResult::DiskFull;
+    return ::FlushFileBuffers(file.Get()) ? FileResult::Done : FromLastError();
+}
+
+FileResult Win32Platform::MoveFileExA(const char* from, const char* to) {
+    if (::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return FileResult::Done;
+    return FromLastError();
+}
+
+}  // namespace talven

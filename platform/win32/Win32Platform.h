@@ -37,6 +37,8 @@ public:
     FileResult CreateDirectoryA(const char* path) override;
     FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
+    FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override;
+    FileResult MoveFileExA(const char* from, const char* to) override;
 };
 
 }  // namespace talven

@@ -51,6 +51,8 @@ public:
     FileResult CreateDirectoryA(const char*) override { return FileResult::Failed; }
     FileResult FileAppend(const char*, const void*, std::uint32_t) override { return FileResult::Failed; }
     FileEnd FileReadEnd(const char*, char*, std::uint32_t) override { return {}; }
+    FileResult FileWriteWhole(const char*, const void*, std::uint32_t) override { return FileResult::Failed; }
+    FileResult MoveFileExA(const char*, const char*) override { return FileResult::Failed; }
 };
 
 }  // namespace talven::test

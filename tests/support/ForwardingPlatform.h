@@ -65,6 +65,10 @@ public:
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override {
         return inner.FileReadEnd(path, buffer, size);
     }
+    FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override {
+        return inner.FileWriteWhole(path, data, size);
+    }
+    FileResult MoveFileExA(const char* from, const char* to) override { return inner.MoveFileExA(from, to); }
 
 protected:
     Platform& inner;

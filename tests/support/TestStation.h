@@ -137,6 +137,10 @@ public:
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override {
         return windows.FileReadEnd(path, buffer, size);
     }
+    FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override {
+        return windows.FileWriteWhole(path, data, size);
+    }
+    FileResult MoveFileExA(const char* from, const char* to) override { return windows.MoveFileExA(from, to); }
 
 private:
     std::string modulePath;
@@ -153,6 +157,7 @@ public:
     }
     ~TestStation() {
         ::DeleteFileA(settingsPath.c_str());
+        ::DeleteFileA((folder + "\\Talven.state").c_str());
         for (const std::string& name : RecordFiles()) ::DeleteFileA((RecordFolder() + "\\" + name).c_str());
         ::RemoveDirectoryA(RecordFolder().c_str());
         ::RemoveDirectoryA(folder.c_str());

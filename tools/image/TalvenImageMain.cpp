@@ -20,6 +20,8 @@
 
 #include "platform/profile/ProfileFile.h"
 #include "production/ConfigurationImage.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
 #include "settings/SettingsCheck.h"
 #include "tools/image/ImageListing.h"
 
@@ -241,6 +243,24 @@ bool WriteOut(const char* out, const WorkingBuffer& buffer) {
     return written;
 }
 
+// A block's next serial goes into the image as the next GO writes it, from
+// the station's state beside the settings file; false when GO would write
+// nothing for it.
+bool PutNextSerial(talven::Platform& platform, const std::string& settingsPath, WorkingBuffer& buffer) {
+    const talven::SerialPlan serial = talven::PlanSerial(platform, settingsPath.c_str());
+    if (!serial.block) return serial.problem.empty();
+    const std::string state = talven::StationStatePath(settingsPath);
+    if (!serial.problem.empty()) {
+        std::fprintf(stderr, "talven-image: %s (%s): GO writes nothing\n", serial.problem.c_str(), state.c_str());
+        return false;
+    }
+    talven::PutSerial(buffer.data(), serial.next);
+    std::printf("Serial number %s, the next of the block %s-%s by %s\n", serial.next.c_str(),
+                serial.block->first.Text().c_str(), serial.block->At(serial.block->last).Text().c_str(),
+                state.c_str());
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -267,6 +287,7 @@ int main(int argc, char** argv) {
     const char* keptFrom = arguments.eeprom != nullptr ? "the EEPROM" : "zeros";
     std::printf("Configuration image from %s over %s\n", settingsPath.c_str(),
                 arguments.eeprom != nullptr ? arguments.eeprom : "zeros");
+    const bool serialGood = PutNextSerial(platform, settingsPath, buffer);
     std::fputs(talven::ListConfigurationImage(buffer.data(), keptFrom).c_str(), stdout);
     bool written = true;
     if (arguments.out != nullptr) {
@@ -277,6 +298,6 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
     const int status = ReportSettings(settings, arguments.settings);
-    if (status == kExitRefused) return status;
+    if (status == kExitRefused || !serialGood) return kExitRefused;
     return written ? status : kExitWriteFailed;
 }

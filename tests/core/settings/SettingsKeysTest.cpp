@@ -36,6 +36,8 @@ const ExpectedKey kExpected[] = {
     {"VX5308", "Manufacture", "KVe", SettingKind::Text, 3, 0},
     {"VX5308", "Productor", "USBCard Reader", SettingKind::Text, 15, 0},
     {"VX5308", "SN", "123456789abcdef", SettingKind::Text, 16, 0},
+    {"VX5308", "SNFirst", "", SettingKind::SerialEnd, 16, 0},
+    {"VX5308", "SNLast", "", SettingKind::SerialEnd, 16, 0},
     {"VX5308", "SCSI_VER", "KVe", SettingKind::Text, 8, 0},
     {"VX5308", "CFSpeed", "0", SettingKind::Speed, 0, 1},
     {"VX5308", "SMSpeed", "0", SettingKind::Speed, 0, 1},
@@ -134,7 +136,8 @@ TEST(ShippedSettings, ReadAsTheProgramReadsItEveryKeyHoldsTheProgrammingRunsDefa
     file.Write(ShippedSettingsText());
     const SettingsFile settings(*platform, file.Path());
     const char* values[] = {"0",   "0", "0", "Logs", "3C71", "5308", "KVe", "USBCard Reader", "123456789abcdef",
-                            "KVe", "0", "0", "0",    "0",    "0",    "0",   "250",            "65"};
+                            "",    "",  "KVe", "0",  "0",    "0",    "0",   "0",              "0",
+                            "250", "65"};
     ASSERT_EQ(std::size(values), std::size(kSettingsKeys));
     for (std::size_t i = 0; i < std::size(values); ++i) {
         const SettingsKey& key = *kSettingsKeys[i];
@@ -171,7 +174,8 @@ TEST(ShippedSettings, CommentLinesHoldNoKeyAndEveryLineEndsInCrLf) {
     EXPECT_EQ(sections, (std::vector<std::string>{"[Program set]", "[VX5308]"}));
     EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "MinSpeed=0", "RecordFolder=Logs", "VID=3C71",
                                                   "PID=5308", "Manufacture=KVe", "Productor=USBCard Reader",
-                                                  "SN=123456789abcdef", "SCSI_VER=KVe", "CFSpeed=0", "SMSpeed=0",
+                                                  "SN=123456789abcdef", "SNFirst=", "SNLast=", "SCSI_VER=KVe",
+                                                  "CFSpeed=0", "SMSpeed=0",
                                                   "SDSpeed=0", "MSProSpeed=0", "MSSpeed=0", "MMCSpeed=0",
                                                   "Power Consumption=250", "BY105=65"}));
 }

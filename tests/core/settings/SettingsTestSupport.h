@@ -41,7 +41,12 @@ public:
                    .string();
         std::remove(path.c_str());
     }
-    ~TempSettings() { std::remove(path.c_str()); }
+    ~TempSettings() {
+        std::remove(path.c_str());
+        // The station's state that lies beside it.
+        std::remove(StatePath().c_str());
+        std::remove((StatePath() + ".tmp").c_str());
+    }
     TempSettings(const TempSettings&) = delete;
     TempSettings& operator=(const TempSettings&) = delete;
 
@@ -62,6 +67,7 @@ public:
         return content;
     }
     const char* Path() const { return path.c_str(); }
+    std::string StatePath() const { return path.substr(0, path.size() - 4) + ".state"; }
 
 private:
     // Tests of one executable may run in several processes at once.

@@ -1,0 +1,64 @@
+// The shift at a glance: the counts line above the buttons, its reset, and
+// the serial row of the settings listing when the settings name a block.
+#include "app/ProductionDialog.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
+#include "resources/StringTable.h"
+
+namespace talven {
+
+void ProductionDialog::LoadShiftCounts() {
+    StationState state;
+    if (ReadStationState(platform, StationStatePath(settingsPath), state) == StateRead::Read) shiftCounts = state.counts;
+}
+
+void ProductionDialog::CountRun(bool eepromMode, RunJudgement judgement) {
+    if (judgement == RunJudgement::None) return;
+    shiftCounts.Of(eepromMode).Add(judgement);
+    SaveShiftCounts();
+    ShowShiftCounts();
+}
+
+void ProductionDialog::SaveShiftCounts() {
+    // Only the counts are the window's: the serials in the file stay as the
+    // file holds them, and a file that is not whole is left for the engineer.
+    const std::string path = StationStatePath(settingsPath);
+    StationState state;
+    const StateRead read = ReadStationState(platform, path, state);
+    if (read != StateRead::Read && read != StateRead::Missing) return;
+    state.counts = shiftCounts;
+    // A count that cannot be written now goes with the next one that can.
+    WriteStationState(platform, path, state);
+}
+
+void ProductionDialog::ShowShiftCounts() {
+    countsLine.SetWindowText(CountsText(shiftCounts.Of(listEepromMode)).c_str());
+}
+
+void ProductionDialog::OnResetCounts() {
+    if (RunInProgress()) return;
+    ModeCounts& counts = shiftCounts.Of(listEepromMode);
+    if (record != nullptr) {
+        Verdict line;
+        line.mode = LoadText(listEepromMode ? IDS_WRITE_EEPROM : IDS_WRITE_READ_TEST);
+        line.run = record->StartRun();
+        line.text = CountsResetText(counts);
+        line.word = VerdictWord::Reset;
+        record->Add(line);
+        SetRecordNote(RecordBehindText(*record, *this).c_str());
+    }
+    counts = {};
+    SaveShiftCounts();
+    ShowShiftCounts();
+}
+
+void ProductionDialog::ShowNextSerial() {
+    if (!listEepromMode || serialRow < 0 || serialRow >= RowCount()) return;
+    const SerialPlan plan = PlanSerial(platform, settingsPath);
+    // Without a block the row lists SN as it stands.
+    if (!plan.block && plan.problem.empty()) return;
+    readerList.SetItemText(serialRow, 1, ListedSerial(plan).c_str());
+    if (!plan.problem.empty()) readerList.SetItemImage(serialRow, kRowFailed);
+}
+
+}  // namespace talven

@@ -1,0 +1,39 @@
+// Serials from the settings' block, one a reader. The serial a GO writes is
+// on the disk as handed out before the reader's EEPROM is touched, so neither
+// a failed write, a kill nor a restart can give two readers one serial.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+#include "settings/SerialBlock.h"
+
+namespace talven {
+
+struct SerialPlan {
+    // Null: the settings set no block and the fixed SN holds.
+    std::optional<SerialBlock> block;
+    // The serial the next GO writes.
+    std::string next;
+    // The highest serial handed out before that the block goes on after,
+    // when the block was changed onto serials handed out already.
+    std::string after;
+    // Why GO writes nothing; empty when it can.
+    std::string problem;
+};
+
+// What the next GO will write, from the settings and the station's state.
+SerialPlan PlanSerial(Platform& platform, const char* settingsPath);
+// The same, and its serial handed out: on the disk when `problem` is empty.
+SerialPlan TakeSerial(Platform& platform, const char* settingsPath);
+
+// The settings listing's serial row: "TLV00000124 (next of TLV00000100, dash, TLV00000999)",
+// or why GO writes nothing.
+std::string ListedSerial(const SerialPlan& plan);
+
+// The image's serial-number field holds `serial`.
+void PutSerial(std::uint8_t* image, const std::string& serial);
+
+}  // namespace talven
