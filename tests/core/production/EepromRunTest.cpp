@@ -7,8 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 
 #include "production/ConfigurationImage.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
 #include "production/VerdictRecord.h"
 #include "tests/core/production/ProductionTestSupport.h"
 #include "tests/core/production/RecordTestSupport.h"
@@ -17,6 +20,43 @@ namespace talven {
 namespace {
 
 constexpr const char* kReaderRow = "CF Card         ";
+
+// Ends the program's effects after `steps` steps, as a kill would: a step is
+// a request to a device or a write of a file. The file write the kill meets
+// is cut off halfway; nothing after it reaches a disk or a reader.
+class KillingPlatform final : public test::ForwardingPlatform {
+public:
+    KillingPlatform(Platform& inner, std::size_t steps) : ForwardingPlatform(inner), left(steps) {}
+    bool DeviceIoControl(Handle device, std::uint32_t code, void* in, std::uint32_t inSize, void* out,
+                         std::uint32_t outSize, std::uint32_t* returned) override {
+        return Alive() && inner.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+    }
+    FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override {
+        const bool first = !killed;
+        if (Alive()) return inner.FileWriteWhole(path, data, size);
+        if (first) inner.FileWriteWhole(path, data, size / 2);
+        return FileResult::Failed;
+    }
+    FileResult MoveFileExA(const char* from, const char* to) override {
+        return Alive() ? inner.MoveFileExA(from, to) : FileResult::Failed;
+    }
+    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override {
+        return Alive() ? inner.FileAppend(path, data, size) : FileResult::Failed;
+    }
+    FileResult CreateDirectoryA(const char* path) override {
+        return Alive() ? inner.CreateDirectoryA(path) : FileResult::Failed;
+    }
+    bool killed = false;
+
+private:
+    bool Alive() {
+        if (left == 0) killed = true;
+        if (killed) return false;
+        --left;
+        return true;
+    }
+    std::size_t left;
+};
 
 class EepromRun : public test::StationRun {
 protected:
@@ -47,6 +87,20 @@ protected:
         BuildConfigurationImage(*outer, before.data(), settings.Path());
         return before;
     }
+    // One programming run on a fresh reader, as a program of its own that a
+    // kill after `steps` steps may end; the reader's serial field afterwards.
+    std::vector<std::uint8_t> ProgramOne(bool* killed = nullptr, std::size_t steps = SIZE_MAX) {
+        Start();
+        KillingPlatform platform(*recorder, steps);
+        VerdictRecord record(platform, settings.Path(), "1.00");
+        ProductionRuns(platform, view, settings.Path(), &record).RunEepromProgramming();
+        if (killed != nullptr) *killed = platform.killed;
+        const auto eeprom = station->Eeprom(0);
+        return {eeprom.begin() + kSerialNumberOffset, eeprom.begin() + kSerialNumberOffset + kSerialNumberSize};
+    }
+    static std::string SerialOf(const std::vector<std::uint8_t>& field) {
+        return DescriptorText(field.data(), field.size());
+    }
     std::array<std::uint8_t, 512> EepromFile() {
         std::array<std::uint8_t, 512> bytes{};
         std::ifstream file(eepromFile, std::ios::binary);
@@ -67,6 +121,7 @@ TEST_F(EepromRun, ProgramsTheReaderAndReplacesItsResultRowOnTheNextRun) {
     ASSERT_EQ(view.rows.size(), 12u);
     ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
     EXPECT_EQ(view.rows[10].name, "setting 10");
+    EXPECT_EQ(runs->Judgement(), RunJudgement::Passed);
     EXPECT_EQ(view.status, "Chip 5308 Revision:0102 05/17 '23");
     std::array<std::uint8_t, 512> erased;
     erased.fill(0xFF);
@@ -87,6 +142,7 @@ TEST_F(EepromRun, NoReaderLeavesARowThatTheNextRunRemovesFirst) {
     Run();
     ASSERT_EQ(view.rows.size(), 12u);
     ExpectLastRow("No card reader device.", "", kRowFailed);
+    EXPECT_EQ(runs->Judgement(), RunJudgement::NotJudged);
     Run();
     ASSERT_EQ(view.rows.size(), 12u);
     ExpectLastRow("No card reader device.", "", kRowFailed);
@@ -133,6 +189,7 @@ TEST_F(EepromRun, EveryFailureToProgramIsUnsuccess) {
         ASSERT_EQ(view.rows.size(), 12u);
         ExpectLastRow(kReaderRow, "Write EEPROM unsuccess.", kRowFailed);
     }
+    EXPECT_EQ(runs->Judgement(), RunJudgement::Failed);
 }
 
 TEST_F(EepromRun, AReaderWhoseIdentityFailsIsNoReader) {
@@ -226,6 +283,7 @@ TEST_F(EepromRun, ARefusedValueWritesNothingAndIsNamed) {
         Run();
         ExpectLastRow(kReaderRow, "Write EEPROM unsuccess.", kRowFailed);
         EXPECT_EQ(view.status, bad.status);
+        EXPECT_EQ(runs->Judgement(), RunJudgement::NotJudged);
         EXPECT_TRUE(station->Log().eepromWrites.empty());
         std::array<std::uint8_t, 512> erased;
         erased.fill(0xFF);
@@ -276,6 +334,106 @@ TEST_F(EepromRun, RunningAndTheButtonsAroundTheRun) {
         EXPECT_EQ(view.buttonChanges[i].exit, std::get<1>(expected[i])) << i;
         EXPECT_EQ(view.buttonChanges[i].running, std::get<2>(expected[i])) << i;
     }
+}
+
+
+// The serial the next GO writes: the block's arithmetic over what the state
+// file says was handed out, and every block the settings check refuses.
+TEST_F(EepromRun, TheNextSerialFollowsTheBlockAndWhatWasHandedOut) {
+    const std::string handed = "handed=TLV00000100\tTLV00000123\r\nblock=TLV00000100\tTLV00000999\r\n";
+    const std::string damaged =
+        "station state file " + std::filesystem::path(settings.StatePath()).filename().string() + " is damaged";
+    const struct {
+        const char* block;
+        std::string state;
+        std::string listed;
+    } cases[] = {
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", "", "TLV00000100 (next of TLV00000100\x96TLV00000999)"},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed + "end\r\n",
+         "TLV00000124 (next of TLV00000100\x96TLV00000999)"},
+        {"SNFirst=TLV00000998\r\nSNLast=TLV00001000",
+         "handed=TLV00000998\tTLV00000999\r\nblock=TLV00000998\tTLV00001000\r\nend\r\n",
+         "TLV00001000 (next of TLV00000998\x96TLV00001000)"},
+        {"SNFirst=TLV00000998\r\nSNLast=TLV00001000", "handed=TLV00000900\tTLV00001000\r\nend\r\n",
+         "serial numbers used up: TLV00001000 was the last"},
+        // A block beside what was handed out starts at its first; one over it
+        // goes on after it, also when only the case differs, as for Windows.
+        {"SNFirst=TLV00002000\r\nSNLast=TLV00002999", handed + "end\r\n",
+         "TLV00002000 (next of TLV00002000\x96TLV00002999)"},
+        {"SNFirst=tlv00000050\r\nSNLast=tlv00000500", handed + "end\r\n",
+         "tlv00000124 (next of tlv00000050\x96tlv00000500, after tlv00000123 handed out before)"},
+        {"SNFirst=TLV0000050\r\nSNLast=TLV0000500", handed + "end\r\n", "TLV0000050 (next of TLV0000050\x96TLV0000500)"},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed, damaged},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed + "end\r\nhanded=X1\tX2\r\n", damaged},
+        {"SNFirst=TLV\r\nSNLast=TLV00000999", "", "SNFirst: \"TLV\" does not end in digits"},
+        {"SNFirst=TLV00000999\r\nSNLast=TLV00000100", "", "SNLast: \"TLV00000100\" comes before SNFirst \"TLV00000999\""},
+        {"SNFirst=TLV00000100\r\nSNLast=TLW00000999", "",
+         "SNLast: \"TLW00000999\" does not start as SNFirst \"TLV00000100\" does"},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV0000999", "",
+         "SNLast: \"TLV0000999\" ends in 7 digits, SNFirst \"TLV00000100\" in 8"},
+        {"SNFirst=TLVX00000000000100\r\nSNLast=TLVX00000000000999", "", "SNFirst: 18 characters; the field holds 16"},
+        {"SNFirst=TLV00000100", "", "SNLast: missing; SNFirst needs it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.block + (" / " + c.state));
+        settings.Write(std::string("[VX5308]\r\n") + c.block + "\r\n");
+        std::remove(settings.StatePath().c_str());
+        if (!c.state.empty()) std::ofstream(settings.StatePath(), std::ios::binary) << c.state;
+        EXPECT_EQ(ListedSerial(PlanSerial(*outer, settings.Path())), c.listed);
+    }
+}
+
+// Three readers get TLV00000998 to TLV00001000, the width kept; the fourth GO
+// writes nothing and says why. The record holds the serials written.
+TEST_F(EepromRun, ABlockGivesEachReaderTheNextSerialUntilItIsUsedUp) {
+    test::TempFolder records;
+    settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() +
+                   "\r\n[VX5308]\r\nSNFirst=TLV00000998\r\nSNLast=TLV00001000\r\n");
+    for (const char* serial : {"TLV00000998", "TLV00000999", "TLV00001000"}) {
+        EXPECT_EQ(SerialOf(ProgramOne()), serial);
+        ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
+    }
+    EXPECT_EQ(ProgramOne(), std::vector<std::uint8_t>(kSerialNumberSize, 0xFF));
+    ExpectLastRow(kReaderRow, "serial numbers used up: TLV00001000 was the last", kRowFailed);
+    EXPECT_TRUE(station->Log().eepromWrites.empty());
+    std::vector<std::string> recorded;
+    for (const test::CsvRow& row : records.Rows()) recorded.push_back(row[8] + "|" + row[16]);
+    EXPECT_EQ(recorded, (std::vector<std::string>{"verdict|serial", "Write EEPROM success.|TLV00000998",
+                                                  "Write EEPROM success.|TLV00000999",
+                                                  "Write EEPROM success.|TLV00001000",
+                                                  "serial numbers used up: TLV00001000 was the last|"}));
+}
+
+// A kill between any two steps of a GO (a request to the reader, a file
+// written; a file write cut off halfway), then the program again: no two
+// readers and no two lines of the record hold one serial.
+TEST_F(EepromRun, AKillBetweenAnyTwoStepsNeverGivesTwoReadersOneSerial) {
+    test::TempFolder records;
+    settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() +
+                   "\r\n[VX5308]\r\nSNFirst=TLV01\r\nSNLast=TLV99\r\n");
+    const std::vector<std::uint8_t> erased(kSerialNumberSize, 0xFF);
+    std::set<std::pair<bool, std::string>> outcomes;
+    bool killed = true;
+    for (std::size_t steps = 0; killed; ++steps) {
+        SCOPED_TRACE(steps);
+        std::remove(settings.StatePath().c_str());
+        std::error_code none;
+        std::filesystem::remove(records.RecordFile(), none);
+        const std::vector<std::uint8_t> first = ProgramOne();
+        const std::vector<std::uint8_t> cut = ProgramOne(&killed, steps);
+        const std::string next = SerialOf(ProgramOne());
+        EXPECT_EQ(SerialOf(first), "TLV01");
+        // A reader the cut run wrote to has a serial no later reader gets.
+        EXPECT_EQ(next, cut == erased ? next : "TLV03");
+        EXPECT_TRUE(next == "TLV02" || next == "TLV03") << next;
+        outcomes.insert({cut == erased, next});
+        std::set<std::string> serials;
+        for (const test::CsvRow& row : records.Rows()) {
+            EXPECT_TRUE(row[16].empty() || serials.insert(row[16]).second) << row[16];
+        }
+    }
+    // Killed before the state, between the state and the reader, in the write.
+    EXPECT_TRUE(outcomes.count({true, "TLV02"}) && outcomes.count({true, "TLV03"}) && outcomes.count({false, "TLV03"}));
 }
 
 }  // namespace

@@ -110,6 +110,7 @@ TEST_F(TestRun, FourGoodCardsPassTopToBottom) {
     Scan();
     ASSERT_EQ(view.rows.size(), 4u);
     for (std::size_t row = 0; row < 4; ++row) ExpectRow(row, kRows[row], "Test success.", kRowPassed);
+    EXPECT_EQ(runs->Judgement(), RunJudgement::Passed);
     EXPECT_EQ(iconsSeen, (std::vector<int>{0, 1, 2, 3, 4}));  // one after another
     EXPECT_EQ(view.status, kChipText);
     EXPECT_EQ(view.running, 0);
@@ -125,6 +126,7 @@ TEST_F(TestRun, TheThirdCardCorruptStopsTheRunThere) {
     ExpectRow(0, kRows[0], "Test success.", kRowPassed);
     ExpectRow(1, kRows[1], "Test success.", kRowPassed);
     ExpectRow(2, kRows[2], "Compare failure!", kRowFailed);
+    EXPECT_EQ(runs->Judgement(), RunJudgement::Failed);
     ExpectRow(3, kRows[3], "", kRowNeutral);
     EXPECT_EQ(TestFilesOnAnyCard(), 0u);
 }
@@ -136,6 +138,7 @@ TEST_F(TestRun, AnEmptySlotIsMarkedAndNoTestRuns) {
     ExpectRow(0, kRows[0], "", kRowNeutral);
     ExpectRow(1, kRows[1], "Please insert disk card!", kRowFailed);
     ExpectRow(2, kRows[2], "", kRowNeutral);
+    EXPECT_EQ(runs->Judgement(), RunJudgement::NotJudged);
     ExpectRow(3, kRows[3], "", kRowNeutral);
     EXPECT_TRUE(recorder->files.empty());
     // Twelve commands with eleven pauses for the empty slot, then the scan's own.
@@ -166,6 +169,7 @@ TEST_F(TestRun, EightCardsAreNoTest) {
     Scan();
     ASSERT_EQ(view.rows.size(), 8u);
     for (const auto& row : view.rows) EXPECT_EQ(row.status, "");
+    EXPECT_EQ(runs->Judgement(), RunJudgement::None);
     EXPECT_TRUE(recorder->files.empty());
 }
 
@@ -230,6 +234,7 @@ TEST_F(TestRun, GoWhileTheSecondRowIsWrittenStopsThatRow) {
     ExpectRow(0, kRows[0], "Test success.", kRowPassed);
     ExpectRow(1, kRows[1], "Test stop", kRowStopped);
     ExpectRow(2, kRows[2], "", kRowNeutral);
+    EXPECT_EQ(runs->Judgement(), RunJudgement::NotJudged);
     ExpectRow(3, kRows[3], "", kRowNeutral);
     EXPECT_EQ(TestFilesOnAnyCard(), 0u);
 }
