@@ -7,10 +7,12 @@
 # of its own, through several stations: good cards, a slow slot under
 # MinSpeed, a card pulled during its test and then missing, a run stopped with
 # GO, the record's file held open by another program during a run, and the
-# write-EEPROM job with and without a reader. GO is pressed as the operator
-# presses it, many times. After every run the rows the window shows are read
-# from its list (talven-shift-probe) and compared with the lines the record
-# got for that run: one line per verdict shown, none missing, none twice. While
+# write-EEPROM job with and without a reader, and four readers from a block of
+# three serials, the program started anew for each. GO is pressed as the
+# operator presses it, many times. After every run the rows the window shows
+# are read from its list (talven-shift-probe) and compared with the lines the
+# record got for that run: one line per verdict shown, none missing, none
+# twice; the shift's counts it shows must be what the record says. While
 # the file is held nothing may be written to it, and once it is free every
 # verdict of the held run must reach it. At the end the whole record must read
 # as a spreadsheet reads CSV: a header, then rows of 18 fields.
@@ -78,7 +80,8 @@ def records():
 def shown(rows_file):
     """Verdicts the window shows: (drive, verdict) of every row that has one."""
     rows = [line.rstrip("\r\n").split("\t") for line in open(rows_file, encoding="latin-1")]
-    eeprom = len([r for r in rows if r[0] == "row"]) >= 11 and rows[1][1] == "Productor"
+    listed = [r for r in rows if r[0] == "row"]
+    eeprom = len(listed) >= 11 and listed[0][1] == "Productor"
     verdicts = []
     for index, row in enumerate(r for r in rows if r[0] == "row"):
         name, status = row[1], row[2]
@@ -89,6 +92,36 @@ def shown(rows_file):
         elif status and not status.startswith("Testting("):
             verdicts.append((drive, status))
     return eeprom, sorted(verdicts)
+
+def counts(eeprom):
+    """The shift's counts of one mode as the window should show them, from the
+    record: a run with a failed test fails, one whose every verdict passed
+    passes, any other judged no reader; a reset line starts anew."""
+    mode = "Write EEPROM" if eeprom else "Write/Read Test"
+    runs, order = {}, []
+    for path, row in records():
+        if row[3] != mode:
+            continue
+        key = (path, row[4])
+        if key not in runs:
+            order.append(key)
+        runs.setdefault(key, []).append(row)
+    passed = failed = apart = 0
+    for key in order:
+        words = [row[9] for row in runs[key]]
+        tested = [row for row in runs[key] if row[8] in ("Write EEPROM success.", "Write EEPROM unsuccess.")
+                  or (not eeprom and row[8] != "No card reader device.")]
+        if "reset" in words:
+            passed = failed = apart = 0
+        elif any(row[9] == "fail" for row in tested):
+            failed += 1
+        elif words and all(w == "pass" for w in words) and (eeprom or len(words) == 4):
+            passed += 1
+        else:
+            apart += 1
+    tested = passed + failed
+    yield_text = "%.1f %%" % (100.0 * passed / tested) if tested else "-"
+    return "Tested %d   Passed %d   Failed %d   Yield %s   Not judged %d" % (tested, passed, failed, yield_text, apart)
 
 if command == "count":
     print(len(records()))
@@ -107,6 +140,10 @@ elif command == "run":
     for row in new:
         if len(row) != 18:
             problems.append("a line of %d fields: %s" % (len(row), row))
+    shown_counts = [r[1] for r in (line.rstrip("\r\n").split("\t") for line in open(rows_file, encoding="latin-1"))
+                    if r[0] == "counts"]
+    if shown_counts != [counts(eeprom)]:
+        problems.append("the window counts %s, the record %s" % (shown_counts, counts(eeprom)))
     print("%d shown, %d recorded (run %s)" % (len(want), len(new), ",".join(runs)))
     for p in problems:
         print("PROBLEM " + p)
@@ -130,7 +167,9 @@ EOF
 StartStation() {
   local station=$1 settings=$2
   printf '%s\n' "$station" >"$work/TalvenSim.station"
+  set -f  # "[VX5308]" is a line, not a pattern
   printf '%s\r\n' "[Program set]" $settings >"$work/TalvenSim.ini"
+  set +f
   (cd "$work" && exec wine TalvenSim.exe) &
   program=$!
   window=
@@ -280,6 +319,30 @@ drive C: fixed
 drive E: removable" "WR=1" || exit 1
 Go "write EEPROM without a reader"
 StopStation
+
+# A block of three serials over four readers, the program started anew for
+# each: three get TLV00000998 to TLV00001000, the fourth GO writes nothing.
+serials=()
+for reader in 1 2 3 4; do
+  StartStation "timescale 1
+${reader_lines/reader reader1/reader reader1 eeprom reader$reader.eeprom}" \
+    "WR=1 [VX5308] SNFirst=TLV00000998 SNLast=TLV00001000" || exit 1
+  Go "write EEPROM from a serial block, reader $reader"
+  serials+=("$(python3 -c 'import sys, os
+p = sys.argv[1]
+print(bytes(open(p, "rb").read()[58:90:2]).decode("latin-1").rstrip() if os.path.exists(p) else "none")' \
+    "$work/reader$reader.eeprom")")
+  StopStation
+done
+[ "${serials[*]}" = "TLV00000998 TLV00000999 TLV00001000 none" ] || Problem "the readers hold the serials ${serials[*]}"
+grep -q "serial numbers used up: TLV00001000 was the last" "$work/rows-$runs.txt" ||
+  Problem "the fourth GO does not say the serials are used up"
+recorded_serials=$(python3 -c 'import csv, glob, io, sys
+rows = [r for p in sorted(glob.glob(sys.argv[1] + "/Talven-*.csv"))
+        for r in csv.reader(io.StringIO(open(p, "rb").read().decode("utf-8-sig"), newline=""))]
+print(" ".join(r[16] for r in rows if r[16].startswith("TLV")))' "$work/Logs")
+[ "$recorded_serials" = "TLV00000998 TLV00000999 TLV00001000" ] || Problem "the record holds the serials $recorded_serials"
+echo "serial block: readers ${serials[*]}; record $recorded_serials"
 
 while read -r line; do
   [[ $line == PROBLEM* ]] && Problem "${line#PROBLEM }"

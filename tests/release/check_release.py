@@ -128,7 +128,7 @@ def check_guide():
     check(PROGRESS.search(text) is not None, "guide: no word on the progress text Testting(n/m)....")
     for word in ("neutral", "failed (red)", "passed (green)", "stopped", "administrator", "Help > Setting...",
                  "Talven.ini", "cannot be stopped", "press GO", "MinSpeed", "RecordFolder", "Record behind by",
-                 "Write/Read MB/s"):
+                 "Write/Read MB/s", "SNFirst", "Talven.state", "Reset counts", "serial numbers used up"):
         check(word in text, "guide: no word on \"%s\"" % word)
     sources = re.findall(r'src="([^"]*)"', guide)
     check(len(sources) >= 7, "guide: %d pictures" % len(sources))

@@ -3,8 +3,9 @@
 checks its --out bytes against known images, its exit codes, that every value
 the programming run refuses is named by line and key while the image is still
 written, that misspelled names are warned of, that a bad input writes nothing,
-that --out never replaces an input however it is spelled, and that a failed
-write leaves an existing file whole.
+that --out never replaces an input however it is spelled, that a failed
+write leaves an existing file whole, and that a serial block's next serial
+is the image's.
 
     check_talven_image.py WORK-DIR TOOL [EMULATOR ...]
 """
@@ -304,6 +305,18 @@ check(result.returncode == 1 and "cannot write" in result.stderr and "no-such-fo
       "unwritable folder: exit %d, %s" % (result.returncode, result.stderr))
 check("No such file or directory" in result.stderr, "unwritable folder: no reason given: %s" % result.stderr)
 check(not glob.glob(os.path.join(work, "*.tmp")), "temporary files left: %s" % glob.glob(os.path.join(work, "*.tmp")))
+
+# A serial block's next serial goes into the image, by the station's state
+# beside the settings file; with the block used up GO would write nothing.
+write("block.ini", b"[VX5308]\r\nSNFirst=TLV00000100\r\nSNLast=TLV00000999\r\n")
+write("block.state", b"handed=TLV00000100\tTLV00000123\r\nend\r\n")
+result = run("block.ini", "--out", "block.bin")
+check(result.returncode == 0 and read("block.bin")[58:80:2] == b"TLV00000124",
+      "serial block: exit %d, %s" % (result.returncode, result.stderr))
+write("block.state", b"handed=TLV00000100\tTLV00000999\r\nend\r\n")
+result = run("block.ini")
+check(result.returncode == 2 and "serial numbers used up: TLV00000999 was the last" in result.stderr,
+      "serial block used up: exit %d, %s" % (result.returncode, result.stderr))
 
 for failure in failures:
     print("FAIL:", failure)

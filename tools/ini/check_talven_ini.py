@@ -33,6 +33,10 @@ result = run("--check", "Talven.ini")
 check(result.returncode == 0, "check of the written file: exit %d\n%s" % (result.returncode, result.stdout))
 check("0 difference(s)" in result.stdout, "check of the written file: %s" % result.stdout)
 
+# The serial block is shipped unset, under its comment: every reader gets SN.
+check(b"\r\nSNFirst=\r\nSNLast=\r\n" in shipped and b"; SNFirst and SNLast" in shipped,
+      "the shipped file does not hold SNFirst and SNLast unset and commented")
+
 changed = shipped.replace(b"\r\nWR=0\r\n", b"\r\nWR=1\r\n").replace(b"\r\nSN=123456789abcdef\r\n", b"\r\n")
 check(changed != shipped, "the shipped file has no WR=0 or SN line to change")
 with open(os.path.join(work, "changed.ini"), "wb") as f:

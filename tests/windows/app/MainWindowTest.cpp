@@ -2,6 +2,8 @@
 // close guard, the menu commands and the view the production runs use.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "about/AboutDialog.h"
 #include "app/ProductionDialog.h"
 #include "resources/StringTable.h"
@@ -128,6 +130,18 @@ TEST_F(MainWindow, SettingsListingShowsWhatTheRunWritesAndMarksRefusedValues) {
     EXPECT_EQ(CellText(list, 10, 1), "250");
     EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE),
               "Warning: unknown key Power Consumtion in [VX5308]; did you mean Power Consumption?");
+
+    // With a block the serial row shows what the next GO writes; a block used up fails there.
+    station.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nSNFirst=TLV00000100\r\nSNLast=TLV00000999\r\n");
+    window->RebuildReaderList();
+    EXPECT_EQ(CellText(list, 2, 1), "TLV00000100 (next of TLV00000100\x96TLV00000999)");
+    EXPECT_EQ(test::RowImage(list, 2), 4);
+    std::ofstream(station.SettingsPath().substr(0, station.SettingsPath().size() - 3) + "state", std::ios::binary)
+        << "handed=TLV00000100\tTLV00000999\r\nend\r\n";
+    window->RebuildReaderList();
+    EXPECT_EQ(CellText(list, 2, 1), "serial numbers used up: TLV00000999 was the last");
+    EXPECT_EQ(test::RowImage(list, 2), kRowFailed);
+
     station.WriteSettings("[Program set]\r\nWR=0\r\n");
     window->RebuildReaderList();
     EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE), "") << "what it said went with the listing";

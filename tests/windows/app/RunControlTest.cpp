@@ -3,9 +3,11 @@
 // progress, stop requests, and drives that disappear.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <stdexcept>
 #include <utility>
@@ -20,6 +22,7 @@
 #include "sim/SimulatedStation.h"
 #include "sim/StationParser.h"
 #include "tests/support/ForwardingPlatform.h"
+#include "tests/core/production/RecordTestSupport.h"
 #include "tests/support/TestStation.h"
 #include "tests/windows/app/WindowProbe.h"
 #include "tests/windows/ui/DialogDriver.h"
@@ -211,6 +214,50 @@ TEST_F(RunControl, AHeldRecordIsNotedAfterTheChipTextAndCatchesUpOnceFree) {
     for (int tick = 0; tick < 5; ++tick) window->SendMessage(WM_TIMER, 1, 0);
     EXPECT_EQ(Status(), kChipText);
     EXPECT_EQ(lines(), 1 + 8);
+}
+
+// The counts above the buttons after a pass, a failure and an empty slot,
+// each GO in a program of its own: they survive the restarts, match what the
+// record says of each run, and a reset starts them anew and is recorded.
+TEST_F(RunControl, TheShiftsCountsMatchTheRecordSurviveARestartAndAResetIsRecorded) {
+    auto counts = [&] { return test::ItemText(dialog, IDC_SHIFT_COUNTS); };
+    const std::function<void(StationConfig&)> stations[] = {
+        [](StationConfig&) {},
+        [](StationConfig& c) { c.drives[kFirstSlot + 2].faults.corruptAtCluster = 3; },
+        [](StationConfig& c) { c.drives[kFirstSlot + 1].card.reset(); },
+    };
+    for (const auto& change : stations) {
+        window.reset();
+        config = DefaultStation("");
+        config.timeScale = 0;
+        config.readers[0].eepromPath.clear();
+        change(config);
+        OpenOnStation();
+        PostGo();
+        HandlePosted();
+    }
+    EXPECT_EQ(counts(), "Tested 2   Passed 1   Failed 1   Yield 50.0 %   Not judged 1");
+    // Each run of the record: a failure fails it, four passes pass it.
+    std::map<std::string, std::vector<std::string>> runs;
+    const std::string record = folder.RecordFolder() + "\\" + folder.RecordFiles().at(0);
+    for (const test::CsvRow& row : test::ParseCsv(test::ReadWhole(record))) runs[row[4]].push_back(row[9]);
+    ModeCounts recorded;
+    for (const auto& [run, words] : runs) {
+        if (run == "run") continue;
+        const bool failed = std::count(words.begin(), words.end(), "fail") > 0;
+        const bool passed = std::count(words.begin(), words.end(), "pass") == 4;
+        recorded.Add(failed ? RunJudgement::Failed : passed ? RunJudgement::Passed : RunJudgement::NotJudged);
+    }
+    EXPECT_EQ(counts(), CountsText(recorded));
+
+    ::SendMessageA(dialog, WM_COMMAND, IDM_RESET_COUNTS, 0);
+    EXPECT_EQ(counts(), "Tested 0   Passed 0   Failed 0   Yield -   Not judged 0");
+    const std::vector<test::CsvRow> rows = test::ParseCsv(test::ReadWhole(record));
+    EXPECT_EQ(rows.back()[8], "Counts reset: tested 2, passed 1, failed 1, not judged 1");
+    EXPECT_EQ(rows.back()[9], "reset");
+    window.reset();
+    OpenOnStation();
+    EXPECT_EQ(counts(), "Tested 0   Passed 0   Failed 0   Yield -   Not judged 0");
 }
 
 TEST_F(RunControl, WhileATestRunsGoShowsStopAndEveryOtherWayOutIsRefused) {
@@ -572,6 +619,7 @@ TEST_F(EepromRun, GoProgramsTheFirstReaderAndASecondGoWaitsForTheFirstRun) {
     EXPECT_TRUE(ExitEnabled());
     EXPECT_TRUE(test::Enabled(dialog, IDC_GO));
     EXPECT_EQ(test::ToolText(window->ToolTipWindow(), go), "Write EEPROM");
+    EXPECT_EQ(test::ItemText(dialog, IDC_SHIFT_COUNTS), "Tested 2   Passed 2   Failed 0   Yield 100.0 %   Not judged 0");
     EXPECT_FALSE(window->IsEnded());
 }
 

@@ -73,7 +73,7 @@ TEST(StringResources, NumbersOutsideTheTableHoldNoText) {
 
 // ---- dialog templates -------------------------------------------------------
 
-TEST(DialogTemplates, MainWindowHasItsMenuFontAndFourControls) {
+TEST(DialogTemplates, MainWindowHasItsMenuFontAndFiveControls) {
     const DialogTemplate t = LoadDialogTemplate(IDD_PRODUCTION_DIALOG);
     ASSERT_TRUE(t.valid);
     EXPECT_EQ(t.style & ~DS_SETFONT,
@@ -86,8 +86,9 @@ TEST(DialogTemplates, MainWindowHasItsMenuFontAndFourControls) {
     EXPECT_EQ(t.pointSize, 8);
     EXPECT_EQ(t.typeface, "MS Sans Serif");
     ExpectItems(t, {
-        {1000, "SysListView32", "List1", 0, 0, 352, 232,
+        {1000, "SysListView32", "List1", 0, 0, 352, 220,
          kChild | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER | WS_BORDER | WS_TABSTOP},
+        {1002, "Static", "", 0, 221, 352, 12, kChild | SS_CENTER | SS_CENTERIMAGE},
         {2, "Button", "GO", 118, 235, 30, 25, kChild | BS_OWNERDRAW | WS_TABSTOP},
         {1, "Button", "EXIT", 204, 235, 30, 25, kChild | BS_OWNERDRAW | WS_TABSTOP},
         {1001, "Static", "", 0, 265, 353, 15, kChild | SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN},
@@ -217,7 +218,7 @@ TEST(DialogTemplates, EveryTemplateCreatesItsWindowWithAllControls) {
 
 // ---- menu -------------------------------------------------------------------
 
-TEST(MenuResource, HelpPopupHoldsSettingSeparatorAndAbout) {
+TEST(MenuResource, HelpPopupHoldsSettingResetSeparatorAndAbout) {
     HMENU menu = LoadMenuA(Self(), MAKEINTRESOURCEA(IDR_MAIN_MENU));
     ASSERT_NE(menu, nullptr);
     char text[64] = {};
@@ -226,17 +227,20 @@ TEST(MenuResource, HelpPopupHoldsSettingSeparatorAndAbout) {
     EXPECT_STREQ(text, "&Help");
     HMENU help = GetSubMenu(menu, 0);
     ASSERT_NE(help, nullptr);
-    ASSERT_EQ(GetMenuItemCount(help), 3);
+    ASSERT_EQ(GetMenuItemCount(help), 4);
     EXPECT_EQ(GetMenuItemID(help, 0), static_cast<UINT>(IDM_SETTING));
     GetMenuStringA(help, 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "Setting...");
+    EXPECT_EQ(GetMenuItemID(help, 1), static_cast<UINT>(IDM_RESET_COUNTS));
+    GetMenuStringA(help, 1, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "&Reset counts");
     MENUITEMINFOA separator = {};
     separator.cbSize = sizeof separator;
     separator.fMask = MIIM_FTYPE;
-    ASSERT_TRUE(GetMenuItemInfoA(help, 1, TRUE, &separator));
+    ASSERT_TRUE(GetMenuItemInfoA(help, 2, TRUE, &separator));
     EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
-    EXPECT_EQ(GetMenuItemID(help, 2), static_cast<UINT>(IDM_ABOUT));
-    GetMenuStringA(help, 2, text, sizeof text, MF_BYPOSITION);
+    EXPECT_EQ(GetMenuItemID(help, 3), static_cast<UINT>(IDM_ABOUT));
+    GetMenuStringA(help, 3, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "&About Talven");
     DestroyMenu(menu);
 }

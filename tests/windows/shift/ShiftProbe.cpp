@@ -1,6 +1,7 @@
 // talven-shift-probe rows
 //     Prints what the station program's window shows, as the operator reads
-//     it: "status<TAB>text" for the status line, then one line per list row,
+//     it: "status<TAB>text" for the status line, "counts<TAB>text" for the
+//     shift's counts above the buttons, then one line per list row,
 //     "row<TAB>column 0<TAB>column 1<TAB>column 2<TAB>icon".
 // talven-shift-probe hold FILE
 //     Holds FILE open, shared with no one, as a spreadsheet may; prints
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kReaderList = 1000;
 constexpr int kStatusLine = 1001;
+constexpr int kCountsLine = 1002;
 constexpr int kColumns = 3;
 constexpr SIZE_T kTextSize = 1024;
 
@@ -69,6 +71,9 @@ int Rows() {
     char status[512] = {};
     ::GetDlgItemTextA(window, kStatusLine, status, sizeof status);
     std::printf("status\t%s\n", status);
+    char counts[512] = {};
+    ::GetDlgItemTextA(window, kCountsLine, counts, sizeof counts);
+    std::printf("counts\t%s\n", counts);
     DWORD processId = 0;
     ::GetWindowThreadProcessId(list, &processId);
     HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
