@@ -9,7 +9,9 @@ namespace talven {
 
 void ProductionDialog::LoadShiftCounts() {
     StationState state;
-    if (ReadStationState(platform, StationStatePath(settingsPath), state) == StateRead::Read) shiftCounts = state.counts;
+    // A station without a state file, or with one that is not whole, starts at nothing.
+    if (ReadStationState(platform, StationStatePath(settingsPath), state) == StateRead::Read)
+        shiftCounts = state.counts;
 }
 
 void ProductionDialog::CountRun(bool eepromMode, RunJudgement judgement) {

@@ -619,7 +619,8 @@ TEST_F(EepromRun, GoProgramsTheFirstReaderAndASecondGoWaitsForTheFirstRun) {
     EXPECT_TRUE(ExitEnabled());
     EXPECT_TRUE(test::Enabled(dialog, IDC_GO));
     EXPECT_EQ(test::ToolText(window->ToolTipWindow(), go), "Write EEPROM");
-    EXPECT_EQ(test::ItemText(dialog, IDC_SHIFT_COUNTS), "Tested 2   Passed 2   Failed 0   Yield 100.0 %   Not judged 0");
+    EXPECT_EQ(test::ItemText(dialog, IDC_SHIFT_COUNTS),
+              "Tested 2   Passed 2   Failed 0   Yield 100.0 %   Not judged 0");
     EXPECT_FALSE(window->IsEnded());
 }
 
