@@ -5,7 +5,8 @@
 #   main-test-running.png the same during a run: the second card being tested
 #   main-test-slow.png    a run that a slow slot ends: "Speed too low!" under
 #                         MinSpeed=10
-#   main-eeprom-mode.png  the main window in the EEPROM mode (settings listing)
+#   main-eeprom-mode.png  the main window in the EEPROM mode (settings listing,
+#                         the serial the next GO writes from a block)
 #   setup-dialog.png      Help > Setting...
 #   about-box.png         Help > About Talven
 #
@@ -69,6 +70,15 @@ MSSpeed=0
 MMCSpeed=1
 Power Consumption=250
 EOF
+  # The write-EEPROM picture hands out serials from a block.
+  [ "$1" = 0 ] || printf 'SNFirst=TLV00000100\nSNLast=TLV00000999\n' >>"$work/TalvenSim.ini"
+}
+
+# The station's state: a shift under way, so that the counts above the
+# buttons show what they are for, and 24 serials of the block handed out.
+SeedState() {
+  printf 'handed=TLV00000100\tTLV00000123\r\nblock=TLV00000100\tTLV00000999\r\ntest=%s\r\neeprom=23 1 0\r\nend\r\n' \
+    "$1" >"$work/TalvenSim.state"
 }
 
 # The id of the program's visible top-level window named $1 ("" for the
@@ -174,11 +184,14 @@ RunAndCapture() {
 # slow second slot ends under a lowest speed of 10 MB/s.
 WriteSettings 0
 WriteStation "speed 19.6 23.4" "capacity 4MiB cluster 16KiB speed 21.2 24.8" "speed 18.3 22.1" "speed 20.4 25.3"
+SeedState "10 1 2"
 RunAndCapture main-test-mode.png
 sed -i 's/^FS=0$/&\nMinSpeed=10/' "$work/TalvenSim.ini"
 WriteStation "speed 19.6 23.4" "capacity 4MiB cluster 16KiB speed 3 6" "speed 18.3 22.1" "speed 20.4 25.3"
+SeedState "11 0 2"
 RunAndCapture main-test-slow.png
 WriteSettings 0
+SeedState "10 1 2"
 
 # The same during a run. The second slot holds a card large enough for its
 # test to last a while (simulated cards are held in memory: 1 GiB here), so
