@@ -1,6 +1,5 @@
-// What the runs hand to the verdict record, and each slot's speed: the
-// figures after the verdict in the slot's row and the lowest speed the
-// settings accept.
+// What the runs hand to the verdict record: each verdict with its slot, once
+// a run; and the lowest speed the settings accept.
 #include <cstdio>
 
 #include "production/ProductionRuns.h"
@@ -62,25 +61,8 @@ std::string ProductionRuns::MinimumSpeedRefusal() const {
 
 bool ProductionRuns::TooSlow(const TestFigures& figures) const {
     // Its whole number: the settings check takes numbers' low 8 bits, as the image holds them.
-    const auto lowest = static_cast<std::int32_t>(SettingsFile(platform, settingsPath).ReadNumber(kMinimumSpeedKey));
-    if (lowest <= 0) return false;
-    const bool slowWrite = figures.writeMeasured && figures.bytesWritten > 0 &&
-                           MegabytesPerSecond(figures.bytesWritten, figures.writeMs) < lowest;
-    const bool slowRead = figures.readMeasured && figures.bytesRead > 0 &&
-                          MegabytesPerSecond(figures.bytesRead, figures.readMs) < lowest;
-    return slowWrite || slowRead;
-}
-
-void ProductionRuns::ShowSpeed(const std::string& rowText, int row, const TestFigures& figures) {
-    if (!figures.writeMeasured || figures.bytesWritten == 0) return;
-    char text[64];
-    const double write = MegabytesPerSecond(figures.bytesWritten, figures.writeMs);
-    if (figures.readMeasured && figures.bytesRead > 0) {
-        std::snprintf(text, sizeof text, "%.1f / %.1f", write, MegabytesPerSecond(figures.bytesRead, figures.readMs));
-    } else {
-        std::snprintf(text, sizeof text, "%.1f / -", write);
-    }
-    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowSpeed(at, text);
+    return talven::TooSlow(figures,
+                           static_cast<std::int32_t>(SettingsFile(platform, settingsPath).ReadNumber(kMinimumSpeedKey)));
 }
 
 }  // namespace talven

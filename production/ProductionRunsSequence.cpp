@@ -7,6 +7,7 @@
 #include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
+#include "settings/SettingsFile.h"
 
 namespace talven {
 
@@ -85,7 +86,8 @@ bool ProductionRuns::EndRow(const std::string& rowText, std::uint16_t row, TestO
     const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures);
     const unsigned text = tooSlow ? IDS_SPEED_TOO_LOW : OutcomeText(outcome);
     ShowRowText(rowText, row, text);
-    ShowSpeed(rowText, row, figures);
+    const std::string speed = SpeedText(figures);
+    if (const int at = view.FindRow(rowText, row); at >= 0 && !speed.empty()) view.SetRowSpeed(at, speed.c_str());
     view.PumpMessages();
     if (outcome != TestOutcome::Passed || tooSlow) {
         const bool stopped = outcome == TestOutcome::Stopped;
@@ -103,6 +105,14 @@ bool ProductionRuns::EndRow(const std::string& rowText, std::uint16_t row, TestO
     }
     RecordRow(rowText, text, VerdictWord::Pass, &figures);
     return true;
+}
+
+TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
+    const bool large = SettingsFile(platform, settingsPath).LargeTestFiles();
+    CardTest test(platform, view, driveText, large ? kLargeTestFileSize : kSmallTestFileSize, row);
+    const TestOutcome outcome = test.Run();
+    if (figures != nullptr) *figures = test.figures;
+    return outcome;
 }
 
 }  // namespace talven
