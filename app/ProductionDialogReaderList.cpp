@@ -29,7 +29,7 @@ constexpr SettingsRow kSettingsRows[] = {
 
 }  // namespace
 
-void ProductionDialog::RebuildReaderList() {
+void ProductionDialog::RebuildReaderList(const SettingsSnapshot& settings) {
     if (imageList != nullptr) {
         readerList.DeleteAllItems();
         // Two columns, or three with the read/write test's speed.
@@ -37,7 +37,7 @@ void ProductionDialog::RebuildReaderList() {
         }
         DeleteImageList();
     }
-    const int iconSize = Settings().EepromMode() ? 25 : 32;
+    const int iconSize = settings.EepromMode() ? 25 : 32;
     imageList = std::make_unique<ui::CImageList>();
     imageList->Create(iconSize, iconSize, true, 1, 1);
     for (int icon : kRowIcons) {
@@ -50,11 +50,11 @@ void ProductionDialog::RebuildReaderList() {
     const int width = client.right - client.left;
     const int firstWidth = width / 3;
     const bool wasEepromMode = listEepromMode;
-    listEepromMode = Settings().EepromMode();
+    listEepromMode = settings.EepromMode();
     if (listEepromMode) {
         readerList.InsertColumn(0, LoadText(IDS_NAME).c_str(), firstWidth);
         readerList.InsertColumn(1, LoadText(IDS_VALUE).c_str(), width - firstWidth);
-        ListSettings();
+        ListSettings(settings);
         return;
     }
     // What the status line said of the settings went with the listing.
@@ -77,21 +77,20 @@ void ProductionDialog::DeleteImageList() {
     imageList.reset();
 }
 
-void ProductionDialog::ListSettings() {
-    const SettingsFile settings = Settings();
+void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
     // One past the last icon: the settings rows show none, unless refused.
     const int image = imageList != nullptr ? imageList->GetImageCount() : 0;
     readerList.DeleteAllItems();
     settingsRowCount = 0;
     for (const SettingsRow& row : kSettingsRows) {
-        const CheckedSetting checked = CheckSetting(settings, row.key);
+        const CheckedSetting& checked = settings.Checked(row.key);
         readerList.InsertItem(settingsRowCount, LoadText(row.label).c_str(),
                               checked.reason.empty() ? image : kRowFailed);
         readerList.SetItemText(settingsRowCount, 1, ListedValue(checked).c_str());
         // The last row keeps settingsRowCount at its index.
         if (&row != &kSettingsRows[std::size(kSettingsRows) - 1]) ++settingsRowCount;
     }
-    SetStatusText(SettingsStatusText(settings, kDeviceSection).c_str());
+    SetStatusText(settings.StatusText(kDeviceSection).c_str());
 }
 
 // What the programming run will write: a speed's byte as High or Low, the

@@ -112,6 +112,7 @@ std::uint8_t* CardTest::Pattern(std::uint32_t number) const {
 }
 
 TestOutcome CardTest::SetUp() {
+    const std::uint32_t fileSize = settings.LargeTestFiles() ? kLargeTestFileSize : kSmallTestFileSize;
     // No figures, or no free cluster: nothing could be tested.
     if (!QueryFreeClusters(startFreeClusters) || startFreeClusters == 0) return TestOutcome::WriteFailed;
 

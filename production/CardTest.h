@@ -9,6 +9,7 @@
 #include "platform/PageBuffer.h"
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
+#include "settings/SettingsSnapshot.h"
 
 namespace talven {
 
@@ -58,9 +59,14 @@ bool DeleteTestFiles(Platform& platform, const std::string& driveText, std::uint
 // its progress in the slot's row.
 class CardTest {
 public:
-    CardTest(Platform& platform, ProductionView& view, const std::string& driveText, std::uint32_t fileSize,
+    CardTest(Platform& platform, ProductionView& view, const SettingsSnapshot& settings, const std::string& driveText,
              std::uint16_t row)
-        : platform(platform), view(view), driveText(driveText), fileSize(fileSize), row(row), rowText(view.RowText(row)) {}
+        : platform(platform),
+          view(view),
+          settings(settings),
+          driveText(driveText),
+          row(row),
+          rowText(view.RowText(row)) {}
 
     TestOutcome Run();
 
@@ -85,8 +91,8 @@ private:
 
     Platform& platform;
     ProductionView& view;
+    const SettingsSnapshot& settings;
     const std::string driveText;
-    const std::uint32_t fileSize;
     const std::uint16_t row;
     const std::string rowText;  // the slot's row is found again by it
 

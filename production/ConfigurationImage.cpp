@@ -67,22 +67,26 @@ std::uint32_t ImageChecksum(const std::uint8_t* image) {
     return ~crc;
 }
 
-void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer) {
-    StoreLittleEndian16(buffer + kVendorIdOffset, CheckSetting(settings, kVendorIdKey).value);
-    StoreLittleEndian16(buffer + kProductIdOffset, CheckSetting(settings, kProductIdKey).value);
+void BuildConfigurationImage(const SettingsSnapshot& settings, std::uint8_t* buffer) {
+    StoreLittleEndian16(buffer + kVendorIdOffset, settings.Checked(kVendorIdKey).value);
+    StoreLittleEndian16(buffer + kProductIdOffset, settings.Checked(kProductIdKey).value);
 
     for (const TextField& field : kTextFields) {
-        const CheckedSetting text = CheckSetting(settings, field.key);
+        const CheckedSetting text = settings.Checked(field.key);
         EncodeField(buffer + field.offset, text.text.data(), static_cast<std::uint32_t>(text.text.size()), field.size,
                     field.descriptor);
     }
 
     for (std::size_t i = 0; i < std::size(kSpeedKeys); ++i) {
-        buffer[kSpeedOffset + i] = LowByte(CheckSetting(settings, *kSpeedKeys[i]).value);
+        buffer[kSpeedOffset + i] = LowByte(settings.Checked(*kSpeedKeys[i]).value);
     }
-    buffer[kPowerOffset] = LowByte(CheckSetting(settings, kPowerConsumptionKey).value);
-    buffer[kByte105Offset] = LowByte(CheckSetting(settings, kByte105Key).value);
+    buffer[kPowerOffset] = LowByte(settings.Checked(kPowerConsumptionKey).value);
+    buffer[kByte105Offset] = LowByte(settings.Checked(kByte105Key).value);
     buffer[kZeroByteOffset] = 0;
+}
+
+void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer) {
+    BuildConfigurationImage(SettingsSnapshot(settings), buffer);
 }
 
 void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath) {

@@ -9,6 +9,7 @@
 #include "reader/ScsiCommands.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsSnapshot.h"
 
 namespace talven {
 
@@ -58,9 +59,10 @@ std::string DescriptorText(const std::uint8_t* field, std::size_t fieldSize);
 std::uint32_t ImageChecksum(const std::uint8_t* image);
 
 // Builds the image over the first 110 bytes of `buffer` (which holds the
-// EEPROM copy) from the settings, read anew and taken as CheckSetting takes
-// them, refused values included; the bytes the image does not define keep
-// their values.
+// EEPROM copy) from the settings, taken as CheckSetting takes them, refused
+// values included; the bytes the image does not define keep their values.
+// The forms with a file or a path read it anew.
+void BuildConfigurationImage(const SettingsSnapshot& settings, std::uint8_t* buffer);
 void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer);
 void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath);
 

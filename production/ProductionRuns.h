@@ -11,6 +11,7 @@
 #include "production/CardTest.h"
 #include "production/ProductionView.h"
 #include "production/SpeedRule.h"
+#include "settings/SettingsSnapshot.h"
 
 namespace talven {
 
@@ -28,8 +29,10 @@ public:
 
     // ---- Discovery ----
     // The test-mode scan: sets `running`, examines every drive, runs the test
-    // sequence when exactly four were accepted, clears `running`.
+    // sequence when exactly four were accepted, clears `running`. Without a
+    // snapshot it reads the settings now.
     bool ScanReaders();
+    bool ScanReaders(const SettingsSnapshot& settings);
     // Up to 12 TEST UNIT READY commands, 500 ms apart, when `retry` is true.
     bool WaitUntilReady(ReaderDevice* device, bool retry);
     // The drive text of the first reader, whose row it appends; empty if none.
@@ -41,14 +44,16 @@ public:
 
     // ---- EEPROM programming ----
     void RunEepromProgramming();
+    void RunEepromProgramming(const SettingsSnapshot& settings);
 
 private:
-    void ExamineDrives(std::uint32_t driveMask);
+    void ExamineDrives(std::uint32_t driveMask, const SettingsSnapshot& settings);
     bool ExamineDrive(const std::string& driveText, bool waitForCard);
-    void RunTestSequence();
+    void RunTestSequence(const SettingsSnapshot& settings);
     // One slot: its readiness wait, its test and its verdict; false ends the sequence.
-    bool TestRow(std::uint16_t row);
-    bool EndRow(const std::string& rowText, std::uint16_t row, TestOutcome outcome, const TestFigures& figures);
+    bool TestRow(std::uint16_t row, const SettingsSnapshot& settings);
+    bool EndRow(const std::string& rowText, std::uint16_t row, TestOutcome outcome, const TestFigures& figures,
+                const SettingsSnapshot& settings);
     void ShowRowText(const std::string& rowText, int row, unsigned id);
     void ShowRowIcon(const std::string& rowText, int row, int icon);
 
@@ -66,10 +71,7 @@ private:
     // only the caller knows (texts, word, figures, image fields).
     void RecordRow(const std::string& rowText, Verdict verdict);
     void RecordRow(const std::string& rowText, unsigned textId, VerdictWord word, const TestFigures* figures);
-    // The settings' refusal of their lowest speed, as the status line says it; empty when it is good.
-    std::string MinimumSpeedRefusal() const;
-    // Whether a slot's speed is under the lowest one the settings accept.
-    bool TooSlow(const TestFigures& figures) const;
+    SettingsSnapshot ReadSettings() const { return SettingsSnapshot(SettingsFile(platform, settingsPath)); }
 
     Platform& platform;
     ProductionView& view;

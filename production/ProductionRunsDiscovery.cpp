@@ -34,20 +34,22 @@ std::string Format(const std::string& format, const std::string& first, const st
 
 }  // namespace
 
-bool ProductionRuns::ScanReaders() {
+bool ProductionRuns::ScanReaders() { return ScanReaders(ReadSettings()); }
+
+bool ProductionRuns::ScanReaders(const SettingsSnapshot& settings) {
     const std::uint32_t driveMask = platform.GetLogicalDrives();
     view.Running() = 1;
     // A GO queued behind the one that started this run asks for a stop; the
     // test sequence notices it at its first check.
     if (view.TakePendingStop()) view.Running() = 0;
-    ExamineDrives(driveMask);
+    ExamineDrives(driveMask, settings);
     view.Running() = 0;
     view.PumpMessages();
     platform.Sleep(kScanEndPauseMs);
     return true;
 }
 
-void ProductionRuns::ExamineDrives(std::uint32_t driveMask) {
+void ProductionRuns::ExamineDrives(std::uint32_t driveMask, const SettingsSnapshot& settings) {
     const std::uint16_t rowsBefore = view.RowCount();
     std::uint32_t accepted = 0;
     for (std::uint32_t drive = kFirstExaminedDrive; drive < kDriveLetters; ++drive) {
@@ -55,7 +57,7 @@ void ProductionRuns::ExamineDrives(std::uint32_t driveMask) {
     }
     // A GO that found nothing says so, as the EEPROM run does.
     if (view.RowCount() == rowsBefore) view.InsertRow(rowsBefore, view.LoadText(IDS_NO_READER).c_str(), kRowFailed);
-    if (accepted == kTestedSlots) RunTestSequence();
+    if (accepted == kTestedSlots) RunTestSequence(settings);
 }
 
 bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard) {

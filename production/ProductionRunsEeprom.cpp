@@ -37,7 +37,7 @@ void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
 // The image over the reader's own EEPROM copy, written and read back; what
 // the record keeps of it goes into `verdict`.
 bool ProgramReader(Platform& platform, ProductionView& view, const std::string& driveText,
-                   const SettingsFile& settings, std::uint16_t row, Verdict& verdict) {
+                   const SettingsSnapshot& settings, std::uint16_t row, Verdict& verdict) {
     ReaderDevice device(platform);
     std::array<std::uint8_t, kWorkingBufferSize> buffer{};
     // Without the reader's own copy the bytes the image leaves alone are
@@ -51,7 +51,9 @@ bool ProgramReader(Platform& platform, ProductionView& view, const std::string& 
 
 }  // namespace
 
-void ProductionRuns::RunEepromProgramming() {
+void ProductionRuns::RunEepromProgramming() { RunEepromProgramming(ReadSettings()); }
+
+void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
     view.EnableButtons(false, true);
     view.EnableButtons(false, false);
 
@@ -65,9 +67,8 @@ void ProductionRuns::RunEepromProgramming() {
     // A refused value or a name the program does not read is said where the
     // chip text stood; a refused value of the image writes nothing. The read/
     // write test's own keys are that job's matter, not the EEPROM's.
-    const SettingsFile settings(platform, settingsPath);
-    const bool refused = !RefusedSettings(settings, kDeviceSection).empty();
-    if (const std::string problem = SettingsStatusText(settings, kDeviceSection); !problem.empty())
+    const bool refused = !settings.Refused(kDeviceSection).empty();
+    if (const std::string problem = settings.StatusText(kDeviceSection); !problem.empty())
         view.SetStatusText(problem.c_str());
     Verdict verdict;
     std::string rowText;

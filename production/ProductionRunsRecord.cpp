@@ -1,12 +1,8 @@
 // What the runs hand to the verdict record: each verdict with its slot, once
-// a run; and the lowest speed the settings accept.
-#include <cstdio>
-
+// a run.
 #include "production/ProductionRuns.h"
 #include "production/VerdictRecord.h"
 #include "resources/StringTable.h"
-#include "settings/SettingsCheck.h"
-#include "settings/SettingsFile.h"
 
 namespace talven {
 
@@ -48,21 +44,6 @@ void ProductionRuns::RecordRow(const std::string& rowText, unsigned textId, Verd
     verdict.word = word;
     if (figures != nullptr) verdict.figures = *figures;
     RecordRow(rowText, verdict);
-}
-
-std::string ProductionRuns::MinimumSpeedRefusal() const {
-    const CheckedSetting checked = CheckSetting(SettingsFile(platform, settingsPath), kMinimumSpeedKey);
-    if (checked.reason.empty()) return {};
-    char text[512];
-    std::snprintf(text, sizeof text, view.LoadText(IDS_SETTING_REFUSED).c_str(), kMinimumSpeedKey.name,
-                  checked.reason.c_str());
-    return text;
-}
-
-bool ProductionRuns::TooSlow(const TestFigures& figures) const {
-    // Its whole number: the settings check takes numbers' low 8 bits, as the image holds them.
-    return talven::TooSlow(figures,
-                           static_cast<std::int32_t>(SettingsFile(platform, settingsPath).ReadNumber(kMinimumSpeedKey)));
 }
 
 }  // namespace talven

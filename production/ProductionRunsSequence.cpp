@@ -7,7 +7,6 @@
 #include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
-#include "settings/SettingsFile.h"
 
 namespace talven {
 
@@ -37,15 +36,15 @@ unsigned OutcomeText(TestOutcome outcome) {
 
 }  // namespace
 
-void ProductionRuns::RunTestSequence() {
+void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
     // A lowest speed the settings refuse could judge no slot: none is tested.
-    if (const std::string refusal = MinimumSpeedRefusal(); !refusal.empty()) {
+    if (const std::string refusal = settings.RefusalText(kMinimumSpeedKey); !refusal.empty()) {
         view.SetStatusText(refusal.c_str());
         return;
     }
     const std::uint16_t rowCount = view.RowCount();
     for (std::uint16_t row = 0; row < rowCount; ++row)
-        if (!TestRow(row)) return;
+        if (!TestRow(row, settings)) return;
 }
 
 // A slot's result goes to its own row, even when rows above it were removed
@@ -58,7 +57,7 @@ void ProductionRuns::ShowRowIcon(const std::string& rowText, int row, int icon) 
     if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowIcon(at, icon);
 }
 
-bool ProductionRuns::TestRow(std::uint16_t row) {
+bool ProductionRuns::TestRow(std::uint16_t row, const SettingsSnapshot& settings) {
     const std::string rowText = view.RowText(row);
     const std::string driveText = DriveOfRow(rowText);
     auto device = std::make_unique<ReaderDevice>(platform);
@@ -74,16 +73,18 @@ bool ProductionRuns::TestRow(std::uint16_t row) {
     device.reset();
     view.PumpMessages();
 
-    TestFigures figures;
-    const TestOutcome outcome = TestDrive(driveText, row, &figures);
-    return EndRow(rowText, row, outcome, figures);
+    CardTest test(platform, view, settings, driveText, row);
+    const TestOutcome outcome = test.Run();
+    return EndRow(rowText, row, outcome, test.figures, settings);
 }
 
 // The row's verdict, its speed after it, and its record, on the disk before
 // the next slot starts; false ends the sequence.
 bool ProductionRuns::EndRow(const std::string& rowText, std::uint16_t row, TestOutcome outcome,
-                            const TestFigures& figures) {
-    const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures);
+                            const TestFigures& figures, const SettingsSnapshot& settings) {
+    // The lowest speed's whole number: the image takes numbers' low 8 bits only.
+    const auto lowest = static_cast<std::int32_t>(settings.Number(kMinimumSpeedKey));
+    const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures, lowest);
     const unsigned text = tooSlow ? IDS_SPEED_TOO_LOW : OutcomeText(outcome);
     ShowRowText(rowText, row, text);
     const std::string speed = SpeedText(figures);
@@ -108,8 +109,8 @@ bool ProductionRuns::EndRow(const std::string& rowText, std::uint16_t row, TestO
 }
 
 TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
-    const bool large = SettingsFile(platform, settingsPath).LargeTestFiles();
-    CardTest test(platform, view, driveText, large ? kLargeTestFileSize : kSmallTestFileSize, row);
+    const SettingsSnapshot settings = ReadSettings();
+    CardTest test(platform, view, settings, driveText, row);
     const TestOutcome outcome = test.Run();
     if (figures != nullptr) *figures = test.figures;
     return outcome;

@@ -222,9 +222,11 @@ std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) 
 }
 
 std::string SettingsStatusText(const SettingsFile& settings, const char* section) {
-    const std::vector<CheckedSetting> refused = RefusedSettings(settings, section);
+    return SettingsStatusText(RefusedSettings(settings, section), FindSettingsWarnings(settings));
+}
+
+std::string SettingsStatusText(const std::vector<CheckedSetting>& refused, const std::vector<SettingsWarning>& warnings) {
     if (!refused.empty()) return Format(IDS_SETTING_REFUSED, refused.front().key->name, refused.front().reason.c_str());
-    const std::vector<SettingsWarning> warnings = FindSettingsWarnings(settings);
     if (!warnings.empty()) return Format(IDS_SETTINGS_WARNING, warnings.front().message.c_str());
     return {};
 }

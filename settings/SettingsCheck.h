@@ -53,5 +53,7 @@ std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings);
 // when one is named) as "key: reason", else the first warning; empty when
 // there is nothing to say.
 std::string SettingsStatusText(const SettingsFile& settings, const char* section = nullptr);
+// The same of values and warnings found already.
+std::string SettingsStatusText(const std::vector<CheckedSetting>& refused, const std::vector<SettingsWarning>& warnings);
 
 }  // namespace talven

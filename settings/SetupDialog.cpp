@@ -5,6 +5,7 @@
 
 #include "resources/resource.h"
 #include "settings/SettingsCheck.h"
+#include "settings/SettingsSnapshot.h"
 #include "ui/DataExchange.h"
 
 namespace talven {
@@ -57,18 +58,17 @@ bool SetupDialog::OnInitDialog() {
 }
 
 void SetupDialog::LoadSettings() {
-    const SettingsFile settings = Settings();
+    // The reading GO and the listing take.
+    const SettingsSnapshot settings(Settings());
     auto loadText = [&](ui::CEdit& edit, const SettingsKey& key) {
-        char text[kSettingsPathSize] = {};
-        settings.ReadText(key, text);
-        edit.SetWindowText(text);
+        edit.SetWindowText(settings.Checked(key).text.c_str());
     };
     loadText(serialNumberEdit, kSerialNumberKey);
     loadText(productionEdit, kProductorKey);
     loadText(manufactureEdit, kManufactureKey);
     loadText(scsiVersionEdit, kScsiVersionKey);
     auto number = [&](const SettingsKey& key) {
-        return static_cast<int>(settings.ReadNumber(key));
+        return static_cast<int>(settings.Number(key));
     };
     mmcSpeedChoice = number(kMmcSpeedKey);
     msSpeedChoice = MsChoiceFromStored(number(kMsSpeedKey));
