@@ -49,6 +49,8 @@ public:
     void SetRowText(int index, const char* text) override;
     void SetRowIcon(int index, int image) override;
     std::string RowText(int index) const override;
+    void SetRowSlot(int index, std::uint32_t slot) override;
+    std::uint32_t RowSlot(int index) const override;
     std::uint16_t RowCount() const override;
     void DeleteRow(int index) override;
     void DeleteAllRows() override;

@@ -117,6 +117,12 @@ void ProductionDialog::SetRowSpeed(int index, const char* text) { readerList.Set
 
 std::string ProductionDialog::RowText(int index) const { return readerList.GetItemText(index, 0); }
 
+void ProductionDialog::SetRowSlot(int index, std::uint32_t slot) { readerList.SetItemData(index, slot); }
+
+std::uint32_t ProductionDialog::RowSlot(int index) const {
+    return static_cast<std::uint32_t>(readerList.GetItemData(index));
+}
+
 std::uint16_t ProductionDialog::RowCount() const { return static_cast<std::uint16_t>(readerList.GetItemCount()); }
 
 void ProductionDialog::DeleteRow(int index) { readerList.DeleteItem(index); }

@@ -143,7 +143,7 @@ void CardTest::ShowProgress() {
     char text[128];
     std::snprintf(text, sizeof text, view.LoadText(IDS_TESTING).c_str(), static_cast<unsigned>(progress),
                   static_cast<unsigned>(startFreeClusters));
-    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowText(at, text);
+    if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowText(at, text);
 }
 
 // Files are written while the card reports a free cluster before the next

@@ -9,6 +9,7 @@
 #include "platform/PageBuffer.h"
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
+#include "production/ReaderSlot.h"
 #include "settings/SettingsSnapshot.h"
 
 namespace talven {
@@ -59,14 +60,8 @@ bool DeleteTestFiles(Platform& platform, const std::string& driveText, std::uint
 // its progress in the slot's row.
 class CardTest {
 public:
-    CardTest(Platform& platform, ProductionView& view, const SettingsSnapshot& settings, const std::string& driveText,
-             std::uint16_t row)
-        : platform(platform),
-          view(view),
-          settings(settings),
-          driveText(driveText),
-          row(row),
-          rowText(view.RowText(row)) {}
+    CardTest(Platform& platform, ProductionView& view, const SettingsSnapshot& settings, const ReaderSlot& slot)
+        : platform(platform), view(view), settings(settings), slot(slot), driveText(slot.drive) {}
 
     TestOutcome Run();
 
@@ -92,9 +87,8 @@ private:
     Platform& platform;
     ProductionView& view;
     const SettingsSnapshot& settings;
-    const std::string driveText;
-    const std::uint16_t row;
-    const std::string rowText;  // the slot's row is found again by it
+    const ReaderSlot& slot;
+    const std::string& driveText;
 
     std::uint32_t clusterSize = 0;
     std::uint32_t startFreeClusters = 0;  // what the progress text counts to

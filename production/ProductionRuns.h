@@ -4,12 +4,13 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "production/CardTest.h"
 #include "production/ProductionView.h"
+#include "production/ReaderSlot.h"
 #include "production/SpeedRule.h"
 #include "settings/SettingsSnapshot.h"
 
@@ -18,7 +19,6 @@ namespace talven {
 class ReaderDevice;
 class VerdictRecord;
 struct Verdict;
-enum class VerdictWord : std::uint8_t;
 
 class ProductionRuns {
 public:
@@ -49,28 +49,26 @@ public:
 private:
     void ExamineDrives(std::uint32_t driveMask, const SettingsSnapshot& settings);
     bool ExamineDrive(const std::string& driveText, bool waitForCard);
+    // A new slot for row `row`, whose slot number it sets.
+    ReaderSlot& AddSlot(std::uint16_t row, const std::string& chip, const std::string& drive,
+                        const std::string& product);
     void RunTestSequence(const SettingsSnapshot& settings);
     // One slot: its readiness wait, its test and its verdict; false ends the sequence.
-    bool TestRow(std::uint16_t row, const SettingsSnapshot& settings);
-    bool EndRow(const std::string& rowText, std::uint16_t row, TestOutcome outcome, const TestFigures& figures,
-                const SettingsSnapshot& settings);
-    void ShowRowText(const std::string& rowText, int row, unsigned id);
-    void ShowRowIcon(const std::string& rowText, int row, int icon);
+    bool TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings);
+    bool EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFigures& figures, const SettingsSnapshot& settings);
 
-    // What discovery learnt of a row, for its record.
-    struct SlotSeen {
-        std::string chip;
-        std::string drive;
-        std::string product;
-        bool recorded = false;
-    };
+    // A slot's result goes to its own row, even when rows above it were
+    // removed meanwhile; a removed row gets nothing.
+    void ShowRowText(const ReaderSlot& slot, unsigned id);
+    void ShowRowIcon(const ReaderSlot& slot, int icon);
+    // The verdict in the slot's row and in the record.
+    void ShowVerdict(ReaderSlot& slot, const SlotVerdict& verdict, const TestFigures* figures);
 
-    void NoteSlot(const std::string& rowText, const std::string& chip, const std::string& drive,
-                  const std::string& product);
-    // The row's verdict goes to the record, once a run; `verdict` holds what
-    // only the caller knows (texts, word, figures, image fields).
-    void RecordRow(const std::string& rowText, Verdict verdict);
-    void RecordRow(const std::string& rowText, unsigned textId, VerdictWord word, const TestFigures* figures);
+    // The verdict goes to the record, once a run for a slot whose row is
+    // still there; `verdict` holds what only the caller knows (texts, word,
+    // figures, image fields). A verdict of no slot (no reader) has no row.
+    void RecordVerdict(ReaderSlot* slot, Verdict verdict);
+    void RecordVerdict(ReaderSlot& slot, const SlotVerdict& verdict, const TestFigures* figures);
     SettingsSnapshot ReadSettings() const { return SettingsSnapshot(SettingsFile(platform, settingsPath)); }
 
     Platform& platform;
@@ -78,7 +76,7 @@ private:
     const char* settingsPath;
     VerdictRecord* record;
     std::uint32_t run = 0;  // the record's run number, taken at the first verdict
-    std::map<std::string, SlotSeen> slots;
+    std::vector<ReaderSlot> slots;  // in the order discovery listed them
 };
 
 }  // namespace talven

@@ -78,18 +78,11 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     if (device.Inquiry(product))
         rowText = waitForCard ? Format(view.LoadText(IDS_READER_ROW), product, driveText) : product;
     view.InsertRow(row, rowText.c_str(), kRowNeutral);
-    NoteSlot(rowText, chipText, driveText, product);
+    ReaderSlot& slot = AddSlot(row, chipText, driveText, product);
     if (!waitForCard) return true;
     if (WaitUntilReady(&device, true)) return true;
     // The wait pumps messages: the drive watch may have removed rows above.
-    if (const int at = view.FindRow(rowText, row); at >= 0) {
-        view.SetRowText(at, view.LoadText(IDS_INSERT_CARD).c_str());
-        view.SetRowIcon(at, kRowFailed);
-        Verdict verdict;
-        verdict.text = view.LoadText(IDS_INSERT_CARD);
-        verdict.word = VerdictWord::Empty;
-        RecordRow(rowText, verdict);
-    }
+    ShowVerdict(slot, {IDS_INSERT_CARD, kRowFailed, VerdictWord::Empty}, nullptr);
     view.PumpMessages();
     return false;
 }

@@ -15,7 +15,7 @@ namespace talven {
 namespace {
 
 // The row's text and icon, and the same text for the record.
-void ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed, Verdict& verdict) {
+void ShowEepromVerdict(ProductionView& view, std::uint16_t row, bool programmed, Verdict& verdict) {
     verdict.text = view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS);
     verdict.word = programmed ? VerdictWord::Pass : VerdictWord::Fail;
     view.SetRowText(row, verdict.text.c_str());
@@ -71,19 +71,18 @@ void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
     if (const std::string problem = settings.StatusText(kDeviceSection); !problem.empty())
         view.SetStatusText(problem.c_str());
     Verdict verdict;
-    std::string rowText;
-    if (driveText.empty()) {
-        rowText = view.LoadText(IDS_NO_READER);
-        view.InsertRow(view.RowCount(), rowText.c_str(), kRowFailed);
-        verdict.text = rowText;
-    } else {
-        const std::uint16_t row = static_cast<std::uint16_t>(view.RowCount() - 1);
-        rowText = view.RowText(row);
-        const bool programmed = !refused && ProgramReader(platform, view, driveText, settings, row, verdict);
-        ShowVerdict(view, row, programmed, verdict);
-    }
     verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
-    RecordRow(rowText, verdict);
+    if (driveText.empty()) {
+        verdict.text = view.LoadText(IDS_NO_READER);
+        view.InsertRow(view.RowCount(), verdict.text.c_str(), kRowFailed);
+        RecordVerdict(nullptr, verdict);
+    } else {
+        // The first reader's slot, the last one discovery listed.
+        ReaderSlot& slot = slots.back();
+        const bool programmed = !refused && ProgramReader(platform, view, driveText, settings, slot.row, verdict);
+        ShowEepromVerdict(view, slot.row, programmed, verdict);
+        RecordVerdict(&slot, verdict);
+    }
     view.Running() = 0;
     view.EnableButtons(false, true);
     view.EnableButtons(true, true);

@@ -1,5 +1,5 @@
-// What the runs hand to the verdict record: each verdict with its slot, once
-// a run.
+// The slots discovery lists, and what the runs hand to the verdict record:
+// each verdict with its slot, once a run.
 #include "production/ProductionRuns.h"
 #include "production/VerdictRecord.h"
 #include "resources/StringTable.h"
@@ -16,34 +16,42 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
-void ProductionRuns::NoteSlot(const std::string& rowText, const std::string& chip, const std::string& drive,
-                              const std::string& product) {
-    slots[rowText] = {chip, drive, Trimmed(product), false};
+ReaderSlot& ProductionRuns::AddSlot(std::uint16_t row, const std::string& chip, const std::string& drive,
+                                    const std::string& product) {
+    ReaderSlot slot;
+    slot.number = static_cast<std::uint32_t>(slots.size() + 1);
+    slot.drive = drive;
+    slot.product = Trimmed(product);
+    slot.chip = chip;
+    slot.row = row;
+    view.SetRowSlot(row, slot.number);
+    slots.push_back(slot);
+    return slots.back();
 }
 
-void ProductionRuns::RecordRow(const std::string& rowText, Verdict verdict) {
-    // A row the drive watch took away shows nothing; a row shows one verdict a run.
-    if (record == nullptr || view.FindRow(rowText, 0) < 0) return;
-    SlotSeen& slot = slots[rowText];
-    if (slot.recorded) return;
-    slot.recorded = true;
+void ProductionRuns::RecordVerdict(ReaderSlot* slot, Verdict verdict) {
+    if (record == nullptr) return;
+    if (slot != nullptr) {
+        // A row the drive watch took away shows nothing; a row shows one verdict a run.
+        if (slot->recorded || view.FindRow(slot->number, slot->row) < 0) return;
+        slot->recorded = true;
+        verdict.chip = slot->chip;
+        verdict.drive = slot->drive;
+        verdict.product = slot->product;
+    }
     if (run == 0) run = record->StartRun();
     verdict.run = run;
     if (verdict.mode.empty()) verdict.mode = view.LoadText(IDS_WRITE_READ_TEST);
-    verdict.chip = slot.chip;
-    verdict.drive = slot.drive;
-    verdict.product = slot.product;
     record->Add(verdict);
     view.SetRecordNote(RecordBehindText(*record, view).c_str());
 }
 
-void ProductionRuns::RecordRow(const std::string& rowText, unsigned textId, VerdictWord word,
-                               const TestFigures* figures) {
+void ProductionRuns::RecordVerdict(ReaderSlot& slot, const SlotVerdict& shown, const TestFigures* figures) {
     Verdict verdict;
-    verdict.text = view.LoadText(textId);
-    verdict.word = word;
+    verdict.text = view.LoadText(shown.text);
+    verdict.word = shown.word;
     if (figures != nullptr) verdict.figures = *figures;
-    RecordRow(rowText, verdict);
+    RecordVerdict(&slot, verdict);
 }
 
 }  // namespace talven

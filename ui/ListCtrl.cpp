@@ -41,6 +41,22 @@ bool CListCtrl::SetItemImage(int item, int image) {
     return SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&record)) != 0;
 }
 
+bool CListCtrl::SetItemData(int item, std::uintptr_t data) {
+    LVITEMA record{};
+    record.mask = LVIF_PARAM;
+    record.iItem = item;
+    record.lParam = static_cast<LPARAM>(data);
+    return SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&record)) != 0;
+}
+
+std::uintptr_t CListCtrl::GetItemData(int item) const {
+    LVITEMA record{};
+    record.mask = LVIF_PARAM;
+    record.iItem = item;
+    if (SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record)) == 0) return 0;
+    return static_cast<std::uintptr_t>(record.lParam);
+}
+
 std::string CListCtrl::GetItemText(int item, int subItem) const {
     // The control reports how much it copied, not how long the text is, so
     // grow the buffer until the text fits with room to spare.

@@ -1,6 +1,7 @@
 // A list-view control in report view.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "ui/ImageList.h"
@@ -19,6 +20,9 @@ public:
     // Changes only the image of a row.
     bool SetItemImage(int item, int image);
     std::string GetItemText(int item, int subItem) const;
+    // The row's own value (LVIF_PARAM); a row inserted by InsertItem holds 0.
+    bool SetItemData(int item, std::uintptr_t data);
+    std::uintptr_t GetItemData(int item) const;
     int GetItemCount() const;
     bool DeleteItem(int item);
     bool DeleteAllItems();
