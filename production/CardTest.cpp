@@ -219,8 +219,7 @@ TestOutcome CardTest::ReadPhase() {
 TestOutcome CardTest::VerifyFile(std::uint32_t number) {
     OpenTestFile file(platform, platform.FileOpen(TestFilePath(driveText, number).c_str()));
     if (!file.IsOpen()) return FailAndDelete(TestOutcome::ReadFailed);
-    const TestOutcome outcome =
-        ReadAndCompare(file.Get(), number, std::uint64_t{fileClusters[number]} * clusterSize);
+    const TestOutcome outcome = ReadAndCompare(file.Get(), number, std::uint64_t{fileClusters[number]} * clusterSize);
     if (outcome != TestOutcome::CompareFailed) return outcome;
     file.Close();
     return FailAndDelete(outcome);

@@ -23,8 +23,7 @@ struct Verdict;
 class ProductionRuns {
 public:
     // Every verdict shown goes to `record` as well, when there is one.
-    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath,
-                   VerdictRecord* record = nullptr)
+    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath, VerdictRecord* record = nullptr)
         : platform(platform), view(view), settingsPath(settingsPath), record(record) {}
 
     // ---- Discovery ----
@@ -75,7 +74,7 @@ private:
     ProductionView& view;
     const char* settingsPath;
     VerdictRecord* record;
-    std::uint32_t run = 0;  // the record's run number, taken at the first verdict
+    std::uint32_t run = 0;          // the record's run number, taken at the first verdict
     std::vector<ReaderSlot> slots;  // in the order discovery listed them
 };
 

@@ -20,9 +20,8 @@ constexpr std::uint32_t kTestedSlots = 4;
 // The status line's chip text: model, revision, then the date as month/day 'year.
 std::string ChipText(const std::string& format, const ChipIdentityFields& chip) {
     char text[128];
-    std::snprintf(text, sizeof text, format.c_str(), chip.model[0], chip.model[1], chip.revision[0],
-                  chip.revision[1], chip.month[0], chip.month[1], chip.day[0], chip.day[1], chip.year[0],
-                  chip.year[1]);
+    std::snprintf(text, sizeof text, format.c_str(), chip.model[0], chip.model[1], chip.revision[0], chip.revision[1],
+                  chip.month[0], chip.month[1], chip.day[0], chip.day[1], chip.year[0], chip.year[1]);
     return text;
 }
 

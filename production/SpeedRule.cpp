@@ -13,8 +13,8 @@ bool TooSlow(const TestFigures& figures, std::int32_t lowest) {
     if (lowest <= 0) return false;
     const bool slowWrite = figures.writeMeasured && figures.bytesWritten > 0 &&
                            MegabytesPerSecond(figures.bytesWritten, figures.writeMs) < lowest;
-    const bool slowRead = figures.readMeasured && figures.bytesRead > 0 &&
-                          MegabytesPerSecond(figures.bytesRead, figures.readMs) < lowest;
+    const bool slowRead =
+        figures.readMeasured && figures.bytesRead > 0 && MegabytesPerSecond(figures.bytesRead, figures.readMs) < lowest;
     return slowWrite || slowRead;
 }
 

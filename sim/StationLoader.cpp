@@ -15,11 +15,6 @@ namespace fs = std::filesystem;
 // Station files are a few lines; anything much larger is some other file.
 constexpr std::size_t kMaxStationFileSize = 1u << 20;
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 // The file's text; false with `reason` when it is no readable station file.
 bool ReadStationText(const std::string& path, std::string& text, std::string& reason) {
     std::error_code code;

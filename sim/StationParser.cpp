@@ -514,16 +514,6 @@ constexpr const char* kUtf16Reason = "UTF-16 text is not accepted, save the stat
 
 }  // namespace
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    const bool absolute = (!name.empty() && (name[0] == '/' || name[0] == '\\')) ||
-                          (name.size() >= 2 && name[1] == ':');
-    if (absolute || folder.empty()) return name;
-    const char last = folder.back();
-    if (last == '/' || last == '\\') return folder + name;
-    const char separator = folder.find('\\') != std::string::npos ? '\\' : '/';
-    return folder + separator + name;
-}
-
 bool ParseStation(const std::string& text, const std::string& baseFolder, StationConfig& config,
                   std::string& error) {
     auto fail = [&error](int number, const std::string& reason) {
