@@ -59,6 +59,10 @@
     X(187, IDS_UNKNOWN_KEY, "unknown key %s in [%s]") \
     X(188, IDS_UNKNOWN_KEY_NEAR, "unknown key %s in [%s]; did you mean %s?") \
     X(189, IDS_KEY_ELSEWHERE, "key %s belongs in [%s], not [%s]") \
-    X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read")
+    X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read") \
+    X(230, IDS_TEST_ALL, "All") \
+    X(231, IDS_TEST_MEBIBYTES, "%u MiB") \
+    X(232, IDS_TEXT_EMPTY, "the text is empty") \
+    X(233, IDS_SETUP_LOCKED, "%s: %s (choose Write EEPROM to change it)")
 
 #endif

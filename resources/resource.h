@@ -62,6 +62,8 @@
 #define IDC_FILE_SIZE_2M 1023
 #define IDC_FUNCTION_READ_WRITE 1024
 #define IDC_FUNCTION_EEPROM 1025
+#define IDC_TEST_AMOUNT 1026
+#define IDC_SETUP_NOTE 1028
 
 /* About box controls. */
 #define IDC_VERSION_TEXT 1014

@@ -50,6 +50,10 @@ struct SettingsKey {
 //                                                section          name                 default            kind                      capacity limit
 inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                "0",               SettingKind::Switch,      0,       0};
 inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                "0",               SettingKind::Switch,      0,       0};
+// MiB each card's test moves; 0, or more than the card has free, fills all free space.
+inline constexpr SettingsKey kTestMebibytesKey   {kProgramSection, "TestMiB",           "0",               SettingKind::Number,      0,       65535};
+// 0 ends the run at the first failed slot; 1 tests every slot, so a repair bench sees every fault at once.
+inline constexpr SettingsKey kTestAllSlotsKey    {kProgramSection, "TestAllSlots",      "0",               SettingKind::Switch,      0,       0};
 // MB/s; the fastest USB card readers move a few hundred.
 inline constexpr SettingsKey kMinimumSpeedKey    {kProgramSection, "MinSpeed",          "0",               SettingKind::Number,      0,       1000};
 inline constexpr SettingsKey kRecordFolderKey    {kProgramSection, "RecordFolder",      "Logs",            SettingKind::Folder,      0,       0};
@@ -72,7 +76,8 @@ inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",     
 
 // The whole table in the order of the file: "Program set", then "VX5308".
 inline constexpr const SettingsKey* kSettingsKeys[] = {
-    &kRunModeKey,      &kFileSizeKey,    &kMinimumSpeedKey, &kRecordFolderKey, &kVendorIdKey,
+    &kRunModeKey,      &kFileSizeKey,    &kTestMebibytesKey, &kTestAllSlotsKey,
+    &kMinimumSpeedKey, &kRecordFolderKey, &kVendorIdKey,
     &kProductIdKey,    &kManufactureKey, &kProductorKey,    &kSerialNumberKey, &kScsiVersionKey,
     &kCfSpeedKey,      &kSmSpeedKey,     &kSdSpeedKey,      &kMsProSpeedKey,   &kMsSpeedKey,
     &kMmcSpeedKey,     &kPowerConsumptionKey,               &kByte105Key,

@@ -44,6 +44,13 @@ constexpr CommentedKey kCommentedKeys[] = {
      "; 1: write the configuration EEPROM of the first reader found (any number\n"
      "; but 0 counts as 1).\n"},
     {&kFileSizeKey, "; FS, size of each test file of the read/write test. 0: 1 MiB. 1: 2 MiB.\n"},
+    {&kTestMebibytesKey,
+     "; TestMiB, how much of each card the read/write test writes and reads\n"
+     "; back, in MiB, 0 to 65535. 0: all free space. 16: 16 MiB, or all free\n"
+     "; space when less is free.\n"},
+    {&kTestAllSlotsKey,
+     "; TestAllSlots. 0: the read/write test ends at the first slot that fails.\n"
+     "; 1: every slot of the reader is tested, even after a failure.\n"},
     {&kMinimumSpeedKey,
      "; MinSpeed, the lowest write and read speed in MB/s that the read/write\n"
      "; test accepts of a card slot, 0 to 1000; a slower one fails with \"Speed\n"

@@ -29,6 +29,8 @@ struct ExpectedKey {
 const ExpectedKey kExpected[] = {
     {"Program set", "WR", "0", SettingKind::Switch, 0, 0},
     {"Program set", "FS", "0", SettingKind::Switch, 0, 0},
+    {"Program set", "TestMiB", "0", SettingKind::Number, 0, 65535},
+    {"Program set", "TestAllSlots", "0", SettingKind::Switch, 0, 0},
     {"Program set", "MinSpeed", "0", SettingKind::Number, 0, 1000},
     {"Program set", "RecordFolder", "Logs", SettingKind::Folder, 0, 0},
     {"VX5308", "VID", "3C71", SettingKind::Hexadecimal, 0, 0},
@@ -111,7 +113,7 @@ TEST(SettingsKeys, WritesThroughTheTableAreReadBack) {
     EXPECT_STREQ(text, "XYZ");
 }
 
-TEST(SettingsKeys, FileSizeDistinguishesOnlyZeroFromNonZero) {
+TEST(SettingsKeys, FileSizeAndTestAllSlotsDistinguishOnlyZeroFromNonZeroAndTestMiBReadsWhole) {
     auto platform = test::MakeBuildPlatform();
     test::TempSettings file("file-size");
     const SettingsFile settings(*platform, file.Path());
@@ -122,6 +124,12 @@ TEST(SettingsKeys, FileSizeDistinguishesOnlyZeroFromNonZero) {
     file.Write("[Program set]\r\nFS=-3\r\nWR=0\r\n");
     EXPECT_TRUE(settings.LargeTestFiles());
     EXPECT_FALSE(settings.EepromMode());
+    EXPECT_EQ(settings.TestMebibytes(), 0u) << "all free space";
+    EXPECT_FALSE(settings.TestAllSlots());
+    file.Write("[Program set]\r\nTestMiB=65535\r\nTestAllSlots=2\r\n");
+    EXPECT_EQ(settings.TestMebibytes(), 65535u) << "not cut to a byte as the image's numbers are";
+    EXPECT_TRUE(settings.TestAllSlots());
+    EXPECT_NE(RefusalReason(kTestMebibytesKey, "65536"), "");
     file.Write("[VX5308]\r\nFS=1\r\n");
     EXPECT_FALSE(settings.LargeTestFiles()) << "FS belongs to \"Program set\"";
 }
@@ -133,8 +141,8 @@ TEST(ShippedSettings, ReadAsTheProgramReadsItEveryKeyHoldsTheProgrammingRunsDefa
     test::TempSettings file("shipped");
     file.Write(ShippedSettingsText());
     const SettingsFile settings(*platform, file.Path());
-    const char* values[] = {"0",   "0", "0", "Logs", "3C71", "5308", "KVe", "USBCard Reader", "123456789abcdef",
-                            "KVe", "0", "0", "0",    "0",    "0",    "0",   "250",            "65"};
+    const char* values[] = {"0",   "0", "0", "0", "0", "Logs", "3C71", "5308", "KVe", "USBCard Reader",
+                            "123456789abcdef", "KVe", "0", "0", "0", "0", "0", "0", "250", "65"};
     ASSERT_EQ(std::size(values), std::size(kSettingsKeys));
     for (std::size_t i = 0; i < std::size(values); ++i) {
         const SettingsKey& key = *kSettingsKeys[i];
@@ -169,7 +177,7 @@ TEST(ShippedSettings, CommentLinesHoldNoKeyAndEveryLineEndsInCrLf) {
         }
     }
     EXPECT_EQ(sections, (std::vector<std::string>{"[Program set]", "[VX5308]"}));
-    EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "MinSpeed=0", "RecordFolder=Logs", "VID=3C71",
+    EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "TestMiB=0", "TestAllSlots=0", "MinSpeed=0", "RecordFolder=Logs", "VID=3C71",
                                                   "PID=5308", "Manufacture=KVe", "Productor=USBCard Reader",
                                                   "SN=123456789abcdef", "SCSI_VER=KVe", "CFSpeed=0", "SMSpeed=0",
                                                   "SDSpeed=0", "MSProSpeed=0", "MSSpeed=0", "MMCSpeed=0",
