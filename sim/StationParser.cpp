@@ -389,6 +389,9 @@ private:
     bool FaultRepeatSectorAtCluster(const Words& words, DriveFaults& faults) {
         return FaultAtCluster(words, faults.repeatSectorAtCluster);
     }
+    bool FaultDropWritesAfterCluster(const Words& words, DriveFaults& faults) {
+        return FaultAtCluster(words, faults.dropWritesAfterCluster);
+    }
 
     // fault E: wrap-at SIZE
     bool FaultWrapAt(const Words& words, DriveFaults& faults) {
@@ -475,6 +478,7 @@ private:
         {"corrupt-at-cluster", &Parser::FaultCorruptAtCluster},
         {"pull-at-cluster", &Parser::FaultPullAtCluster},
         {"repeat-sector-at-cluster", &Parser::FaultRepeatSectorAtCluster},
+        {"drop-writes-after-cluster", &Parser::FaultDropWritesAfterCluster},
         {"wrap-at", &Parser::FaultWrapAt},
         {"inquiry-short", &Parser::FaultInquiryShort},
         {"pull-at-time", &Parser::FaultPullAtTime},
