@@ -35,6 +35,7 @@ fault F: corrupt-at-cluster 7
 fault F: pull-at-cluster 40
 fault F: pull-at-time 3000
 fault F: repeat-sector-at-cluster 9
+fault F: drop-writes-after-cluster 500
 fault F: wrap-at 3MiB
 fault K: vanish-at-time 5000
 )";
@@ -100,6 +101,7 @@ fault K: vanish-at-time 5000
     EXPECT_EQ(faults.pullAtCluster, 40u);
     EXPECT_EQ(faults.pullAtMs, std::optional<std::uint64_t>(3000));
     EXPECT_EQ(faults.repeatSectorAtCluster, 9u);
+    EXPECT_EQ(faults.dropWritesAfterCluster, 500u);
     EXPECT_EQ(faults.wrapAt, 3u << 20);
     EXPECT_EQ(config.drives[3].faults.vanishAtMs, std::optional<std::uint64_t>(5000));
 }
