@@ -2,6 +2,10 @@
 #ifndef TALVEN_RESOURCES_RESOURCE_H
 #define TALVEN_RESOURCES_RESOURCE_H
 
+/* The main window's caption in TalvenSim.exe, the program on a simulated
+   station; the scripts and the shift probe find its window by it. */
+#define TALVEN_SIMULATED_CAPTION "VX5308 - simulated station for training"
+
 /* Dialog templates and the menu. */
 #define IDD_PRODUCTION_DIALOG 102
 #define IDD_ABOUT_DIALOG 129

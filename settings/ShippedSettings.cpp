@@ -9,14 +9,28 @@ namespace {
 // Comment lines never hold '=': Windows would take such a line for a key.
 // No line is empty: some private-profile writers drop empty lines when they
 // rewrite the file, and a save should change nothing but its values.
-constexpr const char* kHeader =
+constexpr const char* kStationIntro =
     "; Talven.ini: settings of the Talven station program.\n"
     ";\n"
     "; This file lies in the folder of Talven.exe and bears the program's name\n"
     "; (a copy of the program named Line2.exe reads Line2.ini). The program\n"
     "; reads it anew at every GO, so a change counts from the next GO on; a\n"
     "; changed WR also turns the window to its job at the next GO.\n"
+    ";\n";
+
+// A trainee tries the settings here; the real station's file is not touched.
+constexpr const char* kTrainingIntro =
+    "; TalvenSim.ini: settings of TalvenSim.exe, the station program on a\n"
+    "; simulated station, for training. It holds every key of Talven.ini, the\n"
+    "; station's settings file, at the same value, and reaches no real station:\n"
+    "; try the settings here. TalvenSim.exe reads this file anew at every GO.\n"
     ";\n"
+    "; With faults.station, a MinSpeed of 10 fails its slow slot. With\n"
+    "; quick-test.station, a TestMiB of 16 tests 16 MiB of each card instead\n"
+    "; of the whole card.\n"
+    ";\n";
+
+constexpr const char* kHeader =
     "; Every value below is the one the program uses when the key, or the whole\n"
     "; file, is missing: this file programs readers exactly as no file would.\n"
     "; Change the values in the program (Help > Setting...), which rewrites the\n"
@@ -109,8 +123,9 @@ void AppendWithWindowsLineEnds(std::string& out, const char* text) {
 
 const char* ShippedValue(const SettingsKey& key) { return key.defaultValue; }
 
-std::string ShippedSettingsText() {
+std::string ShippedSettingsText(ShippedFile file) {
     std::string text;
+    AppendWithWindowsLineEnds(text, file == ShippedFile::Training ? kTrainingIntro : kStationIntro);
     AppendWithWindowsLineEnds(text, kHeader);
     const char* section = nullptr;
     for (const CommentedKey& entry : kCommentedKeys) {

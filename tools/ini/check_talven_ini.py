@@ -33,6 +33,18 @@ result = run("--check", "Talven.ini")
 check(result.returncode == 0, "check of the written file: exit %d\n%s" % (result.returncode, result.stdout))
 check("0 difference(s)" in result.stdout, "check of the written file: %s" % result.stdout)
 
+# The training program's file: the same keys and values, saying whose it is.
+result = run("--write-training", "TalvenSim.ini")
+check(result.returncode == 0, "write-training: exit %d %s" % (result.returncode, result.stderr))
+result = run("--check", "TalvenSim.ini")
+check("0 difference(s)" in result.stdout, "check of the training file: %s" % result.stdout)
+with open(os.path.join(work, "TalvenSim.ini"), "rb") as f:
+    training = f.read()
+check(training.startswith(b"; TalvenSim.ini: ") and b"MinSpeed=0\r\n" in training,
+      "the training file does not name itself or holds no MinSpeed")
+for line in training.split(b"\r\n"):
+    check(not line.startswith(b";") or (b"=" not in line and len(line) <= 80), "training comment line: %r" % line)
+
 changed = shipped.replace(b"\r\nWR=0\r\n", b"\r\nWR=1\r\n").replace(b"\r\nSN=123456789abcdef\r\n", b"\r\n")
 check(changed != shipped, "the shipped file has no WR=0 or SN line to change")
 with open(os.path.join(work, "changed.ini"), "wb") as f:

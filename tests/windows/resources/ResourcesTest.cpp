@@ -424,6 +424,30 @@ TEST(ManifestResource, OnlyTheProductAsksForAdministratorRights) {
     }
 }
 
+// A trainer left open on a line PC must not be taken for the station:
+// TalvenSim.exe's title bar and about box say that its station is simulated,
+// Talven.exe's are the product's.
+TEST(DialogTemplates, OnlyTheSimulatedStationSaysSoInItsTitleAndAboutBox) {
+    const struct {
+        const char* path;
+        const char* caption;
+        short aboutHeight;
+        const char* lastAboutText;
+    } programs[] = {
+        {TALVEN_BUILT_TALVEN, "VX5308", 100, "Exit"},
+        {TALVEN_BUILT_TALVENSIM, "VX5308 - simulated station for training", 114, "Simulated station, for training only"},
+    };
+    for (const auto& program : programs) {
+        const BuiltExecutable built(program.path);
+        ASSERT_NE(built.module, nullptr) << built.path;
+        EXPECT_EQ(LoadDialogTemplate(IDD_PRODUCTION_DIALOG, built.module).caption, program.caption);
+        const DialogTemplate about = LoadDialogTemplate(IDD_ABOUT_DIALOG, built.module);
+        ASSERT_TRUE(about.valid) << built.path;
+        EXPECT_EQ(about.cy, program.aboutHeight) << built.path;
+        EXPECT_EQ(about.items.back().text, program.lastAboutText) << built.path;
+    }
+}
+
 class VersionRecord : public ::testing::Test {
 protected:
     void SetUp() override {
