@@ -52,13 +52,17 @@
     X(180, IDS_SETTING_REFUSED, "%s: %s") \
     X(181, IDS_SETTINGS_WARNING, "Warning: %s") \
     X(182, IDS_BAD_HEXADECIMAL, "\"%s\" is not 1 to 4 hexadecimal digits") \
-    X(183, IDS_TEXT_NOT_ASCII, "\"%s\" is not plain ASCII") \
+    X(183, IDS_TEXT_CONTROL, "character %u is %s, which the field cannot hold") \
     X(184, IDS_TEXT_TOO_LONG, "%u characters; the field holds %u") \
     X(185, IDS_BAD_SPEED, "\"%s\" is not 0 (High) or %d (Low)") \
     X(186, IDS_BAD_NUMBER, "\"%s\" is not a whole number from 0 to %d") \
     X(187, IDS_UNKNOWN_KEY, "unknown key %s in [%s]") \
     X(188, IDS_UNKNOWN_KEY_NEAR, "unknown key %s in [%s]; did you mean %s?") \
     X(189, IDS_KEY_ELSEWHERE, "key %s belongs in [%s], not [%s]") \
-    X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read")
+    X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read") \
+    X(231, IDS_TAB_CHARACTER, "a tab") \
+    X(232, IDS_CONTROL_CHARACTER, "a control character 0x%02X") \
+    X(233, IDS_TEXT_BEYOND, "character %u is U+%04X; the field holds none above U+%04X") \
+    X(234, IDS_SWITCH_READ_AS, "%s: \"%s\" is not 0 or 1; read as %u (any number but 0 is 1)")
 
 #endif
