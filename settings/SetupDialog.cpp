@@ -5,6 +5,7 @@
 
 #include "resources/resource.h"
 #include "settings/SettingsCheck.h"
+#include "settings/SettingsText.h"
 #include "ui/DataExchange.h"
 
 namespace talven {
@@ -58,15 +59,10 @@ bool SetupDialog::OnInitDialog() {
 
 void SetupDialog::LoadSettings() {
     const SettingsFile settings = Settings();
-    auto loadText = [&](ui::CEdit& edit, const SettingsKey& key) {
-        char text[kSettingsPathSize] = {};
-        settings.ReadText(key, text);
-        edit.SetWindowText(text);
-    };
-    loadText(serialNumberEdit, kSerialNumberKey);
-    loadText(productionEdit, kProductorKey);
-    loadText(manufactureEdit, kManufactureKey);
-    loadText(scsiVersionEdit, kScsiVersionKey);
+    LoadText(serialNumberEdit, kSerialNumberKey, settings);
+    LoadText(productionEdit, kProductorKey, settings);
+    LoadText(manufactureEdit, kManufactureKey, settings);
+    LoadText(scsiVersionEdit, kScsiVersionKey, settings);
     auto number = [&](const SettingsKey& key) {
         return static_cast<int>(settings.ReadNumber(key));
     };
@@ -83,9 +79,28 @@ void SetupDialog::LoadSettings() {
     EnableDeviceControls(functionChoice != 0);
 }
 
+// The box shows the text's characters, decoded as the image and the listing
+// decode them.
+void SetupDialog::LoadText(ui::CEdit& edit, const SettingsKey& key, const SettingsFile& settings) {
+    char text[kSettingsPathSize] = {};
+    const std::string bytes(text, settings.ReadText(key, text));
+    const std::u16string characters = Utf16(DecodeSettingsText(bytes));
+    edit.SetWideText(std::wstring(characters.begin(), characters.end()));
+    loadedTexts[&key] = {bytes, edit.GetWideText()};
+}
+
+std::string SetupDialog::BoxText(const ui::CEdit& edit, const SettingsKey& key) const {
+    const std::wstring shown = edit.GetWideText();
+    const auto loaded = loadedTexts.find(&key);
+    const bool found = loaded != loadedTexts.end();
+    if (found && shown == loaded->second.shown) return loaded->second.bytes;
+    return EncodeSettingsText(FromUtf16(std::u16string(shown.begin(), shown.end())),
+                              found ? loaded->second.bytes : std::string());
+}
+
 void SetupDialog::OnOK() {
-    const std::string texts[] = {serialNumberEdit.GetWindowText(), productionEdit.GetWindowText(),
-                                 manufactureEdit.GetWindowText(), scsiVersionEdit.GetWindowText()};
+    const std::string texts[] = {BoxText(serialNumberEdit, kSerialNumberKey), BoxText(productionEdit, kProductorKey),
+                                 BoxText(manufactureEdit, kManufactureKey), BoxText(scsiVersionEdit, kScsiVersionKey)};
     for (const std::string& text : texts) {
         if (text.empty()) {
             return;
@@ -111,10 +126,10 @@ void SetupDialog::OnOK() {
 
 std::vector<SetupDialog::SavedValue> SetupDialog::ValuesToSave() const {
     return {
-        {&kSerialNumberKey, serialNumberEdit.GetWindowText()},
-        {&kProductorKey, productionEdit.GetWindowText()},
-        {&kManufactureKey, manufactureEdit.GetWindowText()},
-        {&kScsiVersionKey, scsiVersionEdit.GetWindowText()},
+        {&kSerialNumberKey, BoxText(serialNumberEdit, kSerialNumberKey)},
+        {&kProductorKey, BoxText(productionEdit, kProductorKey)},
+        {&kManufactureKey, BoxText(manufactureEdit, kManufactureKey)},
+        {&kScsiVersionKey, BoxText(scsiVersionEdit, kScsiVersionKey)},
         {&kMmcSpeedKey, std::to_string(mmcSpeedChoice)},
         {&kMsSpeedKey, std::to_string(MsStoredFromChoice(msSpeedChoice))},
         {&kMsProSpeedKey, std::to_string(MsStoredFromChoice(msProSpeedChoice))},

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,15 @@ private:
     };
 
     void LoadSettings();
+    // A text box's bytes as the file held them, and the text the box then
+    // showed: while it shows the same, OK writes those bytes back.
+    struct LoadedText {
+        std::string bytes;
+        std::wstring shown;
+    };
+    void LoadText(ui::CEdit& edit, const SettingsKey& key, const SettingsFile& settings);
+    // The bytes OK writes for a text box.
+    std::string BoxText(const ui::CEdit& edit, const SettingsKey& key) const;
     // Every value OK writes, in the order it writes them: the four texts
     // from their edits, then the members, numbers in decimal.
     std::vector<SavedValue> ValuesToSave() const;
@@ -59,6 +69,7 @@ private:
     int smSpeedChoice = 0;
     int functionChoice = 0;
     std::uint8_t powerConsumption = 250;
+    std::map<const SettingsKey*, LoadedText> loadedTexts;
     SettingsPath settingsPath = {};
 };
 
