@@ -237,8 +237,8 @@ std::string Readable(const std::string& text) { return talven::Utf8(talven::Deco
 // they call for.
 int ReportSettings(const talven::SettingsFile& settings, const Findings& findings, const char* shownPath) {
     for (const talven::CheckedSetting& value : findings.refused) {
-        std::fprintf(stderr, "%s%s: %s\n", Where(shownPath, settings.Path(), value.key->section, value.key->name).c_str(),
-                     value.key->name, Readable(value.reason).c_str());
+        const std::string where = Where(shownPath, settings.Path(), value.key->section, value.key->name);
+        std::fprintf(stderr, "%s%s: %s\n", where.c_str(), value.key->name, Readable(value.reason).c_str());
     }
     for (const talven::SettingsWarning& warning : findings.warnings) {
         const char* key = warning.key.empty() ? nullptr : warning.key.c_str();

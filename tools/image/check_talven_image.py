@@ -217,13 +217,15 @@ for content, expected in WARNED:
           "%r: summary %r" % (content, result.stdout[-120:]))
     with open(os.path.join(work, "bad-image.bin"), "rb") as f:
         check(f.read() == expected_bytes(bytes(512), DEFAULT_IMAGE), "%r: not the default image" % content)
-# A refused key of the read/write test stops that test only.
-with open(os.path.join(work, "bad.ini"), "w", newline="") as f:
-    f.write("[Program set]\r\nMinSpeed=fast\r\n")
-result = run("bad.ini")
-check(result.returncode == 2 and result.stdout.endswith(
-      "talven-image: refused: 1 value refused, no warning; with this file the read/write test tests no slot; "
-      "Write EEPROM writes\n"), "MinSpeed refused: exit %d, %r" % (result.returncode, result.stdout[-200:]))
+# A refused key of the read/write test stops that test only (portable words:
+# the host build says them for both).
+if not emulator:
+    with open(os.path.join(work, "bad.ini"), "w", newline="") as f:
+        f.write("[Program set]\r\nMinSpeed=fast\r\n")
+    result = run("bad.ini")
+    check(result.returncode == 2 and result.stdout.endswith(
+          "talven-image: refused: 1 value refused, no warning; with this file the read/write test tests no slot; "
+          "Write EEPROM writes\n"), "MinSpeed refused: exit %d, %r" % (result.returncode, result.stdout[-200:]))
 
 # "Lesegerät" saved as ANSI or as UTF-8: the same image, listed readably.
 images = []

@@ -169,7 +169,8 @@ TEST(SettingsText, EncodingKeepsTheFilesFormAndDecodesBackToTheSameCharacters) {
     EXPECT_EQ(EncodeSettingsText(DecodeSettingsText("Ger\xC3\xA4t"), "Ger\xC3\xA4t"), "Ger\xC3\xA4t");
     EXPECT_EQ(EncodeSettingsText(typed, "Leser"), "Ger\xE4t");
     EXPECT_EQ(EncodeSettingsText(typed, "Les\xC3\xA4r"), "Ger\xC3\xA4t");
-    for (const std::u32string& characters : {typed, std::u32string(U"\u00C3\u00A4"), std::u32string(U"\u2013\U0001F600")})
+    const std::u32string samples[] = {typed, U"\u00C3\u00A4", U"\u2013\U0001F600"};
+    for (const std::u32string& characters : samples)
         EXPECT_EQ(DecodeSettingsText(EncodeSettingsText(characters, "")), characters);
     EXPECT_EQ(FromUtf16(Utf16(U"a\U0001F600")), U"a\U0001F600");
 }
