@@ -63,7 +63,6 @@ inline constexpr ImageField kImageFields[] = {
 // The reader's firmware reads its fields where they are: a capacity or a
 // character size in the key table cannot move or resize them.
 constexpr bool FieldHoldsItsKey(const ImageField& field) {
-    if (field.key == nullptr) return field.size == 1;
     switch (field.encoding) {
         case FieldEncoding::DescriptorText:
             return field.size == DescriptorSize(field.key->capacity) && field.key->limit == 0xFFFF;
