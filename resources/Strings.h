@@ -60,9 +60,9 @@
     X(188, IDS_UNKNOWN_KEY_NEAR, "unknown key %s in [%s]; did you mean %s?") \
     X(189, IDS_KEY_ELSEWHERE, "key %s belongs in [%s], not [%s]") \
     X(190, IDS_NEAR_SECTION, "section [%s] is not [%s]; its keys are not read") \
-    X(231, IDS_TAB_CHARACTER, "a tab") \
-    X(232, IDS_CONTROL_CHARACTER, "a control character 0x%02X") \
-    X(233, IDS_TEXT_BEYOND, "character %u is U+%04X; the field holds none above U+%04X") \
-    X(234, IDS_SWITCH_READ_AS, "%s: \"%s\" is not 0 or 1; read as %u (any number but 0 is 1)")
+    X(240, IDS_TAB_CHARACTER, "a tab") \
+    X(241, IDS_CONTROL_CHARACTER, "a control character 0x%02X") \
+    X(242, IDS_TEXT_BEYOND, "character %u is U+%04X; the field holds none above U+%04X") \
+    X(243, IDS_SWITCH_READ_AS, "%s: \"%s\" is not 0 or 1; read as %u (any number but 0 is 1)")
 
 #endif
