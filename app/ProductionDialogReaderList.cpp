@@ -6,6 +6,7 @@
 #include "app/ProductionDialog.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 namespace {
@@ -86,7 +87,9 @@ void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
         const CheckedSetting& checked = settings.Checked(row.key);
         readerList.InsertItem(settingsRowCount, LoadText(row.label).c_str(),
                               checked.reason.empty() ? image : kRowFailed);
-        readerList.SetItemText(settingsRowCount, 1, ListedValue(checked).c_str());
+        // Its characters as the image holds them, whatever the file's encoding.
+        const std::u16string value = Utf16(DecodeSettingsText(ListedValue(checked)));
+        readerList.SetItemText(settingsRowCount, 1, std::wstring(value.begin(), value.end()));
         // The last row keeps settingsRowCount at its index.
         if (&row != &kSettingsRows[std::size(kSettingsRows) - 1]) ++settingsRowCount;
     }

@@ -9,6 +9,7 @@
 #include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 
@@ -22,14 +23,17 @@ void ShowEepromVerdict(ProductionView& view, std::uint16_t row, bool programmed,
     view.SetRowIcon(row, programmed ? kRowPassed : kRowFailed);
 }
 
-// What the record keeps of the image the run wrote.
+// What the record keeps of the image the run wrote, read back out of its fields.
 void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
     char text[16];
-    std::snprintf(text, sizeof text, "%02X%02X", image[kVendorIdOffset + 1], image[kVendorIdOffset]);
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kVendorIdKey), image)));
     verdict.vendorId = text;
-    std::snprintf(text, sizeof text, "%02X%02X", image[kProductIdOffset + 1], image[kProductIdOffset]);
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kProductIdKey), image)));
     verdict.productId = text;
-    verdict.serial = DescriptorText(image + kSerialNumberOffset, kSerialNumberSize);
+    // The record is UTF-8; the spaces that fill the field up are not the serial's.
+    std::u32string serial = FieldCharacters(*ImageFieldOf(kSerialNumberKey), image);
+    serial.erase(serial.find_last_not_of(U' ') + 1);
+    verdict.serial = Utf8(serial);
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(ImageChecksum(image)));
     verdict.checksum = text;
 }

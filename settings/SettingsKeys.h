@@ -18,7 +18,7 @@ inline constexpr const char* kDeviceSection = "VX5308";
 enum class SettingKind : std::uint8_t {
     Switch,       // zero or non-zero; nothing is refused
     Hexadecimal,  // a 16-bit ID: one to four hexadecimal digits, 0x allowed
-    Text,         // at most `capacity` characters of plain ASCII
+    Text,         // at most `capacity` characters, none above `limit`, no control character
     Speed,        // 0 for High or `limit` for Low
     Number,       // a whole number from 0 to `limit`
     Folder,       // a folder's path; nothing is refused, the record says what it cannot write
@@ -33,7 +33,9 @@ struct SettingsKey {
     // Characters a text key's field in the configuration image holds, and so
     // its edit in the setup dialog; 0 for a number.
     std::uint32_t capacity;
-    // Speed: the value of Low; Number: the largest value; 0 otherwise.
+    // Speed: the value of Low; Number: the largest value; Text: the largest
+    // character its field holds (a string descriptor's 16-bit unit, or one
+    // byte of the SCSI version); 0 otherwise.
     int limit;
 
     constexpr int NumberDefault() const {
@@ -59,10 +61,10 @@ inline constexpr SettingsKey kMinimumSpeedKey    {kProgramSection, "MinSpeed",  
 inline constexpr SettingsKey kRecordFolderKey    {kProgramSection, "RecordFolder",      "Logs",            SettingKind::Folder,      0,       0};
 inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               "3C71",            SettingKind::Hexadecimal, 0,       0};
 inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               "5308",            SettingKind::Hexadecimal, 0,       0};
-inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3,       0};
-inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "USBCard Reader",  SettingKind::Text,        15,      0};
-inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "123456789abcdef", SettingKind::Text,        16,      0};
-inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "KVe",             SettingKind::Text,        8,       0};
+inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3,       0xFFFF};
+inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "USBCard Reader",  SettingKind::Text,        15,      0xFFFF};
+inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "123456789abcdef", SettingKind::Text,        16,      0xFFFF};
+inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "KVe",             SettingKind::Text,        8,       0xFF};
 inline constexpr SettingsKey kCfSpeedKey         {kDeviceSection,  "CFSpeed",           "0",               SettingKind::Speed,       0,       1};
 inline constexpr SettingsKey kSmSpeedKey         {kDeviceSection,  "SMSpeed",           "0",               SettingKind::Speed,       0,       1};
 inline constexpr SettingsKey kSdSpeedKey         {kDeviceSection,  "SDSpeed",           "0",               SettingKind::Speed,       0,       1};

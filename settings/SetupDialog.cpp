@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsSnapshot.h"
+#include "settings/SettingsText.h"
 #include "ui/DataExchange.h"
 
 namespace talven {
@@ -148,13 +149,20 @@ void SetupDialog::ShowLoaded(Field& field, std::uint32_t number) {
     } else if (field.control == IDC_TEST_AMOUNT) {
         ::SetDlgItemTextA(GetSafeHwnd(), field.control, AmountText(field.loaded, number).c_str());
     } else {
-        ::SetDlgItemTextA(GetSafeHwnd(), field.control, field.loaded.c_str());
+        // The characters, decoded as the image and the listing decode them.
+        const std::u16string characters = Utf16(DecodeSettingsText(field.loaded));
+        ::SetWindowTextW(GetDlgItem(field.control), std::wstring(characters.begin(), characters.end()).c_str());
     }
 }
 
 std::string SetupDialog::Shown(const Field& field) const {
     if (field.choice != nullptr) return std::to_string(*field.choice);
-    return WindowText(GetDlgItem(field.control));
+    if (field.key->kind != SettingKind::Text) return WindowText(GetDlgItem(field.control));
+    // A typed text in the form the file held: UTF-8, or one byte a character.
+    wchar_t wide[kSettingsPathSize] = {};
+    const int length = ::GetWindowTextW(GetDlgItem(field.control), wide, kSettingsPathSize);
+    const std::u16string units(wide, wide + (length > 0 ? length : 0));
+    return EncodeSettingsText(FromUtf16(units), field.loaded);
 }
 
 std::string SetupDialog::Entered(const Field& field) const {

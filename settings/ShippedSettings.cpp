@@ -42,10 +42,10 @@ constexpr const char* kHeader =
     "; the configuration exactly as the write-EEPROM job will build it, and\n"
     "; names by line every refused value and every misspelled key or section.\n"
     ";\n"
-    "; Texts are plain ASCII: letters without accents, digits, blanks and the\n"
-    "; usual signs. A line that starts with ';' is a comment. Write nothing\n"
-    "; after a value on its line: Windows takes the rest of the line as part of\n"
-    "; the value.\n";
+    "; Texts may hold letters with accents, in a file saved as ANSI or as UTF-8;\n"
+    "; a tab or another control character is refused. A line that starts with\n"
+    "; ';' is a comment. Write nothing after a value on its line: Windows takes\n"
+    "; the rest of the line as part of the value.\n";
 
 struct CommentedKey {
     const SettingsKey* key;

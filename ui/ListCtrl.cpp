@@ -33,6 +33,13 @@ bool CListCtrl::SetItemText(int item, int subItem, const char* text) {
     return SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&record)) != 0;
 }
 
+bool CListCtrl::SetItemText(int item, int subItem, const std::wstring& text) {
+    LVITEMW record{};
+    record.iSubItem = subItem;
+    record.pszText = const_cast<wchar_t*>(text.c_str());
+    return SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&record)) != 0;
+}
+
 bool CListCtrl::SetItemImage(int item, int image) {
     LVITEMA record{};
     record.mask = LVIF_IMAGE;

@@ -17,6 +17,7 @@ public:
     // Text and image in column 0, state 0; returns the new row's index or -1.
     int InsertItem(int item, const char* text, int image);
     bool SetItemText(int item, int subItem, const char* text);
+    bool SetItemText(int item, int subItem, const std::wstring& text);
     // Changes only the image of a row.
     bool SetItemImage(int item, int image);
     std::string GetItemText(int item, int subItem) const;

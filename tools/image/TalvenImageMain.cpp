@@ -4,7 +4,8 @@
 // the settings file over a 512-byte EEPROM copy (or over zeros), lists it
 // field by field and, with --out, writes the whole working buffer. Then it
 // names, by file and line, every value the programming run refuses and every
-// name in the file it would not read. The output never replaces an input, and
+// name in the file it would not read, and ends with one line on what it
+// found. The output never replaces an input, and
 // goes through a temporary file beside it, so a failed write leaves an
 // existing file whole.
 #include <array>
@@ -21,9 +22,12 @@
 #include "platform/profile/ProfileFile.h"
 #include "production/ConfigurationImage.h"
 #include "settings/SettingsCheck.h"
+#include "settings/SettingsText.h"
 #include "tools/image/ImageListing.h"
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include "platform/win32/Win32Platform.h"
 #else
 #include "platform/host/HostPlatform.h"
@@ -39,6 +43,30 @@ constexpr int kExitWarnings = 1;     // names the program would not read
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitUsage = 2;        // bad usage or a bad input: nothing is written
 constexpr int kExitRefused = 2;      // values GO refuses: the image is still listed and written
+
+struct Findings {
+    std::vector<talven::CheckedSetting> refused;
+    std::vector<talven::SettingsWarning> warnings;
+};
+
+#ifdef _WIN32
+// The listing is UTF-8: a console shows it so while the tool runs, and gets
+// its own code page back afterwards.
+class Utf8Console {
+public:
+    Utf8Console() : previous(::GetConsoleOutputCP()) {
+        if (previous != 0) ::SetConsoleOutputCP(CP_UTF8);
+    }
+    ~Utf8Console() {
+        if (previous != 0) ::SetConsoleOutputCP(previous);
+    }
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+private:
+    UINT previous;
+};
+#endif
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -202,25 +230,47 @@ std::string Where(const char* shownPath, const std::string& path, const std::str
     return std::string(shownPath) + (line != 0 ? ":" + std::to_string(line) : std::string()) + ": ";
 }
 
+// A reason quotes the file's bytes; the tool prints UTF-8 throughout.
+std::string Readable(const std::string& text) { return talven::Utf8(talven::DecodeSettingsText(text)); }
+
 // Prints every refused value and every warning; returns the exit status
 // they call for.
-int ReportSettings(const talven::SettingsFile& settings, const char* shownPath) {
-    const std::vector<talven::CheckedSetting> refused = talven::RefusedSettings(settings);
-    const std::vector<talven::SettingsWarning> warnings = talven::FindSettingsWarnings(settings);
-    for (const talven::CheckedSetting& value : refused) {
-        std::fprintf(stderr, "%s%s: %s\n", Where(shownPath, settings.Path(), value.key->section, value.key->name).c_str(),
-                     value.key->name, value.reason.c_str());
+int ReportSettings(const talven::SettingsFile& settings, const Findings& findings, const char* shownPath) {
+    for (const talven::CheckedSetting& value : findings.refused) {
+        const std::string where = Where(shownPath, settings.Path(), value.key->section, value.key->name);
+        std::fprintf(stderr, "%s%s: %s\n", where.c_str(), value.key->name, Readable(value.reason).c_str());
     }
-    for (const talven::SettingsWarning& warning : warnings) {
+    for (const talven::SettingsWarning& warning : findings.warnings) {
         const char* key = warning.key.empty() ? nullptr : warning.key.c_str();
         std::fprintf(stderr, "%swarning: %s\n", Where(shownPath, settings.Path(), warning.section, key).c_str(),
-                     warning.message.c_str());
+                     Readable(warning.message).c_str());
     }
-    if (!refused.empty()) {
-        std::fprintf(stderr, "talven-image: %zu value(s) refused: GO writes nothing with this file\n", refused.size());
-        return kExitRefused;
-    }
-    return warnings.empty() ? 0 : kExitWarnings;
+    std::fflush(stderr);
+    if (!findings.refused.empty()) return kExitRefused;
+    return findings.warnings.empty() ? 0 : kExitWarnings;
+}
+
+std::string Count(std::size_t count, const char* what) {
+    if (count == 0) return std::string("no ") + what;
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// What GO does with the file: the write-EEPROM job refuses only the image's
+// keys, the read/write test only its own.
+std::string Summary(const Findings& findings) {
+    const std::string counts = Count(findings.refused.size(), "value") + " refused, " +
+                               Count(findings.warnings.size(), "warning");
+    if (findings.refused.empty())
+        return "talven-image: " + std::string(findings.warnings.empty() ? "good: " : "warnings: ") + counts +
+               "; GO runs with this file";
+    bool image = false;
+    bool test = false;
+    for (const talven::CheckedSetting& value : findings.refused)
+        (std::strcmp(value.key->section, talven::kDeviceSection) == 0 ? image : test) = true;
+    const char* effect = image && test ? "Write EEPROM writes nothing and the read/write test tests no slot"
+                         : image       ? "Write EEPROM writes nothing; the read/write test runs"
+                                       : "the read/write test tests no slot; Write EEPROM writes";
+    return "talven-image: refused: " + counts + "; with this file " + effect;
 }
 
 bool WriteOut(const char* out, const WorkingBuffer& buffer) {
@@ -241,9 +291,30 @@ bool WriteOut(const char* out, const WorkingBuffer& buffer) {
     return written;
 }
 
+// Lists the image and, with --out, writes it; false when that write failed.
+bool ListAndWrite(const Arguments& arguments, const std::string& settingsPath, const WorkingBuffer& buffer,
+                  const Findings& findings) {
+    const char* keptFrom = arguments.eeprom != nullptr ? "the EEPROM" : "zeros";
+    std::printf("Configuration image from %s over %s\n", settingsPath.c_str(),
+                arguments.eeprom != nullptr ? arguments.eeprom : "zeros");
+    std::fputs(talven::ListConfigurationImage(buffer.data(), keptFrom, findings.refused).c_str(), stdout);
+    bool written = true;
+    if (arguments.out != nullptr) {
+        written = WriteOut(arguments.out, buffer);
+        if (written)
+            std::printf("Wrote %s: %zu bytes, the image in bytes 0-%zu, the rest kept from %s\n", arguments.out,
+                        buffer.size(), talven::kConfigurationImageSize - 1, keptFrom);
+    }
+    std::fflush(stdout);
+    return written;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    const Utf8Console console;
+#endif
     Arguments arguments;
     if (!ParseArguments(argc, argv, arguments)) return Usage();
 
@@ -263,20 +334,10 @@ int main(int argc, char** argv) {
 #endif
     const talven::SettingsFile settings(platform, settingsPath.c_str());
     talven::BuildConfigurationImage(settings, buffer.data());
-
-    const char* keptFrom = arguments.eeprom != nullptr ? "the EEPROM" : "zeros";
-    std::printf("Configuration image from %s over %s\n", settingsPath.c_str(),
-                arguments.eeprom != nullptr ? arguments.eeprom : "zeros");
-    std::fputs(talven::ListConfigurationImage(buffer.data(), keptFrom).c_str(), stdout);
-    bool written = true;
-    if (arguments.out != nullptr) {
-        written = WriteOut(arguments.out, buffer);
-        if (written)
-            std::printf("Wrote %s: %zu bytes, the image in bytes 0-%zu, the rest kept from %s\n", arguments.out,
-                        buffer.size(), talven::kConfigurationImageSize - 1, keptFrom);
-    }
-    std::fflush(stdout);
-    const int status = ReportSettings(settings, arguments.settings);
+    const Findings findings{talven::RefusedSettings(settings), talven::FindSettingsWarnings(settings)};
+    const bool written = ListAndWrite(arguments, settingsPath, buffer, findings);
+    const int status = ReportSettings(settings, findings, arguments.settings);
+    std::printf("%s\n", Summary(findings).c_str());
     if (status == kExitRefused) return status;
     return written ? status : kExitWriteFailed;
 }

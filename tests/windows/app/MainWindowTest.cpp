@@ -128,6 +128,19 @@ TEST_F(MainWindow, SettingsListingShowsWhatTheRunWritesAndMarksRefusedValues) {
     EXPECT_EQ(CellText(list, 10, 1), "250");
     EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE),
               "Warning: unknown key Power Consumtion in [VX5308]; did you mean Power Consumption?");
+    // A text's characters, whether the file holds it as UTF-8 or as ANSI.
+    station.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nProductor=Leseger\xC3\xA4t\r\nManufacture=\xE4\r\n");
+    window->RebuildReaderList();
+    for (int row : {0, 1}) {
+        wchar_t text[64] = {};
+        LVITEMW record{};
+        record.iSubItem = 1;
+        record.pszText = text;
+        record.cchTextMax = 64;
+        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&record));
+        EXPECT_EQ(std::wstring(text), row == 0 ? L"Leseger\u00E4t" : L"\u00E4");
+    }
+
     station.WriteSettings("[Program set]\r\nWR=0\r\n");
     window->RebuildReaderList();
     EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE), "") << "what it said went with the listing";

@@ -251,6 +251,27 @@ TEST_F(Setup, TestAmountIsSavedAsChosenOrWrittenAndARefusedOneKeepsOkOpen) {
     }
 }
 
+// The boxes show a text's characters however the file encodes them; OK
+// writes an untouched text back byte for byte, a typed one in the file's form.
+TEST_F(Setup, TextsShowTheirCharactersAndAnUntouchedOneIsWrittenBackAsLoaded) {
+    station.WriteSettings(
+        "[Program set]\r\nWR=1\r\n[VX5308]\r\nProductor=Leseger\xC3\xA4t\r\nManufacture=\xE4\xF6\xFC\r\n");
+    Open();
+    auto boxText = [&](int id) {
+        wchar_t text[64] = {};
+        ::GetDlgItemTextW(window, id, text, 64);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(boxText(IDC_PRODUCTION_EDIT), L"Leseger\u00E4t");
+    EXPECT_EQ(boxText(IDC_MANUFACTURE_EDIT), L"\u00E4\u00F6\u00FC");
+    ::SetDlgItemTextW(window, IDC_SERIAL_EDIT, L"Nr.\u00E4");
+    test::Click(window, IDOK);
+    ASSERT_TRUE(dialog->IsEnded());
+    EXPECT_EQ(Key("VX5308", "Productor"), "Leseger\xC3\xA4t");
+    EXPECT_EQ(Key("VX5308", "Manufacture"), "\xE4\xF6\xFC");
+    EXPECT_EQ(Key("VX5308", "SN"), "Nr.\xE4");
+}
+
 TEST_F(Setup, CancelAndTheCloseBoxWriteNothing) {
     Open();
     ClickRadio(IDC_FUNCTION_EEPROM);
