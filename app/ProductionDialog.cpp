@@ -47,7 +47,8 @@ bool ProductionDialog::OnInitDialog() {
     DeriveSettingsPath(platform, settingsPath);
     record = std::make_unique<VerdictRecord>(platform, settingsPath, ProgramVersion());
     LoadShiftCounts();
-    RebuildReaderList();
+    const SettingsSnapshot settings = ReadSettings();
+    RebuildReaderList(settings);
     ShowShiftCounts();
 
     toolTip.Create(this, 0);
@@ -56,14 +57,14 @@ bool ProductionDialog::OnInitDialog() {
     exitButton.SizeToContent();
     toolTip.AddTool(&exitButton, LoadText(IDS_EXIT).c_str());
     LoadGoFaces(false);
-    toolTip.AddTool(&goButton, GoToolText().c_str());
+    toolTip.AddTool(&goButton, GoToolText(settings).c_str());
 
     ::SetTimer(hwnd, kDriveWatchTimer, kDriveWatchPeriod, nullptr);
     return true;
 }
 
-std::string ProductionDialog::GoToolText() const {
-    return LoadText(Settings().EepromMode() ? IDS_WRITE_EEPROM : IDS_WRITE_READ_TEST);
+std::string ProductionDialog::GoToolText(const SettingsSnapshot& settings) const {
+    return LoadText(settings.EepromMode() ? IDS_WRITE_EEPROM : IDS_WRITE_READ_TEST);
 }
 
 bool ProductionDialog::PreTranslateMessage(MSG* message) {
@@ -160,12 +161,12 @@ void ProductionDialog::OnSetting() {
     if (setup.DoModal() != IDOK) {
         return;
     }
-    FollowSettings();
+    FollowSettings(ReadSettings());
 }
 
-void ProductionDialog::FollowSettings() {
-    const std::string goText = GoToolText();
-    RebuildReaderList();
+void ProductionDialog::FollowSettings(const SettingsSnapshot& settings) {
+    const std::string goText = GoToolText(settings);
+    RebuildReaderList(settings);
     ShowShiftCounts();
     toolTip.DelTool(&goButton);
     toolTip.AddTool(&goButton, goText.c_str());

@@ -13,6 +13,7 @@
 #include "production/VerdictRecord.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsSnapshot.h"
 #include "ui/BitmapButton.h"
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
@@ -31,12 +32,13 @@ public:
 
     // Columns and image list for the mode in the settings; in EEPROM mode the
     // settings listing follows, and the status line says what is wrong with
-    // the settings, if anything.
-    void RebuildReaderList();
-    void ListSettings();
-    // List, GO tooltip and status line for the mode now in the settings, as
+    // the settings, if anything. Without a snapshot they read the file now.
+    void RebuildReaderList() { RebuildReaderList(ReadSettings()); }
+    void RebuildReaderList(const SettingsSnapshot& settings);
+    void ListSettings(const SettingsSnapshot& settings);
+    // List, GO tooltip and status line for the mode in the settings, as
     // after the setup dialog's OK.
-    void FollowSettings();
+    void FollowSettings(const SettingsSnapshot& settings);
 
     // Commands of the window.
     void OnGo();
@@ -51,6 +53,8 @@ public:
     void SetRowText(int index, const char* text) override;
     void SetRowIcon(int index, int image) override;
     std::string RowText(int index) const override;
+    void SetRowSlot(int index, std::uint32_t slot) override;
+    std::uint32_t RowSlot(int index) const override;
     std::uint16_t RowCount() const override;
     void DeleteRow(int index) override;
     void DeleteAllRows() override;
@@ -80,19 +84,19 @@ protected:
     bool OnCommand(UINT id, UINT code) override;
 
 private:
-    SettingsFile Settings() const { return SettingsFile(platform, settingsPath); }
+    SettingsSnapshot ReadSettings() const { return SettingsSnapshot(SettingsFile(platform, settingsPath)); }
     std::string ListedValue(const CheckedSetting& checked) const;
     void DeleteImageList();
     bool PaintMinimised();
     // WM_TIMER; false leaves the message to default handling.
     bool OnTimer(UINT_PTR id);
     // The GO tooltip for the function in the settings.
-    std::string GoToolText() const;
+    std::string GoToolText(const SettingsSnapshot& settings) const;
     // A run is in progress from the start of the test run's frame to its end,
     // not only while `running` is set.
     bool RunInProgress() const;
     void RequestStop();
-    void RunTestFrame();
+    void RunTestFrame(const SettingsSnapshot& settings);
     void LoadGoFaces(bool stop);
     // Faces, size, repaint and tooltip of GO for a test run (stop) or idle.
     void ShowGoFaces(bool stop);
@@ -109,7 +113,7 @@ private:
     void SaveShiftCounts();
     void ShowShiftCounts();
     // With a serial block the listing's serial row shows what the next GO writes.
-    void ShowNextSerial();
+    void ShowNextSerial(const SettingsSnapshot& settings);
 
     Platform& platform;
     ui::CBitmapButton goButton;

@@ -1,11 +1,46 @@
 // The shift at a glance: the counts line above the buttons, its reset, and
 // the serial row of the settings listing when the settings name a block.
+#include <iterator>
+
 #include "app/ProductionDialog.h"
 #include "production/StationSerials.h"
 #include "production/StationState.h"
 #include "resources/StringTable.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
+
+namespace {
+
+// A settings text's characters, as the listing shows every text.
+std::wstring Characters(const std::string& settingsText) {
+    const std::u16string units = Utf16(DecodeSettingsText(settingsText));
+    return std::wstring(units.begin(), units.end());
+}
+
+// The serial row: the words as the string table has them (the dash is not
+// ASCII), each serial as its characters, whichever way the file spells it.
+std::wstring SerialRowText(const SerialPlan& plan) {
+    if (!plan.problem.empty()) return Characters(plan.problem);
+    const std::string serials[] = {plan.next, plan.block->first.Text(), plan.block->At(plan.block->last).Text(),
+                                   plan.after};
+    wchar_t format[256] = {};
+    ::LoadStringW(::GetModuleHandleW(nullptr), plan.after.empty() ? IDS_SERIAL_NEXT : IDS_SERIAL_GOES_ON, format,
+                  static_cast<int>(std::size(format)));
+    std::wstring text;
+    std::size_t next = 0;
+    for (const wchar_t* at = format; *at != 0; ++at) {
+        if (at[0] == L'%' && at[1] == L's' && next < std::size(serials)) {
+            text += Characters(serials[next++]);
+            ++at;
+        } else {
+            text += *at;
+        }
+    }
+    return text;
+}
+
+}  // namespace
 
 void ProductionDialog::LoadShiftCounts() {
     StationState state;
@@ -54,12 +89,12 @@ void ProductionDialog::OnResetCounts() {
     ShowShiftCounts();
 }
 
-void ProductionDialog::ShowNextSerial() {
+void ProductionDialog::ShowNextSerial(const SettingsSnapshot& settings) {
     if (!listEepromMode || serialRow < 0 || serialRow >= RowCount()) return;
-    const SerialPlan plan = PlanSerial(platform, settingsPath);
+    const SerialPlan plan = PlanSerial(platform, settings, settingsPath);
     // Without a block the row lists SN as it stands.
     if (!plan.block && plan.problem.empty()) return;
-    readerList.SetItemText(serialRow, 1, ListedSerial(plan).c_str());
+    readerList.SetItemText(serialRow, 1, SerialRowText(plan));
     if (!plan.problem.empty()) readerList.SetItemImage(serialRow, kRowFailed);
 }
 

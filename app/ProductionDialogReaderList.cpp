@@ -6,6 +6,7 @@
 #include "app/ProductionDialog.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 namespace {
@@ -29,7 +30,7 @@ constexpr SettingsRow kSettingsRows[] = {
 
 }  // namespace
 
-void ProductionDialog::RebuildReaderList() {
+void ProductionDialog::RebuildReaderList(const SettingsSnapshot& settings) {
     if (imageList != nullptr) {
         readerList.DeleteAllItems();
         // Two columns, or three with the read/write test's speed.
@@ -37,7 +38,7 @@ void ProductionDialog::RebuildReaderList() {
         }
         DeleteImageList();
     }
-    const int iconSize = Settings().EepromMode() ? 25 : 32;
+    const int iconSize = settings.EepromMode() ? 25 : 32;
     imageList = std::make_unique<ui::CImageList>();
     imageList->Create(iconSize, iconSize, true, 1, 1);
     for (int icon : kRowIcons) {
@@ -50,11 +51,11 @@ void ProductionDialog::RebuildReaderList() {
     const int width = client.right - client.left;
     const int firstWidth = width / 3;
     const bool wasEepromMode = listEepromMode;
-    listEepromMode = Settings().EepromMode();
+    listEepromMode = settings.EepromMode();
     if (listEepromMode) {
         readerList.InsertColumn(0, LoadText(IDS_NAME).c_str(), firstWidth);
         readerList.InsertColumn(1, LoadText(IDS_VALUE).c_str(), width - firstWidth);
-        ListSettings();
+        ListSettings(settings);
         return;
     }
     // What the status line said of the settings went with the listing.
@@ -77,23 +78,24 @@ void ProductionDialog::DeleteImageList() {
     imageList.reset();
 }
 
-void ProductionDialog::ListSettings() {
-    const SettingsFile settings = Settings();
+void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
     // One past the last icon: the settings rows show none, unless refused.
     const int image = imageList != nullptr ? imageList->GetImageCount() : 0;
     readerList.DeleteAllItems();
     settingsRowCount = 0;
     for (const SettingsRow& row : kSettingsRows) {
-        const CheckedSetting checked = CheckSetting(settings, row.key);
+        const CheckedSetting& checked = settings.Checked(row.key);
         readerList.InsertItem(settingsRowCount, LoadText(row.label).c_str(),
                               checked.reason.empty() ? image : kRowFailed);
-        readerList.SetItemText(settingsRowCount, 1, ListedValue(checked).c_str());
+        // Its characters as the image holds them, whatever the file's encoding.
+        const std::u16string value = Utf16(DecodeSettingsText(ListedValue(checked)));
+        readerList.SetItemText(settingsRowCount, 1, std::wstring(value.begin(), value.end()));
         if (&row.key == &kSerialNumberKey) serialRow = settingsRowCount;
         // The last row keeps settingsRowCount at its index.
         if (&row != &kSettingsRows[std::size(kSettingsRows) - 1]) ++settingsRowCount;
     }
-    ShowNextSerial();
-    SetStatusText(SettingsStatusText(settings, kDeviceSection).c_str());
+    ShowNextSerial(settings);
+    SetStatusText(settings.StatusText(kDeviceSection).c_str());
 }
 
 // What the programming run will write: a speed's byte as High or Low, the
@@ -119,6 +121,12 @@ void ProductionDialog::SetRowIcon(int index, int image) { readerList.SetItemImag
 void ProductionDialog::SetRowSpeed(int index, const char* text) { readerList.SetItemText(index, 2, text); }
 
 std::string ProductionDialog::RowText(int index) const { return readerList.GetItemText(index, 0); }
+
+void ProductionDialog::SetRowSlot(int index, std::uint32_t slot) { readerList.SetItemData(index, slot); }
+
+std::uint32_t ProductionDialog::RowSlot(int index) const {
+    return static_cast<std::uint32_t>(readerList.GetItemData(index));
+}
 
 std::uint16_t ProductionDialog::RowCount() const { return static_cast<std::uint16_t>(readerList.GetItemCount()); }
 

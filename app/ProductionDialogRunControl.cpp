@@ -26,25 +26,27 @@ void ProductionDialog::OnGo() {
         RequestStop();
         return;
     }
-    // A mode changed by hand since the list was built: the window follows
-    // the file before the run, so that list and tip belong to the job.
-    const bool eepromMode = Settings().EepromMode();
+    // One reading of the file for the whole GO. A mode changed by hand since
+    // the list was built: the window follows the file before the run, so
+    // that list and tip belong to the job.
+    const SettingsSnapshot settings = ReadSettings();
+    const bool eepromMode = settings.EepromMode();
     if (eepromMode != listEepromMode) {
-        FollowSettings();
+        FollowSettings(settings);
     } else if (eepromMode) {
         // The listing shows what this run writes, even after a hand edit.
-        ListSettings();
+        ListSettings(settings);
     }
     if (!eepromMode) {
         DeleteAllRows();
-        RunTestFrame();
+        RunTestFrame(settings);
         return;
     }
     // Disables and enables both buttons itself; it pumps no messages.
     ProductionRuns runs(platform, *this, settingsPath, record.get());
-    runs.RunEepromProgramming();
+    runs.RunEepromProgramming(settings);
     CountRun(true, runs.Judgement());
-    ShowNextSerial();
+    ShowNextSerial(settings);
 }
 
 bool ProductionDialog::RunInProgress() const { return running != 0 || inTestRun; }
@@ -62,7 +64,7 @@ bool ProductionDialog::TakePendingStop() {
     return pending;
 }
 
-void ProductionDialog::RunTestFrame() {
+void ProductionDialog::RunTestFrame(const SettingsSnapshot& settings) {
     // The frame ends on every path: an exception from a handler pumped during
     // the run must not leave the window believing a run is in progress, where
     // it could neither close nor start another. A quit request that a pump
@@ -94,7 +96,7 @@ void ProductionDialog::RunTestFrame() {
     const Frame frame(*this);
     PumpMessages();
     ProductionRuns runs(platform, *this, settingsPath, record.get());
-    runs.ScanReaders();
+    runs.ScanReaders(settings);
     CountRun(false, runs.Judgement());
     PumpMessages();
 }

@@ -1,61 +1,60 @@
 #include "production/ConfigurationImage.h"
 
-#include <iterator>
-
 namespace talven {
 
 namespace {
 
-// A text field of the image and its key.
-struct TextField {
-    const SettingsKey& key;
-    std::size_t offset;
-    std::uint32_t size;
-    bool descriptor;
-};
+// A character the field has no room for: refused by the check, but the
+// image talven-image lists and writes still shows where it stood.
+constexpr char32_t kUnfit = '?';
 
-constexpr TextField kTextFields[] = {
-    {kManufactureKey, kManufacturerOffset, kManufacturerSize, true},
-    {kProductorKey, kProductOffset, kProductSize, true},
-    {kSerialNumberKey, kSerialNumberOffset, kSerialNumberSize, true},
-    {kScsiVersionKey, kScsiVersionOffset, kScsiVersionSize, false},
-};
-
-// In the order of their bytes from offset 98.
-constexpr const SettingsKey* kSpeedKeys[] = {&kCfSpeedKey,    &kSmSpeedKey, &kSdSpeedKey,
-                                             &kMsProSpeedKey, &kMsSpeedKey, &kMmcSpeedKey};
-
-std::uint8_t LowByte(std::uint32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
-
-void StoreLittleEndian16(std::uint8_t* at, std::uint32_t value) {
+void StoreNumber(const ImageField& field, std::uint8_t* at, std::uint32_t value) {
     at[0] = static_cast<std::uint8_t>(value & 0xFF);
-    at[1] = static_cast<std::uint8_t>(value >> 8 & 0xFF);
+    if (field.encoding == FieldEncoding::Word) at[1] = static_cast<std::uint8_t>(value >> 8 & 0xFF);
 }
 
 }  // namespace
 
-void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t length, std::uint32_t fieldSize,
+const ImageField* ImageFieldOf(const SettingsKey& key) {
+    for (const ImageField& field : kImageFields)
+        if (field.key == &key) return &field;
+    return nullptr;
+}
+
+void EncodeField(std::uint8_t* destination, std::u32string_view characters, std::size_t fieldSize,
                  bool descriptor) {
-    if (descriptor) {
-        if (fieldSize < 2) return;
-        destination[0] = static_cast<std::uint8_t>(fieldSize & 0xFF);
-        destination[1] = kStringDescriptorType;
-        std::uint32_t capacity = (fieldSize - 2) / 2;
-        for (std::uint32_t i = 0; i < capacity; ++i) {
-            destination[2 + 2 * i] = i < length ? static_cast<std::uint8_t>(text[i]) : 0x20;
-            destination[3 + 2 * i] = 0;
+    if (!descriptor) {
+        for (std::size_t i = 0; i < fieldSize; ++i) {
+            const char32_t c = i < characters.size() ? characters[i] : U' ';
+            destination[i] = static_cast<std::uint8_t>(c <= 0xFF ? c : kUnfit);
         }
         return;
     }
-    for (std::uint32_t i = 0; i < fieldSize; ++i) {
-        destination[i] = i < length ? static_cast<std::uint8_t>(text[i]) : 0x20;
+    if (fieldSize < 2) return;
+    destination[0] = static_cast<std::uint8_t>(fieldSize & 0xFF);
+    destination[1] = kStringDescriptorType;
+    for (std::size_t i = 0; i < (fieldSize - 2) / 2; ++i) {
+        char32_t c = i < characters.size() ? characters[i] : U' ';
+        if (c > 0xFFFF) c = kUnfit;
+        destination[2 + 2 * i] = static_cast<std::uint8_t>(c & 0xFF);
+        destination[3 + 2 * i] = static_cast<std::uint8_t>(c >> 8);
     }
 }
 
-std::string DescriptorText(const std::uint8_t* field, std::size_t fieldSize) {
-    std::string text;
-    for (std::size_t at = 2; at + 1 < fieldSize; at += 2) text += static_cast<char>(field[at]);
-    return text.substr(0, text.find_last_not_of(' ') + 1);
+std::uint32_t FieldNumber(const ImageField& field, const std::uint8_t* image) {
+    const std::uint8_t* at = image + field.offset;
+    return field.encoding == FieldEncoding::Word ? at[0] | at[1] << 8 : at[0];
+}
+
+std::u32string FieldCharacters(const ImageField& field, const std::uint8_t* image) {
+    const std::uint8_t* at = image + field.offset;
+    std::u32string characters;
+    if (field.encoding == FieldEncoding::ScsiText) {
+        for (std::size_t i = 0; i < field.size; ++i) characters += at[i];
+    } else {
+        for (std::size_t i = 2; i + 1 < field.size; i += 2) characters += static_cast<char32_t>(at[i] | at[i + 1] << 8);
+    }
+    return characters;
 }
 
 std::uint32_t ImageChecksum(const std::uint8_t* image) {
@@ -67,22 +66,24 @@ std::uint32_t ImageChecksum(const std::uint8_t* image) {
     return ~crc;
 }
 
+void BuildConfigurationImage(const SettingsSnapshot& settings, std::uint8_t* buffer) {
+    for (const ImageField& field : kImageFields) {
+        std::uint8_t* at = buffer + field.offset;
+        if (field.key == nullptr) {
+            at[0] = 0;
+            continue;
+        }
+        const CheckedSetting& checked = settings.Checked(*field.key);
+        if (field.encoding == FieldEncoding::DescriptorText || field.encoding == FieldEncoding::ScsiText) {
+            EncodeField(at, checked.characters, field.size, field.encoding == FieldEncoding::DescriptorText);
+        } else {
+            StoreNumber(field, at, checked.value);
+        }
+    }
+}
+
 void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer) {
-    StoreLittleEndian16(buffer + kVendorIdOffset, CheckSetting(settings, kVendorIdKey).value);
-    StoreLittleEndian16(buffer + kProductIdOffset, CheckSetting(settings, kProductIdKey).value);
-
-    for (const TextField& field : kTextFields) {
-        const CheckedSetting text = CheckSetting(settings, field.key);
-        EncodeField(buffer + field.offset, text.text.data(), static_cast<std::uint32_t>(text.text.size()), field.size,
-                    field.descriptor);
-    }
-
-    for (std::size_t i = 0; i < std::size(kSpeedKeys); ++i) {
-        buffer[kSpeedOffset + i] = LowByte(CheckSetting(settings, *kSpeedKeys[i]).value);
-    }
-    buffer[kPowerOffset] = LowByte(CheckSetting(settings, kPowerConsumptionKey).value);
-    buffer[kByte105Offset] = LowByte(CheckSetting(settings, kByte105Key).value);
-    buffer[kZeroByteOffset] = 0;
+    BuildConfigurationImage(SettingsSnapshot(settings), buffer);
 }
 
 void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath) {

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "reader/ScsiCommands.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsSnapshot.h"
 
 namespace talven {
 
@@ -20,47 +22,94 @@ inline constexpr std::size_t kWorkingBufferSize = kEepromReadSize;
 inline constexpr std::uint8_t kStringDescriptorType = 3;
 constexpr std::size_t DescriptorSize(std::uint32_t characters) { return 2 + 2 * std::size_t{characters}; }
 
-// Field offsets and sizes of the image; a text field holds its key's capacity.
-inline constexpr std::size_t kVendorIdOffset = 0;
-inline constexpr std::size_t kProductIdOffset = 2;
-inline constexpr std::size_t kManufacturerOffset = 4;
-inline constexpr std::size_t kManufacturerSize = DescriptorSize(kManufactureKey.capacity);
-inline constexpr std::size_t kProductOffset = 22;
-inline constexpr std::size_t kProductSize = DescriptorSize(kProductorKey.capacity);
-inline constexpr std::size_t kSerialNumberOffset = 56;
-inline constexpr std::size_t kSerialNumberSize = DescriptorSize(kSerialNumberKey.capacity);
-inline constexpr std::size_t kScsiVersionOffset = 90;
-inline constexpr std::size_t kScsiVersionSize = kScsiVersionKey.capacity;
-inline constexpr std::size_t kSpeedOffset = 98;  // CF, SM, SD, MS Pro, MS, MMC
-inline constexpr std::size_t kPowerOffset = 104;
-inline constexpr std::size_t kByte105Offset = 105;
-inline constexpr std::size_t kZeroByteOffset = 106;
+// How a field holds its key's value.
+enum class FieldEncoding : std::uint8_t {
+    DescriptorText,  // a USB string descriptor: size, type 3, UTF-16LE units filled up with spaces
+    ScsiText,        // one byte a character, filled up with spaces, no terminating zero
+    Byte,            // the number's low 8 bits
+    SpeedByte,       // 0 for High or the key's Low value, as a byte
+    Word,            // the number's low 16 bits, low byte first
+};
 
-// The reader's firmware reads its fields where they are: a capacity in the
-// key table cannot move them.
-static_assert(kManufacturerSize == 8 && kProductSize == 32 && kSerialNumberSize == 34 && kScsiVersionSize == 8,
-              "the text fields keep their sizes in the reader's EEPROM");
+// One field of the image. Bytes no field covers keep the EEPROM's values.
+struct ImageField {
+    const char* name;  // as talven-image lists it
+    std::size_t offset;
+    std::size_t size;
+    const SettingsKey* key;  // null: the field is always 0
+    FieldEncoding encoding;
+};
 
-// Writes one text field of `fieldSize` bytes at `destination`. As a string
-// descriptor: the size, the type, then each character as a UTF-16LE unit
-// with high byte 0, filled up with spaces; as plain text: the characters
-// filled up with spaces, no terminating zero. A text longer than the field holds is cut
-// there: nothing is written outside the field.
-void EncodeField(std::uint8_t* destination, const char* text, std::uint32_t length, std::uint32_t fieldSize,
+// The image's layout, in the order of its bytes: the builder writes these
+// fields, talven-image lists them and the record reads what was written
+// back out of them.
+inline constexpr ImageField kImageFields[] = {
+    {"USB vendor ID", 0, 2, &kVendorIdKey, FieldEncoding::Word},
+    {"USB product ID", 2, 2, &kProductIdKey, FieldEncoding::Word},
+    {"manufacturer string", 4, 8, &kManufactureKey, FieldEncoding::DescriptorText},
+    {"product string", 22, 32, &kProductorKey, FieldEncoding::DescriptorText},
+    {"serial-number string", 56, 34, &kSerialNumberKey, FieldEncoding::DescriptorText},
+    {"SCSI version text", 90, 8, &kScsiVersionKey, FieldEncoding::ScsiText},
+    {"CF speed", 98, 1, &kCfSpeedKey, FieldEncoding::SpeedByte},
+    {"SM speed", 99, 1, &kSmSpeedKey, FieldEncoding::SpeedByte},
+    {"SD speed", 100, 1, &kSdSpeedKey, FieldEncoding::SpeedByte},
+    {"MS Pro speed", 101, 1, &kMsProSpeedKey, FieldEncoding::SpeedByte},
+    {"MS speed", 102, 1, &kMsSpeedKey, FieldEncoding::SpeedByte},
+    {"MMC speed", 103, 1, &kMmcSpeedKey, FieldEncoding::SpeedByte},
+    {"power consumption", 104, 1, &kPowerConsumptionKey, FieldEncoding::Byte},
+    {"byte 105", 105, 1, &kByte105Key, FieldEncoding::Byte},
+    {"always 0", 106, 1, nullptr, FieldEncoding::Byte},
+};
+
+// The reader's firmware reads its fields where they are: a capacity or a
+// character size in the key table cannot move or resize them.
+constexpr bool FieldHoldsItsKey(const ImageField& field) {
+    switch (field.encoding) {
+        case FieldEncoding::DescriptorText:
+            return field.size == DescriptorSize(field.key->capacity) && field.key->limit == 0xFFFF;
+        case FieldEncoding::ScsiText:
+            return field.size == field.key->capacity && field.key->limit == 0xFF;
+        case FieldEncoding::Word:
+            return field.size == 2;
+        default:
+            return field.size == 1;
+    }
+}
+static_assert([] {
+    std::size_t end = 0;
+    for (const ImageField& field : kImageFields) {
+        if (field.offset < end || !FieldHoldsItsKey(field)) return false;
+        end = field.offset + field.size;
+    }
+    return end <= kConfigurationImageSize;
+}(), "the image's fields keep their places and sizes in the reader's EEPROM");
+
+// The field `key` is written to; null for a key the image does not hold.
+const ImageField* ImageFieldOf(const SettingsKey& key);
+
+// Writes the characters into a text field of `fieldSize` bytes at
+// `destination`. As a string descriptor: the size, the type, then each
+// character as one UTF-16LE unit, filled up with spaces; as SCSI text: one
+// byte a character, filled up with spaces, no terminating zero. A character
+// the field cannot hold becomes '?', and a text longer than the field holds is
+// cut there: nothing is written outside the field.
+void EncodeField(std::uint8_t* destination, std::u32string_view characters, std::size_t fieldSize,
                  bool descriptor);
 
-// The characters of a string descriptor field, the spaces that fill it up
-// left off.
-std::string DescriptorText(const std::uint8_t* field, std::size_t fieldSize);
+// What a field holds, read back from the image: a number field's number,
+// a text field's characters with the spaces that fill it up.
+std::uint32_t FieldNumber(const ImageField& field, const std::uint8_t* image);
+std::u32string FieldCharacters(const ImageField& field, const std::uint8_t* image);
 
 // CRC-32 (the one of zip and Ethernet) of the image's 110 bytes: one number
 // that tells two programmed configurations apart.
 std::uint32_t ImageChecksum(const std::uint8_t* image);
 
 // Builds the image over the first 110 bytes of `buffer` (which holds the
-// EEPROM copy) from the settings, read anew and taken as CheckSetting takes
-// them, refused values included; the bytes the image does not define keep
-// their values.
+// EEPROM copy) from the settings, taken as CheckSetting takes them, refused
+// values included; the bytes the image does not define keep their values.
+// The forms with a file or a path read it anew.
+void BuildConfigurationImage(const SettingsSnapshot& settings, std::uint8_t* buffer);
 void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer);
 void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath);
 

@@ -20,9 +20,8 @@ constexpr std::uint32_t kTestedSlots = 4;
 // The status line's chip text: model, revision, then the date as month/day 'year.
 std::string ChipText(const std::string& format, const ChipIdentityFields& chip) {
     char text[128];
-    std::snprintf(text, sizeof text, format.c_str(), chip.model[0], chip.model[1], chip.revision[0],
-                  chip.revision[1], chip.month[0], chip.month[1], chip.day[0], chip.day[1], chip.year[0],
-                  chip.year[1]);
+    std::snprintf(text, sizeof text, format.c_str(), chip.model[0], chip.model[1], chip.revision[0], chip.revision[1],
+                  chip.month[0], chip.month[1], chip.day[0], chip.day[1], chip.year[0], chip.year[1]);
     return text;
 }
 
@@ -34,20 +33,23 @@ std::string Format(const std::string& format, const std::string& first, const st
 
 }  // namespace
 
-bool ProductionRuns::ScanReaders() {
+bool ProductionRuns::ScanReaders() { return ScanReaders(ReadSettings()); }
+
+bool ProductionRuns::ScanReaders(const SettingsSnapshot& settings) {
     const std::uint32_t driveMask = platform.GetLogicalDrives();
+    tally = {};  // the judgement is this GO's
     view.Running() = 1;
     // A GO queued behind the one that started this run asks for a stop; the
     // test sequence notices it at its first check.
     if (view.TakePendingStop()) view.Running() = 0;
-    ExamineDrives(driveMask);
+    ExamineDrives(driveMask, settings);
     view.Running() = 0;
     view.PumpMessages();
     platform.Sleep(kScanEndPauseMs);
     return true;
 }
 
-void ProductionRuns::ExamineDrives(std::uint32_t driveMask) {
+void ProductionRuns::ExamineDrives(std::uint32_t driveMask, const SettingsSnapshot& settings) {
     const std::uint16_t rowsBefore = view.RowCount();
     std::uint32_t accepted = 0;
     for (std::uint32_t drive = kFirstExaminedDrive; drive < kDriveLetters; ++drive) {
@@ -55,7 +57,7 @@ void ProductionRuns::ExamineDrives(std::uint32_t driveMask) {
     }
     // A GO that found nothing says so, as the EEPROM run does.
     if (view.RowCount() == rowsBefore) view.InsertRow(rowsBefore, view.LoadText(IDS_NO_READER).c_str(), kRowFailed);
-    if (accepted == kTestedSlots) RunTestSequence();
+    if (accepted == kTestedSlots) RunTestSequence(settings);
 }
 
 bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard) {
@@ -76,18 +78,11 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     if (device.Inquiry(product))
         rowText = waitForCard ? Format(view.LoadText(IDS_READER_ROW), product, driveText) : product;
     view.InsertRow(row, rowText.c_str(), kRowNeutral);
-    NoteSlot(rowText, chipText, driveText, product);
+    ReaderSlot& slot = AddSlot(row, chipText, driveText, product);
     if (!waitForCard) return true;
     if (WaitUntilReady(&device, true)) return true;
     // The wait pumps messages: the drive watch may have removed rows above.
-    if (const int at = view.FindRow(rowText, row); at >= 0) {
-        view.SetRowText(at, view.LoadText(IDS_INSERT_CARD).c_str());
-        view.SetRowIcon(at, kRowFailed);
-        Verdict verdict;
-        verdict.text = view.LoadText(IDS_INSERT_CARD);
-        verdict.word = VerdictWord::Empty;
-        RecordRow(rowText, verdict);
-    }
+    ShowVerdict(slot, {IDS_INSERT_CARD, kRowFailed, VerdictWord::Empty}, nullptr);
     view.PumpMessages();
     return false;
 }

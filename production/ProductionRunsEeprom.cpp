@@ -10,6 +10,7 @@
 #include "production/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 
@@ -17,22 +18,25 @@ namespace {
 
 // The row's text and icon, and the same text for the record; a refusal
 // says why nothing was written.
-void ShowVerdict(ProductionView& view, std::uint16_t row, bool programmed, const std::string& refusal,
-                 Verdict& verdict) {
+void ShowEepromVerdict(ProductionView& view, std::uint16_t row, bool programmed, const std::string& refusal,
+                       Verdict& verdict) {
     verdict.text = !refusal.empty() ? refusal : view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS);
     verdict.word = programmed ? VerdictWord::Pass : VerdictWord::Fail;
     view.SetRowText(row, verdict.text.c_str());
     view.SetRowIcon(row, programmed ? kRowPassed : kRowFailed);
 }
 
-// What the record keeps of the image the run wrote.
+// What the record keeps of the image the run wrote, read back out of its fields.
 void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
     char text[16];
-    std::snprintf(text, sizeof text, "%02X%02X", image[kVendorIdOffset + 1], image[kVendorIdOffset]);
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kVendorIdKey), image)));
     verdict.vendorId = text;
-    std::snprintf(text, sizeof text, "%02X%02X", image[kProductIdOffset + 1], image[kProductIdOffset]);
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kProductIdKey), image)));
     verdict.productId = text;
-    verdict.serial = DescriptorText(image + kSerialNumberOffset, kSerialNumberSize);
+    // The record is UTF-8; the spaces that fill the field up are not the serial's.
+    std::u32string serial = FieldCharacters(*ImageFieldOf(kSerialNumberKey), image);
+    serial.erase(serial.find_last_not_of(U' ') + 1);
+    verdict.serial = Utf8(serial);
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(ImageChecksum(image)));
     verdict.checksum = text;
 }
@@ -41,7 +45,8 @@ void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
 // the record keeps of it goes into `verdict`. `refusal` says why nothing was
 // written when the reader is not at fault.
 bool ProgramReader(Platform& platform, ProductionView& view, const std::string& driveText,
-                   const SettingsFile& settings, std::uint16_t row, Verdict& verdict, std::string& refusal) {
+                   const SettingsSnapshot& settings, const char* settingsPath, std::uint16_t row, Verdict& verdict,
+                   std::string& refusal) {
     ReaderDevice device(platform);
     std::array<std::uint8_t, kWorkingBufferSize> buffer{};
     // Without the reader's own copy the bytes the image leaves alone are
@@ -49,7 +54,7 @@ bool ProgramReader(Platform& platform, ProductionView& view, const std::string& 
     if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) return false;
     BuildConfigurationImage(settings, buffer.data());
     // A serial of the block is on the disk as handed out before the reader has it.
-    const SerialPlan serial = TakeSerial(platform, settings.Path());
+    const SerialPlan serial = TakeSerial(platform, settings, settingsPath);
     refusal = serial.problem;
     if (!refusal.empty()) return false;
     if (serial.block) PutSerial(buffer.data(), serial.next);
@@ -67,7 +72,10 @@ void RemovePreviousResult(ProductionView& view) {
 
 }  // namespace
 
-void ProductionRuns::RunEepromProgramming() {
+void ProductionRuns::RunEepromProgramming() { RunEepromProgramming(ReadSettings()); }
+
+void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
+    tally = {};  // the judgement is this GO's
     view.EnableButtons(false, true);
     view.EnableButtons(false, false);
 
@@ -77,30 +85,28 @@ void ProductionRuns::RunEepromProgramming() {
     // A refused value or a name the program does not read is said where the
     // chip text stood; a refused value of the image writes nothing. The read/
     // write test's own keys are that job's matter, not the EEPROM's.
-    const SettingsFile settings(platform, settingsPath);
-    const bool refused = !RefusedSettings(settings, kDeviceSection).empty();
-    if (const std::string problem = SettingsStatusText(settings, kDeviceSection); !problem.empty())
+    const bool refused = !settings.Refused(kDeviceSection).empty();
+    if (const std::string problem = settings.StatusText(kDeviceSection); !problem.empty())
         view.SetStatusText(problem.c_str());
     Verdict verdict;
-    std::string rowText;
+    verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
     // A reader that was written counts in the shift's counts; one the
     // settings or the serials kept from writing is no reader's fault.
     RunJudgement judgement = RunJudgement::NotJudged;
     if (driveText.empty()) {
-        rowText = view.LoadText(IDS_NO_READER);
-        view.InsertRow(view.RowCount(), rowText.c_str(), kRowFailed);
-        verdict.text = rowText;
+        verdict.text = view.LoadText(IDS_NO_READER);
+        view.InsertRow(view.RowCount(), verdict.text.c_str(), kRowFailed);
+        RecordVerdict(nullptr, verdict);
     } else {
-        const std::uint16_t row = static_cast<std::uint16_t>(view.RowCount() - 1);
-        rowText = view.RowText(row);
+        // The first reader's slot, the last one discovery listed.
+        ReaderSlot& slot = slots.back();
         std::string refusal;
         const bool programmed =
-            !refused && ProgramReader(platform, view, driveText, settings, row, verdict, refusal);
-        ShowVerdict(view, row, programmed, refusal, verdict);
+            !refused && ProgramReader(platform, view, driveText, settings, settingsPath, slot.row, verdict, refusal);
+        ShowEepromVerdict(view, slot.row, programmed, refusal, verdict);
+        RecordVerdict(&slot, verdict);
         if (!refused && refusal.empty()) judgement = programmed ? RunJudgement::Passed : RunJudgement::Failed;
     }
-    verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
-    RecordRow(rowText, verdict);
     tally.Judge(judgement);
     view.Running() = 0;
     view.EnableButtons(false, true);

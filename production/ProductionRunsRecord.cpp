@@ -1,13 +1,8 @@
-// What the runs hand to the verdict record, and each slot's speed: the
-// figures after the verdict in the slot's row and the lowest speed the
-// settings accept.
-#include <cstdio>
-
+// The slots discovery lists, and what the runs hand to the verdict record:
+// each verdict with its slot, once a run.
 #include "production/ProductionRuns.h"
 #include "production/VerdictRecord.h"
 #include "resources/StringTable.h"
-#include "settings/SettingsCheck.h"
-#include "settings/SettingsFile.h"
 
 namespace talven {
 
@@ -21,67 +16,43 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
-void ProductionRuns::NoteSlot(const std::string& rowText, const std::string& chip, const std::string& drive,
-                              const std::string& product) {
-    slots[rowText] = {chip, drive, Trimmed(product), false};
+ReaderSlot& ProductionRuns::AddSlot(std::uint16_t row, const std::string& chip, const std::string& drive,
+                                    const std::string& product) {
+    ReaderSlot slot;
+    slot.number = static_cast<std::uint32_t>(slots.size() + 1);
+    slot.drive = drive;
+    slot.product = Trimmed(product);
+    slot.chip = chip;
+    slot.row = row;
+    view.SetRowSlot(row, slot.number);
+    slots.push_back(slot);
+    return slots.back();
 }
 
-void ProductionRuns::RecordRow(const std::string& rowText, Verdict verdict) {
+void ProductionRuns::RecordVerdict(ReaderSlot* slot, Verdict verdict) {
     tally.Add(verdict.word);
-    // A row the drive watch took away shows nothing; a row shows one verdict a run.
-    if (record == nullptr || view.FindRow(rowText, 0) < 0) return;
-    SlotSeen& slot = slots[rowText];
-    if (slot.recorded) return;
-    slot.recorded = true;
+    if (record == nullptr) return;
+    if (slot != nullptr) {
+        // A row the drive watch took away shows nothing; a row shows one verdict a run.
+        if (slot->recorded || view.FindRow(slot->number, slot->row) < 0) return;
+        slot->recorded = true;
+        verdict.chip = slot->chip;
+        verdict.drive = slot->drive;
+        verdict.product = slot->product;
+    }
     if (run == 0) run = record->StartRun();
     verdict.run = run;
     if (verdict.mode.empty()) verdict.mode = view.LoadText(IDS_WRITE_READ_TEST);
-    verdict.chip = slot.chip;
-    verdict.drive = slot.drive;
-    verdict.product = slot.product;
     record->Add(verdict);
     view.SetRecordNote(RecordBehindText(*record, view).c_str());
 }
 
-void ProductionRuns::RecordRow(const std::string& rowText, unsigned textId, VerdictWord word,
-                               const TestFigures* figures) {
+void ProductionRuns::RecordVerdict(ReaderSlot& slot, const SlotVerdict& shown, const TestFigures* figures) {
     Verdict verdict;
-    verdict.text = view.LoadText(textId);
-    verdict.word = word;
+    verdict.text = view.LoadText(shown.text);
+    verdict.word = shown.word;
     if (figures != nullptr) verdict.figures = *figures;
-    RecordRow(rowText, verdict);
-}
-
-std::string ProductionRuns::MinimumSpeedRefusal() const {
-    const CheckedSetting checked = CheckSetting(SettingsFile(platform, settingsPath), kMinimumSpeedKey);
-    if (checked.reason.empty()) return {};
-    char text[512];
-    std::snprintf(text, sizeof text, view.LoadText(IDS_SETTING_REFUSED).c_str(), kMinimumSpeedKey.name,
-                  checked.reason.c_str());
-    return text;
-}
-
-bool ProductionRuns::TooSlow(const TestFigures& figures) const {
-    // Its whole number: the settings check takes numbers' low 8 bits, as the image holds them.
-    const auto lowest = static_cast<std::int32_t>(SettingsFile(platform, settingsPath).ReadNumber(kMinimumSpeedKey));
-    if (lowest <= 0) return false;
-    const bool slowWrite = figures.writeMeasured && figures.bytesWritten > 0 &&
-                           MegabytesPerSecond(figures.bytesWritten, figures.writeMs) < lowest;
-    const bool slowRead = figures.readMeasured && figures.bytesRead > 0 &&
-                          MegabytesPerSecond(figures.bytesRead, figures.readMs) < lowest;
-    return slowWrite || slowRead;
-}
-
-void ProductionRuns::ShowSpeed(const std::string& rowText, int row, const TestFigures& figures) {
-    if (!figures.writeMeasured || figures.bytesWritten == 0) return;
-    char text[64];
-    const double write = MegabytesPerSecond(figures.bytesWritten, figures.writeMs);
-    if (figures.readMeasured && figures.bytesRead > 0) {
-        std::snprintf(text, sizeof text, "%.1f / %.1f", write, MegabytesPerSecond(figures.bytesRead, figures.readMs));
-    } else {
-        std::snprintf(text, sizeof text, "%.1f / -", write);
-    }
-    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowSpeed(at, text);
+    RecordVerdict(&slot, verdict);
 }
 
 }  // namespace talven

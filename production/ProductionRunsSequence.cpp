@@ -12,61 +12,59 @@ namespace talven {
 
 namespace {
 
-// The drive is the "(X:)" that discovery appended to the row text, not a
-// "(" of the reader's own INQUIRY text; a row without it (the INQUIRY failed
-// during discovery) starts with its drive.
-std::string DriveOfRow(const std::string& rowText) {
-    const std::size_t size = rowText.size();
-    if (size >= 4 && rowText.compare(size - 4, 1, "(") == 0 && rowText.compare(size - 2, 2, ":)") == 0)
-        return rowText.substr(size - 3, 2);
-    return rowText.substr(0, 2);
-}
+constexpr SlotVerdict kEmptySlot = {IDS_INSERT_CARD, kRowFailed, VerdictWord::Empty};
+constexpr SlotVerdict kStopped = {IDS_TEST_STOP, kRowStopped, VerdictWord::Stop};
+constexpr SlotVerdict kTooSlow = {IDS_SPEED_TOO_LOW, kRowFailed, VerdictWord::Fail};
 
-unsigned OutcomeText(TestOutcome outcome) {
+SlotVerdict OutcomeVerdict(TestOutcome outcome) {
     switch (outcome) {
-        case TestOutcome::Passed: return IDS_TEST_SUCCESS;
-        case TestOutcome::WriteFailed: return IDS_WRITE_FAILURE;
-        case TestOutcome::ReadFailed: return IDS_READ_FAILURE;
-        case TestOutcome::CompareFailed: return IDS_COMPARE_FAILURE;
-        case TestOutcome::DiskRemoved: return IDS_DISK_REMOVED;
-        case TestOutcome::Stopped: return IDS_TEST_STOP;
+        case TestOutcome::Passed: return {IDS_TEST_SUCCESS, kRowPassed, VerdictWord::Pass};
+        case TestOutcome::WriteFailed: return {IDS_WRITE_FAILURE, kRowFailed, VerdictWord::Fail};
+        case TestOutcome::ReadFailed: return {IDS_READ_FAILURE, kRowFailed, VerdictWord::Fail};
+        case TestOutcome::CompareFailed: return {IDS_COMPARE_FAILURE, kRowFailed, VerdictWord::Fail};
+        case TestOutcome::DiskRemoved: return {IDS_DISK_REMOVED, kRowFailed, VerdictWord::Fail};
+        case TestOutcome::Stopped: return kStopped;
     }
-    return IDS_WRITE_FAILURE;
+    return {IDS_WRITE_FAILURE, kRowFailed, VerdictWord::Fail};
 }
 
 }  // namespace
 
-void ProductionRuns::RunTestSequence() {
+void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
     // A lowest speed the settings refuse could judge no slot: none is tested.
-    if (const std::string refusal = MinimumSpeedRefusal(); !refusal.empty()) {
+    if (const std::string refusal = settings.RefusalText(kMinimumSpeedKey); !refusal.empty()) {
         view.SetStatusText(refusal.c_str());
         return;
     }
     tally.StartSequence();
-    const std::uint16_t rowCount = view.RowCount();
-    for (std::uint16_t row = 0; row < rowCount; ++row)
-        if (!TestRow(row)) return;
+    // The slots listed now, top down; a row the drive watch takes away later
+    // gets nothing.
+    std::vector<std::uint32_t> listed;
+    for (int row = 0; row < view.RowCount(); ++row)
+        if (const std::uint32_t number = view.RowSlot(row); number != 0) listed.push_back(number);
+    for (const std::uint32_t number : listed)
+        if (!TestSlot(slots[number - 1], settings)) return;
 }
 
-// A slot's result goes to its own row, even when rows above it were removed
-// meanwhile; a removed row gets nothing.
-void ProductionRuns::ShowRowText(const std::string& rowText, int row, unsigned id) {
-    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowText(at, view.LoadText(id).c_str());
+void ProductionRuns::ShowRowText(const ReaderSlot& slot, unsigned id) {
+    if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowText(at, view.LoadText(id).c_str());
 }
 
-void ProductionRuns::ShowRowIcon(const std::string& rowText, int row, int icon) {
-    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowIcon(at, icon);
+void ProductionRuns::ShowRowIcon(const ReaderSlot& slot, int icon) {
+    if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowIcon(at, icon);
 }
 
-bool ProductionRuns::TestRow(std::uint16_t row) {
-    const std::string rowText = view.RowText(row);
-    const std::string driveText = DriveOfRow(rowText);
+void ProductionRuns::ShowVerdict(ReaderSlot& slot, const SlotVerdict& verdict, const TestFigures* figures) {
+    ShowRowText(slot, verdict.text);
+    ShowRowIcon(slot, verdict.icon);
+    RecordVerdict(slot, verdict, figures);
+}
+
+bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings) {
     auto device = std::make_unique<ReaderDevice>(platform);
-    device->Open(driveText);
+    device->Open(slot.drive);
     if (!WaitUntilReady(device.get(), true)) {
-        ShowRowText(rowText, row, IDS_INSERT_CARD);
-        ShowRowIcon(rowText, row, kRowFailed);
-        RecordRow(rowText, IDS_INSERT_CARD, VerdictWord::Empty, nullptr);
+        ShowVerdict(slot, kEmptySlot, nullptr);
         view.PumpMessages();
         return false;
     }
@@ -74,36 +72,48 @@ bool ProductionRuns::TestRow(std::uint16_t row) {
     device.reset();
     view.PumpMessages();
 
-    TestFigures figures;
-    const TestOutcome outcome = TestDrive(driveText, row, &figures);
-    return EndRow(rowText, row, outcome, figures);
+    CardTest test(platform, view, settings, slot);
+    const TestOutcome outcome = test.Run();
+    return EndSlot(slot, outcome, test.figures, settings);
 }
 
 // The row's verdict, its speed after it, and its record, on the disk before
 // the next slot starts; false ends the sequence.
-bool ProductionRuns::EndRow(const std::string& rowText, std::uint16_t row, TestOutcome outcome,
-                            const TestFigures& figures) {
-    const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures);
-    const unsigned text = tooSlow ? IDS_SPEED_TOO_LOW : OutcomeText(outcome);
-    ShowRowText(rowText, row, text);
-    ShowSpeed(rowText, row, figures);
+bool ProductionRuns::EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFigures& figures,
+                             const SettingsSnapshot& settings) {
+    // The lowest speed's whole number: the image takes numbers' low 8 bits only.
+    const auto lowest = static_cast<std::int32_t>(settings.Number(kMinimumSpeedKey));
+    const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures, lowest);
+    const SlotVerdict verdict = tooSlow ? kTooSlow : OutcomeVerdict(outcome);
+    ShowRowText(slot, verdict.text);
+    const std::string speed = SpeedText(figures);
+    if (const int at = view.FindRow(slot.number, slot.row); at >= 0 && !speed.empty())
+        view.SetRowSpeed(at, speed.c_str());
     view.PumpMessages();
-    if (outcome != TestOutcome::Passed || tooSlow) {
-        const bool stopped = outcome == TestOutcome::Stopped;
-        ShowRowIcon(rowText, row, stopped ? kRowStopped : kRowFailed);
-        RecordRow(rowText, text, stopped ? VerdictWord::Stop : VerdictWord::Fail, &figures);
+    ShowRowIcon(slot, verdict.icon);
+    if (verdict.word != VerdictWord::Pass) {
+        RecordVerdict(slot, verdict, &figures);
         return false;
     }
-    ShowRowIcon(rowText, row, kRowPassed);
     view.PumpMessages();
     if (view.Running() == 0) {
-        ShowRowText(rowText, row, IDS_TEST_STOP);
-        ShowRowIcon(rowText, row, kRowStopped);
-        RecordRow(rowText, IDS_TEST_STOP, VerdictWord::Stop, &figures);
+        ShowVerdict(slot, kStopped, &figures);
         return false;
     }
-    RecordRow(rowText, text, VerdictWord::Pass, &figures);
+    RecordVerdict(slot, verdict, &figures);
     return true;
+}
+
+TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
+    const SettingsSnapshot settings = ReadSettings();
+    ReaderSlot& slot = AddSlot(row, {}, driveText, {});
+    // A drive tested without a row (the benchmark) shows its progress at
+    // `row` all the same, where a list ignores it.
+    if (row >= view.RowCount()) slot.number = 0;
+    CardTest test(platform, view, settings, slot);
+    const TestOutcome outcome = test.Run();
+    if (figures != nullptr) *figures = test.figures;
+    return outcome;
 }
 
 }  // namespace talven

@@ -51,13 +51,18 @@ public:
     // behind the first); taking it clears it.
     virtual bool TakePendingStop() { return false; }
 
-    // The index of the row whose column-0 text is `rowText`, trying `index`
-    // first; -1 when no row has it. The drive watch removes rows during a
-    // run, so a slot's row is found again by its text before it is written.
-    int FindRow(const std::string& rowText, int index) const {
-        if (RowText(index) == rowText) return index;
+    // A row's slot number (0 on a row of no slot: a new row has none). The
+    // drive watch removes rows during a run, so a slot's row is found again
+    // by its number before it is written.
+    virtual void SetRowSlot(int index, std::uint32_t slot) = 0;
+    virtual std::uint32_t RowSlot(int index) const = 0;
+
+    // The index of slot `slot`'s row, trying `index` first; -1 when no row is
+    // the slot's (the drive watch took it away).
+    int FindRow(std::uint32_t slot, int index) const {
+        if (RowSlot(index) == slot) return index;
         for (int row = 0; row < RowCount(); ++row)
-            if (RowText(row) == rowText) return row;
+            if (RowSlot(row) == slot) return row;
         return -1;
     }
 };

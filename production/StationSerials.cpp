@@ -3,9 +3,10 @@
 #include <cstdio>
 
 #include "production/ConfigurationImage.h"
+#include "platform/PathText.h"
 #include "production/StationState.h"
 #include "resources/StringTable.h"
-#include "settings/SettingsCheck.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 
@@ -31,12 +32,9 @@ std::string Trouble(FileResult result) {
 }
 
 // The first refused end of the block, as the status line says it.
-std::string BlockRefusal(const SettingsFile& settings) {
-    for (const SettingsKey* key : {&kSerialFirstKey, &kSerialLastKey}) {
-        const CheckedSetting checked = CheckSetting(settings, *key);
-        if (!checked.reason.empty()) return Format(IDS_SETTING_REFUSED, key->name, checked.reason.c_str());
-    }
-    return {};
+std::string BlockRefusal(const SettingsSnapshot& settings) {
+    const std::string first = settings.RefusalText(kSerialFirstKey);
+    return first.empty() ? settings.RefusalText(kSerialLastKey) : first;
 }
 
 // The state as the plan needs it; false with `plan.problem` said.
@@ -45,11 +43,9 @@ bool ReadState(Platform& platform, const std::string& path, StationState& state,
     switch (ReadStationState(platform, path, state, &trouble)) {
         case StateRead::Read:
         case StateRead::Missing: return true;
-        case StateRead::Damaged: {
-            const std::size_t name = path.find_last_of("\\/");
-            plan.problem = Format(IDS_STATE_DAMAGED, path.substr(name == std::string::npos ? 0 : name + 1).c_str());
+        case StateRead::Damaged:
+            plan.problem = Format(IDS_STATE_DAMAGED, NameOf(path).c_str());
             return false;
-        }
         case StateRead::Failed: break;
     }
     plan.problem = Format(IDS_STATE_UNREADABLE, Trouble(trouble).c_str());
@@ -80,9 +76,9 @@ void PlanNext(const StationState& state, SerialPlan& plan) {
     if (highest != nullptr && !sameBlock) plan.after = last;
 }
 
-SerialPlan Plan(Platform& platform, const char* settingsPath, StationState& state) {
+SerialPlan Plan(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
+                StationState& state) {
     SerialPlan plan;
-    const SettingsFile settings(platform, settingsPath);
     if (!SerialBlockSet(settings)) return plan;
     plan.block = ReadSerialBlock(settings);
     if (!plan.block) {
@@ -106,14 +102,14 @@ void Hand(StationState& state, const SerialNumber& serial) {
 
 }  // namespace
 
-SerialPlan PlanSerial(Platform& platform, const char* settingsPath) {
+SerialPlan PlanSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath) {
     StationState state;
-    return Plan(platform, settingsPath, state);
+    return Plan(platform, settings, settingsPath, state);
 }
 
-SerialPlan TakeSerial(Platform& platform, const char* settingsPath) {
+SerialPlan TakeSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath) {
     StationState state;
-    SerialPlan plan = Plan(platform, settingsPath, state);
+    SerialPlan plan = Plan(platform, settings, settingsPath, state);
     if (!plan.block || !plan.problem.empty()) return plan;
     Hand(state, *ParseSerial(plan.next));
     state.blockFirst = plan.block->first.Text();
@@ -133,8 +129,9 @@ std::string ListedSerial(const SerialPlan& plan) {
 }
 
 void PutSerial(std::uint8_t* image, const std::string& serial) {
-    EncodeField(image + kSerialNumberOffset, serial.data(), static_cast<std::uint32_t>(serial.size()),
-                kSerialNumberSize, true);
+    const ImageField& field = *ImageFieldOf(kSerialNumberKey);
+    EncodeField(image + field.offset, DecodeSettingsText(serial), field.size,
+                field.encoding == FieldEncoding::DescriptorText);
 }
 
 }  // namespace talven

@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "settings/SerialBlock.h"
+#include "settings/SettingsSnapshot.h"
 
 namespace talven {
 
@@ -24,16 +25,18 @@ struct SerialPlan {
     std::string problem;
 };
 
-// What the next GO will write, from the settings and the station's state.
-SerialPlan PlanSerial(Platform& platform, const char* settingsPath);
+// What the next GO will write, from the GO's settings and the station's
+// state beside the settings file at `settingsPath`.
+SerialPlan PlanSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath);
 // The same, and its serial handed out: on the disk when `problem` is empty.
-SerialPlan TakeSerial(Platform& platform, const char* settingsPath);
+SerialPlan TakeSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath);
 
 // The settings listing's serial row: "TLV00000124 (next of TLV00000100, dash, TLV00000999)",
 // or why GO writes nothing.
 std::string ListedSerial(const SerialPlan& plan);
 
-// The image's serial-number field holds `serial`.
+// The image's serial-number field holds `serial`, its characters read as
+// every settings text is.
 void PutSerial(std::uint8_t* image, const std::string& serial);
 
 }  // namespace talven

@@ -3,13 +3,15 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/PathText.h"
+
 namespace talven {
 
 namespace {
 
 // Far more than a station's state takes; a larger file is not ours.
 constexpr std::uint32_t kMaxStateSize = 1u << 16;
-// Serials are plain ASCII without control characters: a tab never is one.
+// Serials hold no control character: a tab never is one.
 constexpr char kSeparator = '\t';
 constexpr const char* kEndLine = "end";
 
@@ -69,10 +71,10 @@ bool ParseLine(const std::string& key, const std::string& value, StationState& s
 }  // namespace
 
 std::string StationStatePath(const std::string& settingsPath) {
-    const std::size_t name = settingsPath.find_last_of("\\/");
-    const std::size_t dot = settingsPath.find_last_of('.');
-    const bool extension = dot != std::string::npos && (name == std::string::npos || dot > name);
-    return (extension ? settingsPath.substr(0, dot) : settingsPath) + ".state";
+    const std::string name = NameOf(settingsPath);
+    const std::size_t dot = name.find_last_of('.');
+    const std::size_t stem = settingsPath.size() - name.size() + (dot == std::string::npos ? name.size() : dot);
+    return settingsPath.substr(0, stem) + ".state";
 }
 
 std::string FormatStationState(const StationState& state) {

@@ -7,6 +7,7 @@
 
 #include "resources/StringTable.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 
@@ -32,21 +33,10 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder + SeparatorOf(folder) + name;
 }
 
-// The station's texts are of the Windows code page; as Latin-1 they are at
-// least valid UTF-8 whatever they hold.
-std::string Utf8(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | byte >> 6);
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
-}
+// The station's texts are of the Windows code page, a serial number may be
+// UTF-8 from the settings: read as settings texts are read (the code page's
+// bytes as Latin-1), each is valid UTF-8 whatever it holds.
+std::string Utf8(const std::string& text) { return talven::Utf8(DecodeSettingsText(text)); }
 
 // RFC 4180: a field with a comma, a quote or a line break is quoted, and its
 // quotes doubled.

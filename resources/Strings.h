@@ -52,7 +52,7 @@
     X(180, IDS_SETTING_REFUSED, "%s: %s") \
     X(181, IDS_SETTINGS_WARNING, "Warning: %s") \
     X(182, IDS_BAD_HEXADECIMAL, "\"%s\" is not 1 to 4 hexadecimal digits") \
-    X(183, IDS_TEXT_NOT_ASCII, "\"%s\" is not plain ASCII") \
+    X(183, IDS_TEXT_CONTROL, "character %u is %s, which the field cannot hold") \
     X(184, IDS_TEXT_TOO_LONG, "%u characters; the field holds %u") \
     X(185, IDS_BAD_SPEED, "\"%s\" is not 0 (High) or %d (Low)") \
     X(186, IDS_BAD_NUMBER, "\"%s\" is not a whole number from 0 to %d") \
@@ -72,6 +72,14 @@
     X(209, IDS_STATE_UNREADABLE, "station state file cannot be read: %s") \
     X(210, IDS_STATE_UNWRITABLE, "station state file cannot be written: %s") \
     X(211, IDS_SHIFT_COUNTS, "Tested %u   Passed %u   Failed %u   Yield %s   Not judged %u") \
-    X(212, IDS_COUNTS_RESET, "Counts reset: tested %u, passed %u, failed %u, not judged %u")
+    X(212, IDS_COUNTS_RESET, "Counts reset: tested %u, passed %u, failed %u, not judged %u") \
+    X(230, IDS_TEST_ALL, "All") \
+    X(231, IDS_TEST_MEBIBYTES, "%u MiB") \
+    X(232, IDS_TEXT_EMPTY, "the text is empty") \
+    X(233, IDS_SETUP_LOCKED, "%s: %s (choose Write EEPROM to change it)") \
+    X(240, IDS_TAB_CHARACTER, "a tab") \
+    X(241, IDS_CONTROL_CHARACTER, "a control character 0x%02X") \
+    X(242, IDS_TEXT_BEYOND, "character %u is U+%04X; the field holds none above U+%04X") \
+    X(243, IDS_SWITCH_READ_AS, "%s: \"%s\" is not 0 or 1; read as %u (any number but 0 is 1)")
 
 #endif

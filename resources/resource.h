@@ -2,6 +2,10 @@
 #ifndef TALVEN_RESOURCES_RESOURCE_H
 #define TALVEN_RESOURCES_RESOURCE_H
 
+/* The main window's caption in TalvenSim.exe, the program on a simulated
+   station; the scripts and the shift probe find its window by it. */
+#define TALVEN_SIMULATED_CAPTION "VX5308 - simulated station for training"
+
 /* Dialog templates and the menu. */
 #define IDD_PRODUCTION_DIALOG 102
 #define IDD_ABOUT_DIALOG 129
@@ -64,6 +68,8 @@
 #define IDC_FILE_SIZE_2M 1023
 #define IDC_FUNCTION_READ_WRITE 1024
 #define IDC_FUNCTION_EEPROM 1025
+#define IDC_TEST_AMOUNT 1026
+#define IDC_SETUP_NOTE 1028
 
 /* About box controls. */
 #define IDC_VERSION_TEXT 1014

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Saves pictures of the station program's windows into docs/:
 #   main-test-mode.png    the main window in the read/write test mode, after a
-#                         whole run of GO on cards of a USB 2.0 reader's speed
+#                         whole run of GO on the training station good.station
 #   main-test-running.png the same during a run: the second card being tested
-#   main-test-slow.png    a run that a slow slot ends: "Speed too low!" under
-#                         MinSpeed=10
+#   main-test-slow.png    a run that faults.station's slow second slot ends:
+#                         "Speed too low!" under MinSpeed=10
 #   main-eeprom-mode.png  the main window in the EEPROM mode (settings listing,
 #                         the serial the next GO writes from a block)
 #   setup-dialog.png      Help > Setting...
@@ -125,7 +125,7 @@ Capture() {
 Start() {
   (cd "$work" && exec wine TalvenSim.exe >/dev/null 2>&1) &
   program_pid=$!
-  main=$(FindWindow VX5308) || exit 1
+  main=$(FindWindow "$talven_sim_title") || exit 1
   # Give it the keyboard (there is no window manager to do so), so the keys
   # reach it. Not by a click on the caption: Wine takes that for a move.
   sleep 1
@@ -150,6 +150,11 @@ Menu() {
 }
 
 source scripts/lib/talven-window.sh
+
+# A training station of docs/stations/, as the guide tells a trainee to use it.
+UseStation() {
+  cp "$root/docs/stations/$1" "$work/TalvenSim.station"
+}
 
 # A station of four card slots; $1 to $4 are the options of each slot's card
 # (F's capacity and cluster among them), such as its speed WRITE READ in MB/s.
@@ -180,14 +185,15 @@ RunAndCapture() {
   Stop
 }
 
-# Main window, read/write test mode, after a whole run; then a run that a
-# slow second slot ends under a lowest speed of 10 MB/s.
+# Main window, read/write test mode, after a whole run on the good training
+# station; then the run that the faults station's slow second slot ends under
+# a lowest speed of 10 MB/s, as its comments and the guide say.
 WriteSettings 0
-WriteStation "speed 19.6 23.4" "capacity 4MiB cluster 16KiB speed 21.2 24.8" "speed 18.3 22.1" "speed 20.4 25.3"
+UseStation good.station
 SeedState "10 1 2"
 RunAndCapture main-test-mode.png
 sed -i 's/^FS=0$/&\nMinSpeed=10/' "$work/TalvenSim.ini"
-WriteStation "speed 19.6 23.4" "capacity 4MiB cluster 16KiB speed 3 6" "speed 18.3 22.1" "speed 20.4 25.3"
+UseStation faults.station
 SeedState "11 0 2"
 RunAndCapture main-test-slow.png
 WriteSettings 0
@@ -198,7 +204,7 @@ SeedState "10 1 2"
 # the picture shows the first card passed and the second one in progress: it
 # is taken half a second after the stop face appeared, and kept only if it
 # still shows that face.
-WriteStation "speed 19.6 23.4" "capacity 1GiB cluster 32KiB" "" ""
+WriteStation "speed 20.2 31.0" "capacity 1GiB cluster 32KiB" "" ""
 Start
 PressGo "$main" || { echo "screenshots: GO did not appear" >&2; exit 1; }
 for _ in $(seq 100); do [ "$(GoFace "$main")" = stop ] && break; sleep 0.05; done

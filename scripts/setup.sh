@@ -5,13 +5,19 @@
 # for the card test on real FAT images, f3 for scripts/bench.sh). Safe to run
 # again. Recommended packages come along: Wine's X11 driver loads several of
 # them at run time. Packages named as arguments are installed too.
+#
+# Wine's 32-bit side (wine32, of the i386 architecture, which is added) runs
+# the i686 build's tests. Install it before Wine makes any prefix: once it is
+# there Debian's wine starts its 32-bit loader first, and a 64-bit prefix made
+# without it fails to load kernel32.dll (scripts/lib/wine.sh makes such a
+# prefix anew).
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make googletest python3 python3-pil
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick
+  wine wine64 wine32:i386 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick
   dosfstools fusefat f3
   "$@"
 )
@@ -29,5 +35,8 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo=sudo
 fi
 export DEBIAN_FRONTEND=noninteractive
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq "${missing[@]}" >/dev/null

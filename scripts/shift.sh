@@ -174,7 +174,7 @@ StartStation() {
   program=$!
   window=
   for _ in $(seq 150); do
-    window=$(xdotool search --onlyvisible --name '^VX5308$' 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --onlyvisible --name "^$talven_sim_title\$" 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && return 0
     sleep 0.2
   done

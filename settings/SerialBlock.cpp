@@ -4,6 +4,7 @@
 
 #include "resources/StringTable.h"
 #include "settings/SettingsCheck.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 
@@ -14,7 +15,7 @@ constexpr std::uint32_t kMaxDigits = 18;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char32_t Upper(char32_t c) { return c >= U'a' && c <= U'z' ? c - U'a' + U'A' : c; }
 
 template <typename... Arguments>
 std::string Format(unsigned id, Arguments... arguments) {
@@ -37,9 +38,11 @@ std::string SerialNumber::Text() const {
 }
 
 bool SerialNumber::SameSeries(const SerialNumber& other) const {
-    if (width != other.width || prefix.size() != other.prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (Upper(prefix[i]) != Upper(other.prefix[i])) return false;
+    const std::u32string mine = DecodeSettingsText(prefix);
+    const std::u32string theirs = DecodeSettingsText(other.prefix);
+    if (width != other.width || mine.size() != theirs.size()) return false;
+    for (std::size_t i = 0; i < mine.size(); ++i)
+        if (Upper(mine[i]) != Upper(theirs[i])) return false;
     return true;
 }
 
@@ -53,18 +56,17 @@ std::optional<SerialNumber> ParseSerial(const std::string& text) {
     return serial;
 }
 
-bool SerialBlockSet(const SettingsFile& settings) {
-    return !ReadEnd(settings, kSerialFirstKey).empty() || !ReadEnd(settings, kSerialLastKey).empty();
+bool SerialBlockSet(const SettingsSnapshot& settings) {
+    return !settings.Checked(kSerialFirstKey).text.empty() || !settings.Checked(kSerialLastKey).text.empty();
 }
 
-std::optional<SerialBlock> ReadSerialBlock(const SettingsFile& settings) {
-    const std::string firstText = ReadEnd(settings, kSerialFirstKey);
-    const std::string lastText = ReadEnd(settings, kSerialLastKey);
-    if (!RefusalReason(kSerialFirstKey, firstText).empty() || !RefusalReason(kSerialLastKey, lastText).empty() ||
-        !SerialPairRefusal(settings, kSerialFirstKey).empty() || !SerialPairRefusal(settings, kSerialLastKey).empty())
-        return std::nullopt;
-    const std::optional<SerialNumber> first = ParseSerial(firstText);
-    const std::optional<SerialNumber> last = ParseSerial(lastText);
+std::optional<SerialBlock> ReadSerialBlock(const SettingsSnapshot& settings) {
+    // Each end's check holds the pair's refusal too.
+    const CheckedSetting& firstEnd = settings.Checked(kSerialFirstKey);
+    const CheckedSetting& lastEnd = settings.Checked(kSerialLastKey);
+    if (!firstEnd.reason.empty() || !lastEnd.reason.empty()) return std::nullopt;
+    const std::optional<SerialNumber> first = ParseSerial(firstEnd.text);
+    const std::optional<SerialNumber> last = ParseSerial(lastEnd.text);
     if (!first || !last) return std::nullopt;
     return SerialBlock{*first, last->number};
 }
@@ -86,7 +88,9 @@ std::string SerialPairRefusal(const SettingsFile& settings, const SettingsKey& k
     const std::optional<SerialNumber> last = ParseSerial(lastText);
     // An end without digits is refused on its own line.
     if (!first || !last) return {};
-    if (first->prefix != last->prefix) return Format(IDS_SERIAL_OTHER_PREFIX, lastText.c_str(), firstText.c_str());
+    // One series as characters, whatever bytes each end was saved in.
+    if (DecodeSettingsText(first->prefix) != DecodeSettingsText(last->prefix))
+        return Format(IDS_SERIAL_OTHER_PREFIX, lastText.c_str(), firstText.c_str());
     if (first->width != last->width)
         return Format(IDS_SERIAL_OTHER_WIDTH, lastText.c_str(), last->width, firstText.c_str(), first->width);
     if (last->number < first->number)

@@ -9,12 +9,15 @@
 #include <string>
 
 #include "settings/SettingsFile.h"
+#include "settings/SettingsSnapshot.h"
 
 namespace talven {
 
 // A serial taken apart at its trailing digits: "TLV00000123" is "TLV",
 // eight digits, 123. The prefix never ends in a digit, so one text has one
-// reading.
+// reading. The prefix keeps the file's bytes (UTF-8 or one byte a
+// character); the digits are ASCII in either, so a serial made of them reads
+// as the prefix does.
 struct SerialNumber {
     std::string prefix;
     std::uint32_t width = 0;
@@ -22,7 +25,9 @@ struct SerialNumber {
 
     std::string Text() const;
     // Windows takes a device's serial without regard to case: "tlv01" and
-    // "TLV01" name one device, so they are one series.
+    // "TLV01" name one device, so they are one series. Prefixes are compared
+    // as characters: a file saved anew in another encoding names the same
+    // series.
     bool SameSeries(const SerialNumber& other) const;
 };
 
@@ -39,10 +44,10 @@ struct SerialBlock {
 };
 
 // Whether the settings set either end of a block.
-bool SerialBlockSet(const SettingsFile& settings);
+bool SerialBlockSet(const SettingsSnapshot& settings);
 
 // The block the settings name; null when they set none or a refused one.
-std::optional<SerialBlock> ReadSerialBlock(const SettingsFile& settings);
+std::optional<SerialBlock> ReadSerialBlock(const SettingsSnapshot& settings);
 
 // Why `text` cannot be an end of a block on its own; empty when it can.
 std::string SerialEndRefusal(const std::string& text);

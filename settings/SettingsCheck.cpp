@@ -8,6 +8,7 @@
 
 #include "resources/StringTable.h"
 #include "settings/SerialBlock.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 
@@ -62,13 +63,23 @@ bool IsSixteenBitHexadecimal(const std::string& text) {
                        [](char c) { return HexDigit(c) >= 0; });
 }
 
-std::string TextRefusal(const SettingsKey& key, const std::string& text) {
-    // A byte beyond ASCII is one 16-bit unit of the reader's string as it
-    // stands: what it meant in the file's code page or in UTF-8 is lost.
-    const bool plain = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
-    if (!plain) return Format(IDS_TEXT_NOT_ASCII, text.c_str());
-    if (text.size() > key.capacity) {
-        return Format(IDS_TEXT_TOO_LONG, static_cast<unsigned>(text.size()), static_cast<unsigned>(key.capacity));
+std::string CharacterName(char32_t c) {
+    if (c == '\t') return StringText(IDS_TAB_CHARACTER);
+    return Format(IDS_CONTROL_CHARACTER, static_cast<unsigned>(c));
+}
+
+// Only what the field cannot hold: a control character, one beyond the
+// field's character size, more characters than it has room for.
+std::string TextRefusal(const SettingsKey& key, const std::u32string& characters) {
+    for (std::size_t at = 0; at < characters.size(); ++at) {
+        const char32_t c = characters[at];
+        const auto position = static_cast<unsigned>(at + 1);
+        if (IsControlCharacter(c)) return Format(IDS_TEXT_CONTROL, position, CharacterName(c).c_str());
+        if (c > static_cast<char32_t>(key.limit))
+            return Format(IDS_TEXT_BEYOND, position, static_cast<unsigned>(c), static_cast<unsigned>(key.limit));
+    }
+    if (characters.size() > key.capacity) {
+        return Format(IDS_TEXT_TOO_LONG, static_cast<unsigned>(characters.size()), static_cast<unsigned>(key.capacity));
     }
     return {};
 }
@@ -129,6 +140,20 @@ void AddSectionWarnings(const SettingsFile& settings, std::vector<SettingsWarnin
     }
 }
 
+// GO tells only 0 from any other number: a switch written otherwise is said,
+// with what GO makes of it.
+void AddSwitchWarnings(const SettingsFile& settings, std::vector<SettingsWarning>& warnings) {
+    for (const SettingsKey* key : kSettingsKeys) {
+        if (key->kind != SettingKind::Switch) continue;
+        char text[kSettingsTextSize];
+        const std::string value(text, settings.ReadText(*key, text));
+        const std::optional<long long> number = DecimalNumber(value);
+        if (number && (*number == 0 || *number == 1)) continue;
+        const unsigned readAs = settings.ReadNumber(*key) != 0 ? 1 : 0;
+        warnings.push_back({key->section, key->name, Format(IDS_SWITCH_READ_AS, key->name, value.c_str(), readAs)});
+    }
+}
+
 }  // namespace
 
 std::uint32_t ParseHexadecimal(const char* text) {
@@ -161,9 +186,9 @@ std::string RefusalReason(const SettingsKey& key, const std::string& text) {
         case SettingKind::Hexadecimal:
             return IsSixteenBitHexadecimal(text) ? std::string() : Format(IDS_BAD_HEXADECIMAL, text.c_str());
         case SettingKind::Text:
-            return TextRefusal(key, text);
+            return TextRefusal(key, DecodeSettingsText(text));
         case SettingKind::SerialEnd: {
-            const std::string refusal = TextRefusal(key, text);
+            const std::string refusal = TextRefusal(key, DecodeSettingsText(text));
             return refusal.empty() ? SerialEndRefusal(text) : refusal;
         }
         case SettingKind::Speed: {
@@ -187,18 +212,18 @@ CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key
     checked.text.assign(text, settings.ReadText(key, text));
     switch (key.kind) {
         case SettingKind::Switch:
+        case SettingKind::Speed:
+        case SettingKind::Number:
             checked.value = settings.ReadNumber(key);
             break;
         case SettingKind::Hexadecimal:
-            checked.value = ParseHexadecimal(checked.text.c_str()) & 0xFFFF;
+            checked.value = ParseHexadecimal(checked.text.c_str());
             break;
         case SettingKind::Text:
-        case SettingKind::Folder:
         case SettingKind::SerialEnd:
+            checked.characters = DecodeSettingsText(checked.text);
             break;
-        case SettingKind::Speed:
-        case SettingKind::Number:
-            checked.value = settings.ReadNumber(key) & 0xFF;
+        case SettingKind::Folder:
             break;
     }
     checked.reason = RefusalReason(key, checked.text);
@@ -219,6 +244,7 @@ std::vector<CheckedSetting> RefusedSettings(const SettingsFile& settings, const 
 
 std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) {
     std::vector<SettingsWarning> warnings;
+    AddSwitchWarnings(settings, warnings);
     for (const char* section : kProgramSections) {
         for (const std::string& name : settings.ReadNames(section)) {
             if (!name.empty() && KeyNamed(section, name) == nullptr)
@@ -230,9 +256,11 @@ std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) 
 }
 
 std::string SettingsStatusText(const SettingsFile& settings, const char* section) {
-    const std::vector<CheckedSetting> refused = RefusedSettings(settings, section);
+    return SettingsStatusText(RefusedSettings(settings, section), FindSettingsWarnings(settings));
+}
+
+std::string SettingsStatusText(const std::vector<CheckedSetting>& refused, const std::vector<SettingsWarning>& warnings) {
     if (!refused.empty()) return Format(IDS_SETTING_REFUSED, refused.front().key->name, refused.front().reason.c_str());
-    const std::vector<SettingsWarning> warnings = FindSettingsWarnings(settings);
     if (!warnings.empty()) return Format(IDS_SETTINGS_WARNING, warnings.front().message.c_str());
     return {};
 }

@@ -25,9 +25,12 @@ struct CheckedSetting {
     const SettingsKey* key = nullptr;
     // As read (at most 258 characters), or the key's default.
     std::string text;
-    // What goes into the image: the low 8 bits of a number, the low 16 bits
-    // of an ID; a switch's whole number; 0 for a text.
+    // A number as the private-profile call reads it, an ID as the
+    // hexadecimal conversion gives it (the image keeps as many low bits as
+    // its field holds); 0 for a text.
     std::uint32_t value = 0;
+    // A text's characters, decoded as every reader of the text decodes them.
+    std::u32string characters;
     // Empty for a good value.
     std::string reason;
 };
@@ -40,7 +43,7 @@ std::vector<CheckedSetting> RefusedSettings(const SettingsFile& settings, const 
 
 // A name in the file that looks meant for the program but is not read: a key
 // the program's sections do not know, or a section named almost like one of
-// them.
+// them; or a switch (WR, FS) holding another value than 0 or 1.
 struct SettingsWarning {
     std::string section;
     std::string key;  // empty when the section's own name is the matter
@@ -53,5 +56,7 @@ std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings);
 // when one is named) as "key: reason", else the first warning; empty when
 // there is nothing to say.
 std::string SettingsStatusText(const SettingsFile& settings, const char* section = nullptr);
+// The same of values and warnings found already.
+std::string SettingsStatusText(const std::vector<CheckedSetting>& refused, const std::vector<SettingsWarning>& warnings);
 
 }  // namespace talven

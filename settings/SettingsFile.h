@@ -56,6 +56,12 @@ public:
     bool EepromMode() const { return ReadNumber(kRunModeKey) != 0; }
     // FS: any non-zero value means test files of 2 MiB instead of 1 MiB.
     bool LargeTestFiles() const { return ReadNumber(kFileSizeKey) != 0; }
+    // TestMiB: MiB each card's test moves, 0 for all free space. A value the
+    // settings check refuses reads here as GetPrivateProfileIntA gives it, so
+    // a run checks the key before it takes it.
+    std::uint32_t TestMebibytes() const { return ReadNumber(kTestMebibytesKey); }
+    // TestAllSlots: any non-zero value tests every slot, even after a failure.
+    bool TestAllSlots() const { return ReadNumber(kTestAllSlotsKey) != 0; }
 
     Platform& GetPlatform() const { return platform; }
     const char* Path() const { return path; }

@@ -18,7 +18,7 @@ inline constexpr const char* kDeviceSection = "VX5308";
 enum class SettingKind : std::uint8_t {
     Switch,       // zero or non-zero; nothing is refused
     Hexadecimal,  // a 16-bit ID: one to four hexadecimal digits, 0x allowed
-    Text,         // at most `capacity` characters of plain ASCII
+    Text,         // at most `capacity` characters, none above `limit`, no control character
     Speed,        // 0 for High or `limit` for Low
     Number,       // a whole number from 0 to `limit`
     Folder,       // a folder's path; nothing is refused, the record says what it cannot write
@@ -34,7 +34,9 @@ struct SettingsKey {
     // Characters a text key's field in the configuration image holds, and so
     // its edit in the setup dialog; 0 for a number.
     std::uint32_t capacity;
-    // Speed: the value of Low; Number: the largest value; 0 otherwise.
+    // Speed: the value of Low; Number: the largest value; Text: the largest
+    // character its field holds (a string descriptor's 16-bit unit, or one
+    // byte of the SCSI version); 0 otherwise.
     int limit;
 
     constexpr int NumberDefault() const {
@@ -51,18 +53,22 @@ struct SettingsKey {
 //                                                section          name                 default            kind                      capacity limit
 inline constexpr SettingsKey kRunModeKey         {kProgramSection, "WR",                "0",               SettingKind::Switch,      0,       0};
 inline constexpr SettingsKey kFileSizeKey        {kProgramSection, "FS",                "0",               SettingKind::Switch,      0,       0};
+// MiB each card's test moves; 0, or more than the card has free, fills all free space.
+inline constexpr SettingsKey kTestMebibytesKey   {kProgramSection, "TestMiB",           "0",               SettingKind::Number,      0,       65535};
+// 0 ends the run at the first failed slot; 1 tests every slot, so a repair bench sees every fault at once.
+inline constexpr SettingsKey kTestAllSlotsKey    {kProgramSection, "TestAllSlots",      "0",               SettingKind::Switch,      0,       0};
 // MB/s; the fastest USB card readers move a few hundred.
 inline constexpr SettingsKey kMinimumSpeedKey    {kProgramSection, "MinSpeed",          "0",               SettingKind::Number,      0,       1000};
 inline constexpr SettingsKey kRecordFolderKey    {kProgramSection, "RecordFolder",      "Logs",            SettingKind::Folder,      0,       0};
 inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               "3C71",            SettingKind::Hexadecimal, 0,       0};
 inline constexpr SettingsKey kProductIdKey       {kDeviceSection,  "PID",               "5308",            SettingKind::Hexadecimal, 0,       0};
-inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3,       0};
-inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "USBCard Reader",  SettingKind::Text,        15,      0};
-inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "123456789abcdef", SettingKind::Text,        16,      0};
+inline constexpr SettingsKey kManufactureKey     {kDeviceSection,  "Manufacture",       "KVe",             SettingKind::Text,        3,       0xFFFF};
+inline constexpr SettingsKey kProductorKey       {kDeviceSection,  "Productor",         "USBCard Reader",  SettingKind::Text,        15,      0xFFFF};
+inline constexpr SettingsKey kSerialNumberKey    {kDeviceSection,  "SN",                "123456789abcdef", SettingKind::Text,        16,      0xFFFF};
 // A block of serials handed out one by one instead of SN; unset, SN holds.
-inline constexpr SettingsKey kSerialFirstKey     {kDeviceSection,  "SNFirst",           "",                SettingKind::SerialEnd,   16,      0};
-inline constexpr SettingsKey kSerialLastKey      {kDeviceSection,  "SNLast",            "",                SettingKind::SerialEnd,   16,      0};
-inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "KVe",             SettingKind::Text,        8,       0};
+inline constexpr SettingsKey kSerialFirstKey     {kDeviceSection,  "SNFirst",           "",                SettingKind::SerialEnd,   16,      0xFFFF};
+inline constexpr SettingsKey kSerialLastKey      {kDeviceSection,  "SNLast",            "",                SettingKind::SerialEnd,   16,      0xFFFF};
+inline constexpr SettingsKey kScsiVersionKey     {kDeviceSection,  "SCSI_VER",          "KVe",             SettingKind::Text,        8,       0xFF};
 inline constexpr SettingsKey kCfSpeedKey         {kDeviceSection,  "CFSpeed",           "0",               SettingKind::Speed,       0,       1};
 inline constexpr SettingsKey kSmSpeedKey         {kDeviceSection,  "SMSpeed",           "0",               SettingKind::Speed,       0,       1};
 inline constexpr SettingsKey kSdSpeedKey         {kDeviceSection,  "SDSpeed",           "0",               SettingKind::Speed,       0,       1};
@@ -76,7 +82,8 @@ inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",     
 
 // The whole table in the order of the file: "Program set", then "VX5308".
 inline constexpr const SettingsKey* kSettingsKeys[] = {
-    &kRunModeKey,      &kFileSizeKey,    &kMinimumSpeedKey, &kRecordFolderKey, &kVendorIdKey,
+    &kRunModeKey,      &kFileSizeKey,    &kTestMebibytesKey, &kTestAllSlotsKey,
+    &kMinimumSpeedKey, &kRecordFolderKey, &kVendorIdKey,
     &kProductIdKey,    &kManufactureKey, &kProductorKey,    &kSerialNumberKey, &kSerialFirstKey,
     &kSerialLastKey,   &kScsiVersionKey,
     &kCfSpeedKey,      &kSmSpeedKey,     &kSdSpeedKey,      &kMsProSpeedKey,   &kMsSpeedKey,

@@ -1,9 +1,12 @@
 // The operator's editor of the settings file. It reads the file once when it
-// opens and, on OK with four non-empty texts and no value the programming
-// run would refuse, writes back every value shown.
+// opens and, on OK, writes back every value it shows: what the operator
+// entered, or else exactly the text it loaded. It never turns a value into
+// another by itself, and OK never saves a value the settings check refuses:
+// the note line names the field and the reason, and the focus goes there.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,9 +30,26 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     bool OnCommand(UINT id, UINT code) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     SettingsFile Settings() const { return SettingsFile(platform, settingsPath); }
+
+    // One value the dialog shows, in the order OK writes them.
+    struct Field {
+        const SettingsKey* key;
+        // The edit, the combo box, or the first radio of a pair.
+        int control;
+        // A radio pair's member; null for an edit or the combo box.
+        int* choice;
+        // Only with "Write EEPROM" chosen can the operator change it.
+        bool device;
+        // The file's text, or the key's default when it is missing.
+        std::string loaded;
+        // The control's state after loading, as Shown gives it: while it
+        // stands, OK writes `loaded` back unchanged.
+        std::string shown;
+    };
     // A key and the text OK writes for it.
     struct SavedValue {
         const SettingsKey* key;
@@ -37,9 +57,24 @@ private:
     };
 
     void LoadSettings();
-    // Every value OK writes, in the order it writes them: the four texts
-    // from their edits, then the members, numbers in decimal.
-    std::vector<SavedValue> ValuesToSave() const;
+    void ShowLoaded(Field& field, std::uint32_t number);
+    // The control's state now: its text, or a pair's choice.
+    std::string Shown(const Field& field) const;
+    // The settings text the operator's entry stands for.
+    std::string Entered(const Field& field) const;
+    // Why `text` cannot be saved for `field`; empty when it can.
+    std::string Refusal(const Field& field, const std::string& text) const;
+    // Every value OK writes, or false with the note line saying which one
+    // cannot be saved.
+    bool ValuesToSave(std::vector<SavedValue>& values);
+    void RefuseOk(const Field& field, const std::string& reason);
+    // The label before the field's control, without its '&' and ':'.
+    std::string FieldName(const Field& field) const;
+    void SetNote(const std::string& text);
+    // An arrow on a power outside the spin button's range: true when it
+    // stepped from the value shown, so that the control's own step is
+    // cancelled.
+    bool StepPowerFromOutsideRange(int delta);
     // The device information controls: the four texts, the power spin
     // button and the six speed pairs.
     void EnableDeviceControls(bool enable);
@@ -50,6 +85,7 @@ private:
     ui::CEdit productionEdit;
     ui::CEdit manufactureEdit;
     ui::CSpinButtonCtrl powerSpin;
+    ui::CComboBox testAmountBox;
     int fileSizeChoice = 0;
     int cfSpeedChoice = 0;
     int mmcSpeedChoice = 0;
@@ -58,7 +94,8 @@ private:
     int sdSpeedChoice = 0;
     int smSpeedChoice = 0;
     int functionChoice = 0;
-    std::uint8_t powerConsumption = 250;
+    bool deviceControlsEnabled = false;
+    std::vector<Field> fields;
     SettingsPath settingsPath = {};
 };
 

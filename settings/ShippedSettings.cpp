@@ -9,14 +9,28 @@ namespace {
 // Comment lines never hold '=': Windows would take such a line for a key.
 // No line is empty: some private-profile writers drop empty lines when they
 // rewrite the file, and a save should change nothing but its values.
-constexpr const char* kHeader =
+constexpr const char* kStationIntro =
     "; Talven.ini: settings of the Talven station program.\n"
     ";\n"
     "; This file lies in the folder of Talven.exe and bears the program's name\n"
     "; (a copy of the program named Line2.exe reads Line2.ini). The program\n"
     "; reads it anew at every GO, so a change counts from the next GO on; a\n"
     "; changed WR also turns the window to its job at the next GO.\n"
+    ";\n";
+
+// A trainee tries the settings here; the real station's file is not touched.
+constexpr const char* kTrainingIntro =
+    "; TalvenSim.ini: settings of TalvenSim.exe, the station program on a\n"
+    "; simulated station, for training. It holds every key of Talven.ini, the\n"
+    "; station's settings file, at the same value, and reaches no real station:\n"
+    "; try the settings here. TalvenSim.exe reads this file anew at every GO.\n"
     ";\n"
+    "; With faults.station, a MinSpeed of 10 fails its slow slot. With\n"
+    "; quick-test.station, a TestMiB of 16 tests 16 MiB of each card instead\n"
+    "; of the whole card.\n"
+    ";\n";
+
+constexpr const char* kHeader =
     "; Every value below is the one the program uses when the key, or the whole\n"
     "; file, is missing: this file programs readers exactly as no file would.\n"
     "; Change the values in the program (Help > Setting...), which rewrites the\n"
@@ -28,10 +42,10 @@ constexpr const char* kHeader =
     "; the configuration exactly as the write-EEPROM job will build it, and\n"
     "; names by line every refused value and every misspelled key or section.\n"
     ";\n"
-    "; Texts are plain ASCII: letters without accents, digits, blanks and the\n"
-    "; usual signs. A line that starts with ';' is a comment. Write nothing\n"
-    "; after a value on its line: Windows takes the rest of the line as part of\n"
-    "; the value.\n";
+    "; Texts may hold letters with accents, in a file saved as ANSI or as UTF-8;\n"
+    "; a tab or another control character is refused. A line that starts with\n"
+    "; ';' is a comment. Write nothing after a value on its line: Windows takes\n"
+    "; the rest of the line as part of the value.\n";
 
 struct CommentedKey {
     const SettingsKey* key;
@@ -44,6 +58,13 @@ constexpr CommentedKey kCommentedKeys[] = {
      "; 1: write the configuration EEPROM of the first reader found (any number\n"
      "; but 0 counts as 1).\n"},
     {&kFileSizeKey, "; FS, size of each test file of the read/write test. 0: 1 MiB. 1: 2 MiB.\n"},
+    {&kTestMebibytesKey,
+     "; TestMiB, how much of each card the read/write test writes and reads\n"
+     "; back, in MiB, 0 to 65535. 0: all free space. 16: 16 MiB, or all free\n"
+     "; space when less is free.\n"},
+    {&kTestAllSlotsKey,
+     "; TestAllSlots. 0: the read/write test ends at the first slot that fails.\n"
+     "; 1: every slot of the reader is tested, even after a failure.\n"},
     {&kMinimumSpeedKey,
      "; MinSpeed, the lowest write and read speed in MB/s that the read/write\n"
      "; test accepts of a card slot, 0 to 1000; a slower one fails with \"Speed\n"
@@ -110,8 +131,9 @@ void AppendWithWindowsLineEnds(std::string& out, const char* text) {
 
 const char* ShippedValue(const SettingsKey& key) { return key.defaultValue; }
 
-std::string ShippedSettingsText() {
+std::string ShippedSettingsText(ShippedFile file) {
     std::string text;
+    AppendWithWindowsLineEnds(text, file == ShippedFile::Training ? kTrainingIntro : kStationIntro);
     AppendWithWindowsLineEnds(text, kHeader);
     const char* section = nullptr;
     for (const CommentedKey& entry : kCommentedKeys) {

@@ -12,7 +12,11 @@ namespace talven {
 // The value the shipped file holds for `key`.
 const char* ShippedValue(const SettingsKey& key);
 
+// Talven.ini beside the station program, or TalvenSim.ini beside the
+// training program: the same keys and values, each file saying whose it is.
+enum class ShippedFile { Station, Training };
+
 // The whole file, with Windows line ends.
-std::string ShippedSettingsText();
+std::string ShippedSettingsText(ShippedFile file = ShippedFile::Station);
 
 }  // namespace talven

@@ -15,11 +15,12 @@ std::uint32_t ClusterSizeOf(const CardConfig& config) {
 
 }  // namespace
 
-CardVolume::CardVolume(const CardConfig& cardConfig, const DriveFaults& faults)
+CardVolume::CardVolume(const CardConfig& cardConfig, const DriveFaults& faults, std::uint64_t writtenBefore)
     : config(cardConfig),
       faults(faults),
       directory(FormatOf(cardConfig), cardConfig.rootEntries.value_or(kDefaultRootEntries), ClusterSizeOf(cardConfig)),
-      storage(faults.wrapAt) {
+      storage(faults.wrapAt),
+      clustersWrittenEver(writtenBefore) {
     config.sectorsPerCluster = ClusterSizeOf(cardConfig) / kSimSectorSize;
     const std::uint64_t clusters = config.capacity / ClusterSize();
     totalClusters = static_cast<std::uint32_t>(std::min<std::uint64_t>(clusters, UINT32_MAX));
@@ -84,6 +85,8 @@ bool CardVolume::Create(const std::string& name) {
         it->second.openCount = 1;
         return true;
     }
+    // The first file on an empty card starts a card test: the slot's faults strike anew.
+    if (files.empty()) clustersWritten = clustersMoved = 0;
     // A new name needs room in the root, which may have to take clusters.
     std::uint32_t grow = 0;
     std::vector<std::uint32_t> rootClusters;
@@ -179,6 +182,12 @@ void CardVolume::ApplyWriteFaults(const File& file, std::uint64_t position, std:
     }
 }
 
+std::uint64_t CardVolume::ClustersStored(std::uint64_t clusters) const {
+    const std::uint64_t dropAt = faults.dropWritesAfterCluster;
+    if (dropAt == 0) return clusters;
+    return dropAt > clustersWrittenEver ? std::min(clusters, dropAt - clustersWrittenEver - 1) : 0;
+}
+
 FileTransfer CardVolume::Write(const std::string& name, std::uint64_t position, const void* data,
                                std::uint32_t size) {
     if (!present) return {true, 0};
@@ -195,10 +204,14 @@ FileTransfer CardVolume::Write(const std::string& name, std::uint64_t position, 
     const std::uint64_t clusters = ClustersOf(size);
     if (!CountMoved(clusters)) return {true, 0};
     Allocate(needed, file.clusters);
-    StoreBytes(file, position, static_cast<const std::uint8_t*>(data), size);
+    // A slot that has stopped storing leaves the card what its clusters held.
+    const std::uint64_t stored = ClustersStored(clusters);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    StoreBytes(file, position, bytes, std::min<std::uint64_t>(size, stored * ClusterSize()));
     file.size = std::max(file.size, end);
-    ApplyWriteFaults(file, position, clusters);
+    ApplyWriteFaults(file, position, stored);
     clustersWritten += clusters;
+    clustersWrittenEver += clusters;
     return {false, size};
 }
 

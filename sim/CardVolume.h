@@ -1,9 +1,15 @@
 // A card in a simulated slot: a volume with a capacity, a cluster size, a
 // root directory of its format and files whose data lies in clusters handed
 // out lowest first, which can be write-protected, corrupt a cluster, repeat a
-// sector, keep less than it claims or be pulled out. Transfers are counted in
-// clusters of the card's cluster size, however many a request moves, so that
-// cluster-numbered faults land on the cluster the station file names.
+// sector, keep less than it claims, stop storing what is written or be pulled
+// out. Transfers are counted in clusters of the card's cluster size, however
+// many a request moves, so that cluster-numbered faults land on the cluster
+// the station file names.
+//
+// A card test starts when a file is created on a card that holds none: the
+// station program's test creates its files on an empty card and deletes them
+// on every path, so each GO counts its clusters afresh without announcing
+// itself. The slot's life count, which drop-writes follows, never starts over.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +27,8 @@ namespace talven {
 
 class CardVolume {
 public:
-    CardVolume(const CardConfig& config, const DriveFaults& faults);
+    // `writtenBefore`: clusters the slot wrote to the cards it held before.
+    CardVolume(const CardConfig& config, const DriveFaults& faults, std::uint64_t writtenBefore = 0);
 
     bool Present() const { return present; }
     // The card leaves the slot and takes its files with it.
@@ -42,19 +49,22 @@ public:
     bool Open(const std::string& name);
     void Close(const std::string& name);
     // A request moves ceil(size / cluster size) clusters. When the card is
-    // pulled at one of them, the request fails and keeps nothing.
+    // pulled at one of them, the request fails and keeps nothing. Writes from
+    // the drop-writes cluster on succeed and store nothing.
     FileTransfer Write(const std::string& name, std::uint64_t position, const void* data, std::uint32_t size);
     FileTransfer Read(const std::string& name, std::uint64_t position, void* data, std::uint32_t size);
     bool Delete(const std::string& name);
     bool Exists(const std::string& name) const;
 
-    // For tests: the files by name and their contents, and the clusters
-    // written by successful writes and moved by writes and reads (up to and
-    // including the one at which the card was pulled).
+    // For tests: the files by name and their contents, and the clusters of
+    // this card test written by successful writes and moved by writes and
+    // reads (up to and including the one at which the card was pulled).
     std::vector<std::string> FileNames() const;
     std::optional<std::vector<std::uint8_t>> FileData(const std::string& name) const;
     std::uint64_t ClustersWritten() const { return clustersWritten; }
     std::uint64_t ClustersMoved() const { return clustersMoved; }
+    // Clusters written over the slot's life, the cards before this one included.
+    std::uint64_t ClustersWrittenEver() const { return clustersWrittenEver; }
 
 private:
     struct File {
@@ -84,6 +94,9 @@ private:
     // The corrupt-at cluster's first byte inverted, the repeat-sector-at
     // cluster's second sector a copy of its first, if this write holds them.
     void ApplyWriteFaults(const File& file, std::uint64_t position, std::uint64_t clusters);
+    // How many of a write's first `clusters` clusters come before the
+    // drop-writes cluster and are stored.
+    std::uint64_t ClustersStored(std::uint64_t clusters) const;
 
     CardConfig config;
     DriveFaults faults;
@@ -98,8 +111,9 @@ private:
     CardDirectory directory;
     CardStorage storage;
     std::map<std::string, File> files;
-    std::uint64_t clustersWritten = 0;
-    std::uint64_t clustersMoved = 0;
+    std::uint64_t clustersWritten = 0;  // in this card test
+    std::uint64_t clustersMoved = 0;    // in this card test
+    std::uint64_t clustersWrittenEver = 0;
 };
 
 }  // namespace talven

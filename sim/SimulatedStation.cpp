@@ -127,7 +127,9 @@ CardVolume* SimulatedStation::Card(char letter) {
 void SimulatedStation::InsertCard(char letter, const CardConfig& card) {
     auto it = drives.find(UpperLetter(letter));
     if (it == drives.end()) return;
-    it->second.card = std::make_unique<CardVolume>(card, it->second.config.faults);
+    // The slot's life count goes on with the new card.
+    const std::uint64_t written = it->second.card ? it->second.card->ClustersWrittenEver() : 0;
+    it->second.card = std::make_unique<CardVolume>(card, it->second.config.faults, written);
 }
 
 void SimulatedStation::PullCard(char letter) {

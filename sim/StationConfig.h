@@ -28,7 +28,9 @@ struct EepromChange {
     std::uint8_t mask = 0xFF;
 };
 
-// Cluster counts are 1-based: "cluster 1" is the first one moved.
+// Cluster counts are 1-based: "cluster 1" is the first one moved. They count
+// from the start of each card test, as a broken slot fails every test; only
+// drop-writes counts over the slot's life, as a slot that breaks during the day.
 struct DriveFaults {
     bool openFails = false;
     std::vector<CommandFault> commands;
@@ -39,6 +41,7 @@ struct DriveFaults {
     std::uint64_t corruptAtCluster = 0;  // the n-th cluster written reads back changed
     std::uint64_t pullAtCluster = 0;     // the card goes at the n-th cluster written or read
     std::uint64_t repeatSectorAtCluster = 0;  // the n-th cluster written: its second sector reads as its first
+    std::uint64_t dropWritesAfterCluster = 0;  // from the n-th cluster written on, writes store nothing
     std::uint64_t wrapAt = 0;  // the card keeps only this many bytes of data (whole sectors), 0 = all
     std::optional<std::uint64_t> pullAtMs;
     std::optional<std::uint64_t> vanishAtMs;

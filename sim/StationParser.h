@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/PathText.h"
 #include "sim/StationConfig.h"
 
 namespace talven {
@@ -18,8 +19,5 @@ bool ParseStation(const std::string& text, const std::string& baseFolder, Statio
 // to H: with a 4 MiB card of 16 KiB clusters in every slot, a fixed disk C:
 // and a network drive Z:. Its EEPROM file lies in `eepromFolder`.
 StationConfig DefaultStation(const std::string& eepromFolder);
-
-// `folder` joined with `name` unless `name` is absolute.
-std::string JoinPath(const std::string& folder, const std::string& name);
 
 }  // namespace talven

@@ -1,4 +1,4 @@
-// The plain controls: static text, edit and up-down control.
+// The plain controls: static text, edit, combo box and up-down control.
 #pragma once
 
 #include "ui/Wnd.h"
@@ -11,6 +11,14 @@ class CEdit : public CWnd {
 public:
     // The number of characters the operator can type; text the program puts
     // into the edit is not cut.
+    void LimitText(int characters);
+};
+
+// A drop-down combo box: a list to choose from and an edit to write in.
+class CComboBox : public CWnd {
+public:
+    void AddString(const char* text);
+    // The number of characters the operator can type into its edit.
     void LimitText(int characters);
 };
 

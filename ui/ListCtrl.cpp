@@ -33,12 +33,35 @@ bool CListCtrl::SetItemText(int item, int subItem, const char* text) {
     return SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&record)) != 0;
 }
 
+bool CListCtrl::SetItemText(int item, int subItem, const std::wstring& text) {
+    LVITEMW record{};
+    record.iSubItem = subItem;
+    record.pszText = const_cast<wchar_t*>(text.c_str());
+    return SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&record)) != 0;
+}
+
 bool CListCtrl::SetItemImage(int item, int image) {
     LVITEMA record{};
     record.mask = LVIF_IMAGE;
     record.iItem = item;
     record.iImage = image;
     return SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&record)) != 0;
+}
+
+bool CListCtrl::SetItemData(int item, std::uintptr_t data) {
+    LVITEMA record{};
+    record.mask = LVIF_PARAM;
+    record.iItem = item;
+    record.lParam = static_cast<LPARAM>(data);
+    return SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&record)) != 0;
+}
+
+std::uintptr_t CListCtrl::GetItemData(int item) const {
+    LVITEMA record{};
+    record.mask = LVIF_PARAM;
+    record.iItem = item;
+    if (SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record)) == 0) return 0;
+    return static_cast<std::uintptr_t>(record.lParam);
 }
 
 std::string CListCtrl::GetItemText(int item, int subItem) const {

@@ -1,6 +1,7 @@
 // A list-view control in report view.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "ui/ImageList.h"
@@ -16,9 +17,13 @@ public:
     // Text and image in column 0, state 0; returns the new row's index or -1.
     int InsertItem(int item, const char* text, int image);
     bool SetItemText(int item, int subItem, const char* text);
+    bool SetItemText(int item, int subItem, const std::wstring& text);
     // Changes only the image of a row.
     bool SetItemImage(int item, int image);
     std::string GetItemText(int item, int subItem) const;
+    // The row's own value (LVIF_PARAM); a row inserted by InsertItem holds 0.
+    bool SetItemData(int item, std::uintptr_t data);
+    std::uintptr_t GetItemData(int item) const;
     int GetItemCount() const;
     bool DeleteItem(int item);
     bool DeleteAllItems();

@@ -26,6 +26,18 @@ std::string CWnd::GetWindowText() const {
     return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
 }
 
+void CWnd::SetWideText(const std::wstring& text) { ::SetWindowTextW(hwnd, text.c_str()); }
+
+std::wstring CWnd::GetWideText() const {
+    const int length = ::GetWindowTextLengthW(hwnd);
+    if (length <= 0) {
+        return {};
+    }
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(hwnd, buffer.data(), length + 1);
+    return std::wstring(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+}
+
 void CWnd::EnableWindow(bool enable) { ::EnableWindow(hwnd, enable ? TRUE : FALSE); }
 
 bool CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(hwnd) != FALSE; }

@@ -23,6 +23,10 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void SetWindowText(const char* text);
     std::string GetWindowText() const;
+    // The text as UTF-16: characters beyond the ANSI code page where the
+    // control keeps them.
+    void SetWideText(const std::wstring& text);
+    std::wstring GetWideText() const;
     void EnableWindow(bool enable);
     bool IsWindowEnabled() const;
     void GetClientRect(RECT* rect) const;

@@ -1,8 +1,11 @@
-# Sourced by run.sh and screenshots.sh: GO pressed in the main window of the
-# station program under Wine, and the end of its run awaited, both told by
-# the face GO shows (the stop face while a read/write test runs).
+# Sourced by run.sh, screenshots.sh and shift.sh: GO pressed in the main
+# window of the station program under Wine, and the end of its run awaited,
+# both told by the face GO shows (the stop face while a read/write test runs).
 talven_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 talven_faces=$talven_scripts/../../resources/pictures
+# TalvenSim.exe's title bar, which says that its station is simulated
+# (resources/resource.h); Talven.exe's reads VX5308.
+talven_sim_title='VX5308 - simulated station for training'
 
 # The face GO shows in X window or picture file $1: "stop", "idle" or "none"
 # (disabled, as during an EEPROM run, or not drawn yet).

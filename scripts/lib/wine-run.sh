@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Runs a Windows executable under Wine with a prefix of the build's own; the
-# Windows build runs its tests through it (CMAKE_CROSSCOMPILING_EMULATOR):
-#   wine-run.sh PREFIX PROGRAM.exe [ARGS...]
+# Runs a Windows executable under Wine with a prefix of the build's own, of
+# ARCH win64 or win32 (the i686 build's); the Windows builds run their tests
+# through it (CMAKE_CROSSCOMPILING_EMULATOR):
+#   wine-run.sh PREFIX ARCH PROGRAM.exe [ARGS...]
 # Without an X server a headless one is started for the one command.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
-talven_wine_prefix "$1"
-shift
+talven_wine_prefix "$1" "$2"
+shift 2
 talven_x_server
 [ -n "${TALVEN_XVFB_PID:-}" ] || exec wine "$@"
 status=0

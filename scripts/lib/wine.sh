@@ -2,10 +2,13 @@
 # Windows build's test runner: Wine with a prefix of the build's own, and an
 # X server for its windows.
 #
-#   talven_wine_prefix PREFIX      Wine runs in PREFIX (64-bit, quiet, no Mono
-#                                  or Gecko prompts); the prefix is made on
-#                                  first use, under a lock, so that tests
-#                                  started side by side make it once.
+#   talven_wine_prefix PREFIX [ARCH]
+#                                  Wine runs in PREFIX (ARCH win64, the
+#                                  default, or win32; quiet, no Mono or Gecko
+#                                  prompts); the prefix is made on first use,
+#                                  under a lock, so that tests started side by
+#                                  side make it once, and made anew when it
+#                                  cannot serve (see talven_wine_prefix_usable).
 #   talven_x_server [SCREEN]       makes sure DISPLAY names a running X server;
 #                                  without one starts a headless Xvfb (screen
 #                                  SCREEN, default 1280x1024x24) on a free
@@ -21,14 +24,33 @@
 talven_wine_prefix() {
   export WINEPREFIX=$1
   export WINEDEBUG=${WINEDEBUG:--all}
-  export WINEARCH=win64
+  export WINEARCH=${2:-win64}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  talven_wine_prefix_usable && return 0
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    [ -f "$WINEPREFIX/system.reg" ] || { wineboot --init >/dev/null 2>&1; wineserver -w; }
+    if ! talven_wine_prefix_usable; then
+      if [ -f "$WINEPREFIX/system.reg" ]; then
+        echo "talven_wine_prefix: making $WINEPREFIX anew ($WINEARCH, with Wine's 32-bit side)" >&2
+        wineserver -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+      fi
+      wineboot --init >/dev/null 2>&1
+      wineserver -w
+    fi
   ) 9>"$WINEPREFIX.lock"
+}
+
+# A prefix serves when it was made for WINEARCH and, being 64-bit, has its
+# 32-bit side wherever Debian's wine32 is installed: Debian's wine then starts
+# the 32-bit loader first, and in a prefix made before wine32 came every
+# program, 64-bit ones too, fails with "could not load kernel32.dll".
+talven_wine_prefix_usable() {
+  [ -f "$WINEPREFIX/system.reg" ] && grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" || return 1
+  [ "$WINEARCH" = win32 ] || [ ! -x /usr/lib/wine/wine ] ||
+    [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]
 }
 
 talven_x_server() {

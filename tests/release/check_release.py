@@ -28,9 +28,9 @@ EXECUTABLES = [
     ("x86/talven-image.exe", "pei-i386", "Windows CUI", "asInvoker"),
     ("training/TalvenSim.exe", "pei-x86-64", "Windows GUI", "asInvoker"),
 ]
-DOCUMENTS = ["Talven.ini", "Talven-guide.html", "training/good.station", "training/faults.station",
-             "training/cards.station",
-             "training/station-format.txt"]
+TRAINING_STATIONS = ["good.station", "faults.station", "cards.station", "quick-test.station"]
+DOCUMENTS = ["Talven.ini", "Talven-guide.html", "training/station-format.txt", "training/TalvenSim.ini"] + \
+    ["training/" + name for name in TRAINING_STATIONS]
 
 # DLLs every Windows installation has; the C++ and GCC runtimes are not among them.
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "version.dll", "msvcrt.dll",
@@ -113,11 +113,17 @@ def check_settings():
 
 
 def check_training():
-    for name in ("good.station", "faults.station", "cards.station"):
+    for name in TRAINING_STATIONS:
         check(read("training/" + name) == windows_lines(source("docs/stations/" + name)),
               "training/%s is not docs/stations/%s" % (name, name))
     check(read("training/station-format.txt") == windows_lines(source("docs/station-format.md")),
           "training/station-format.txt is not docs/station-format.md")
+    # The trainer's own settings: every key at the shipped value, MinSpeed among them to try.
+    settings = read("training/TalvenSim.ini")
+    check(settings.startswith(b"; TalvenSim.ini: ") and b"\r\nMinSpeed=0\r\n" in settings,
+          "training/TalvenSim.ini does not name itself or holds no MinSpeed")
+    result = run_host_tool(os.path.join(host_build, "tools/ini/talven-ini"), "--check", "training/TalvenSim.ini")
+    check(result.returncode == 0, "training/TalvenSim.ini differs from the shipped settings:\n" + result.stdout)
 
 
 def check_guide():

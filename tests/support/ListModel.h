@@ -21,6 +21,7 @@ struct ListRow {
     std::string status;  // column 1
     int icon = 0;
     std::string speed;  // column 2
+    std::uint32_t slot = 0;
 };
 
 class ListModel : public ProductionView {
@@ -45,6 +46,10 @@ public:
         if (Valid(index)) rows[index].speed = text;
     }
     std::string RowText(int index) const override { return Valid(index) ? rows[index].name : std::string(); }
+    void SetRowSlot(int index, std::uint32_t slot) override {
+        if (Valid(index)) rows[index].slot = slot;
+    }
+    std::uint32_t RowSlot(int index) const override { return Valid(index) ? rows[index].slot : 0; }
     std::uint16_t RowCount() const override { return static_cast<std::uint16_t>(rows.size()); }
     void DeleteRow(int index) override {
         if (Valid(index)) rows.erase(rows.begin() + index);

@@ -2,8 +2,8 @@
 // sleeps that cost nothing, over an outer platform that has no settings file,
 // records what reaches it and counts sleeps. In the Windows build also a
 // settings folder of a test's own and a platform whose executable lives in
-// it, so that the windows derive their settings path there; its settings go
-// through Windows' own private-profile functions and it has no drives.
+// it, so that the windows derive their settings path there; it is Windows
+// itself, but has no drives.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,7 @@
 #include <sstream>
 
 #include "platform/win32/Win32Platform.h"
+#include "tests/support/ForwardingPlatform.h"
 #endif
 
 namespace talven::test {
@@ -105,46 +106,25 @@ inline DriveConfig& DriveOf(StationConfig& config, char letter) {
 
 #ifdef _WIN32
 
-class TestPlatform final : public FailingPlatform {
-public:
-    explicit TestPlatform(std::string modulePath) : modulePath(std::move(modulePath)) {}
+// Windows itself, made before the forwarding base that hands calls to it.
+struct HeldWindows {
+    Win32Platform windows;
+};
 
-    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
-                                           char* buffer, std::uint32_t bufferSize, const char* path) override {
-        return ::GetPrivateProfileStringA(section, key, defaultText, buffer, bufferSize, path);
-    }
-    std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
-                                        const char* path) override {
-        return ::GetPrivateProfileIntA(section, key, defaultValue, path);
-    }
-    bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
-                                    const char* path) override {
-        return ::WritePrivateProfileStringA(section, key, value, path) != FALSE;
-    }
+class TestPlatform final : private HeldWindows, public ForwardingPlatform {
+public:
+    explicit TestPlatform(std::string modulePath) : ForwardingPlatform(windows), modulePath(std::move(modulePath)) {}
+
+    // No drives, and sleeps that cost nothing; settings and the verdict
+    // record's files are Windows' own.
+    std::uint32_t GetLogicalDrives() override { return 0; }
+    void Sleep(std::uint32_t) override {}
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override {
         return CopyModulePath(modulePath, buffer, bufferSize);
     }
-    // The verdict record's files are real ones, in the station's folder.
-    std::uint64_t GetTickCount64() override { return windows.GetTickCount64(); }
-    void GetLocalTime(LocalTime& time) override { windows.GetLocalTime(time); }
-    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override {
-        return windows.GetComputerNameA(buffer, bufferSize);
-    }
-    FileResult CreateDirectoryA(const char* path) override { return windows.CreateDirectoryA(path); }
-    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override {
-        return windows.FileAppend(path, data, size);
-    }
-    FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override {
-        return windows.FileReadEnd(path, buffer, size);
-    }
-    FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override {
-        return windows.FileWriteWhole(path, data, size);
-    }
-    FileResult MoveFileExA(const char* from, const char* to) override { return windows.MoveFileExA(from, to); }
 
 private:
     std::string modulePath;
-    Win32Platform windows;
 };
 
 // A fresh folder per station, so that no test sees another's settings (nor

@@ -5,45 +5,13 @@
 #include <string>
 
 #include "production/ConfigurationImage.h"
+#include "settings/SettingsText.h"
 
 namespace talven {
 
 namespace {
 
-enum class Shown { kNone, kNumber16, kDescriptor, kText, kByte, kSpeed, kPower };
-
-struct ListedField {
-    std::size_t offset;
-    std::size_t size;
-    const char* name;  // null for a range the build keeps
-    Shown shown;
-    const SettingsKey* key = nullptr;  // the field's source, named after it
-};
-
-constexpr ListedField kFields[] = {
-    {0, 2, "USB vendor ID", Shown::kNumber16, &kVendorIdKey},
-    {2, 2, "USB product ID", Shown::kNumber16, &kProductIdKey},
-    {4, 8, "manufacturer string", Shown::kDescriptor, &kManufactureKey},
-    {12, 10, nullptr, Shown::kNone},
-    {22, 32, "product string", Shown::kDescriptor, &kProductorKey},
-    {54, 2, nullptr, Shown::kNone},
-    {56, 34, "serial-number string", Shown::kDescriptor, &kSerialNumberKey},
-    {90, 8, "SCSI version text", Shown::kText, &kScsiVersionKey},
-    {98, 1, "CF speed", Shown::kSpeed, &kCfSpeedKey},
-    {99, 1, "SM speed", Shown::kSpeed, &kSmSpeedKey},
-    {100, 1, "SD speed", Shown::kSpeed, &kSdSpeedKey},
-    {101, 1, "MS Pro speed", Shown::kSpeed, &kMsProSpeedKey},
-    {102, 1, "MS speed", Shown::kSpeed, &kMsSpeedKey},
-    {103, 1, "MMC speed", Shown::kSpeed, &kMmcSpeedKey},
-    {104, 1, "power consumption", Shown::kPower, &kPowerConsumptionKey},
-    {105, 1, "byte 105", Shown::kByte, &kByte105Key},
-    {106, 1, "always 0", Shown::kByte},
-    {107, 3, nullptr, Shown::kNone},
-    {kConfigurationImageSize, kWorkingBufferSize - kConfigurationImageSize, nullptr, Shown::kNone},
-};
-
-std::string FieldName(const ListedField& field, const std::string& keptFrom) {
-    if (field.name == nullptr) return "(kept from " + keptFrom + ")";
+std::string FieldName(const ImageField& field) {
     if (field.key == nullptr) return field.name;
     return std::string(field.name) + " (" + field.key->name + ")";
 }
@@ -93,54 +61,78 @@ std::string HexLines(const std::uint8_t* bytes, std::size_t size) {
     return lines;
 }
 
-char Printable(std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.'; }
+// The characters as UTF-8, each control character (and a lone surrogate,
+// which has no UTF-8) shown as '.'.
+std::string Readable(const std::u32string& characters) {
+    std::u32string shown = characters;
+    for (char32_t& c : shown)
+        if (IsControlCharacter(c) || (c >= 0xD800 && c <= 0xDFFF)) c = U'.';
+    return "\"" + Utf8(shown) + "\"";
+}
 
-std::string Decoded(const std::uint8_t* at, const ListedField& field) {
+std::string Decoded(const std::uint8_t* image, const ImageField& field) {
     char text[64];
-    std::string result;
-    switch (field.shown) {
-        case Shown::kNumber16:
-            std::snprintf(text, sizeof text, "0x%04X", at[0] | at[1] << 8);
+    const std::uint32_t number = FieldNumber(field, image);
+    switch (field.encoding) {
+        case FieldEncoding::Word:
+            std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(number));
             return text;
-        case Shown::kByte:
-            std::snprintf(text, sizeof text, "%u", at[0]);
-            return text;
-        case Shown::kSpeed:
-            return SpeedText(at[0], static_cast<std::uint8_t>(field.key->limit));
-        case Shown::kPower:
+        case FieldEncoding::SpeedByte:
+            return SpeedText(static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(field.key->limit));
+        case FieldEncoding::Byte:
             // USB counts a device's power in units of 2 mA.
-            std::snprintf(text, sizeof text, "%u (%u mA)", at[0], at[0] * 2u);
+            if (field.key == &kPowerConsumptionKey)
+                std::snprintf(text, sizeof text, "%u (%u mA)", static_cast<unsigned>(number), number * 2u);
+            else
+                std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(number));
             return text;
-        case Shown::kDescriptor:
-            for (std::size_t i = 2; i + 1 < field.size; i += 2) result += Printable(at[i]);
-            return "\"" + result + "\"";
-        case Shown::kText:
-            for (std::size_t i = 0; i < field.size; ++i) result += Printable(at[i]);
-            return "\"" + result + "\"";
-        case Shown::kNone:
-            break;
+        case FieldEncoding::DescriptorText:
+        case FieldEncoding::ScsiText:
+            return Readable(FieldCharacters(field, image));
     }
-    return result;
+    return {};
+}
+
+// A refused value is shown as the file holds it, marked: the bytes below it
+// are not what the program writes, since it writes nothing.
+std::string Refused(const ImageField& field, const std::vector<CheckedSetting>& refused) {
+    for (const CheckedSetting& value : refused)
+        if (value.key == field.key) return "refused: " + Readable(DecodeSettingsText(value.text));
+    return {};
+}
+
+std::string Listed(std::size_t offset, std::size_t size, const std::string& name, const std::string& decoded) {
+    char line[128];
+    if (size == 1) {
+        std::snprintf(line, sizeof line, "%7zu  %s", offset, name.c_str());
+    } else {
+        std::snprintf(line, sizeof line, "%3zu-%3zu  %s", offset, offset + size - 1, name.c_str());
+    }
+    std::string listed = line;
+    if (!decoded.empty()) listed += std::string(name.size() < 40 ? 40 - name.size() : 1, ' ') + decoded;
+    return listed + "\n";
 }
 
 }  // namespace
 
-std::string ListConfigurationImage(const std::uint8_t* buffer, const std::string& keptFrom) {
+std::string ListConfigurationImage(const std::uint8_t* buffer, const std::string& keptFrom,
+                                   const std::vector<CheckedSetting>& refused) {
+    const std::string kept = "(kept from " + keptFrom + ")";
     std::string listing;
-    char line[128];
-    for (const ListedField& field : kFields) {
-        const std::string name = FieldName(field, keptFrom);
-        std::string decoded = Decoded(buffer + field.offset, field);
-        if (field.size == 1) {
-            std::snprintf(line, sizeof line, "%7zu  %s", field.offset, name.c_str());
-        } else {
-            std::snprintf(line, sizeof line, "%3zu-%3zu  %s", field.offset, field.offset + field.size - 1,
-                          name.c_str());
-        }
-        listing += line;
-        if (!decoded.empty()) listing += std::string(name.size() < 40 ? 40 - name.size() : 1, ' ') + decoded;
-        listing += "\n" + HexLines(buffer + field.offset, field.size);
+    auto listKept = [&](std::size_t from, std::size_t to) {
+        if (from < to) listing += Listed(from, to - from, kept, {}) + HexLines(buffer + from, to - from);
+    };
+    std::size_t next = 0;
+    for (const ImageField& field : kImageFields) {
+        listKept(next, field.offset);
+        std::string decoded = field.key != nullptr ? Refused(field, refused) : std::string();
+        if (decoded.empty()) decoded = Decoded(buffer, field);
+        listing += Listed(field.offset, field.size, FieldName(field), decoded) +
+                   HexLines(buffer + field.offset, field.size);
+        next = field.offset + field.size;
     }
+    listKept(next, kConfigurationImageSize);
+    listKept(kConfigurationImageSize, kWorkingBufferSize);
     return listing;
 }
 

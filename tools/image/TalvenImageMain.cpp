@@ -4,7 +4,8 @@
 // the settings file over a 512-byte EEPROM copy (or over zeros), lists it
 // field by field and, with --out, writes the whole working buffer. Then it
 // names, by file and line, every value the programming run refuses and every
-// name in the file it would not read. The output never replaces an input, and
+// name in the file it would not read, and ends with one line on what it
+// found. The output never replaces an input, and
 // goes through a temporary file beside it, so a failed write leaves an
 // existing file whole.
 #include <array>
@@ -23,9 +24,13 @@
 #include "production/StationSerials.h"
 #include "production/StationState.h"
 #include "settings/SettingsCheck.h"
+#include "settings/SettingsSnapshot.h"
+#include "settings/SettingsText.h"
 #include "tools/image/ImageListing.h"
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include "platform/win32/Win32Platform.h"
 #else
 #include "platform/host/HostPlatform.h"
@@ -41,6 +46,32 @@ constexpr int kExitWarnings = 1;     // names the program would not read
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitUsage = 2;        // bad usage or a bad input: nothing is written
 constexpr int kExitRefused = 2;      // values GO refuses: the image is still listed and written
+
+struct Findings {
+    std::vector<talven::CheckedSetting> refused;
+    std::vector<talven::SettingsWarning> warnings;
+    // Why the serial block gives GO nothing to write (used up, a state file it cannot read).
+    std::string serialProblem;
+};
+
+#ifdef _WIN32
+// The listing is UTF-8: a console shows it so while the tool runs, and gets
+// its own code page back afterwards.
+class Utf8Console {
+public:
+    Utf8Console() : previous(::GetConsoleOutputCP()) {
+        if (previous != 0) ::SetConsoleOutputCP(CP_UTF8);
+    }
+    ~Utf8Console() {
+        if (previous != 0) ::SetConsoleOutputCP(previous);
+    }
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+private:
+    UINT previous;
+};
+#endif
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -204,25 +235,48 @@ std::string Where(const char* shownPath, const std::string& path, const std::str
     return std::string(shownPath) + (line != 0 ? ":" + std::to_string(line) : std::string()) + ": ";
 }
 
+// A reason quotes the file's bytes; the tool prints UTF-8 throughout.
+std::string Readable(const std::string& text) { return talven::Utf8(talven::DecodeSettingsText(text)); }
+
 // Prints every refused value and every warning; returns the exit status
 // they call for.
-int ReportSettings(const talven::SettingsFile& settings, const char* shownPath) {
-    const std::vector<talven::CheckedSetting> refused = talven::RefusedSettings(settings);
-    const std::vector<talven::SettingsWarning> warnings = talven::FindSettingsWarnings(settings);
-    for (const talven::CheckedSetting& value : refused) {
-        std::fprintf(stderr, "%s%s: %s\n", Where(shownPath, settings.Path(), value.key->section, value.key->name).c_str(),
-                     value.key->name, value.reason.c_str());
+int ReportSettings(const talven::SettingsFile& settings, const Findings& findings, const char* shownPath) {
+    for (const talven::CheckedSetting& value : findings.refused) {
+        const std::string where = Where(shownPath, settings.Path(), value.key->section, value.key->name);
+        std::fprintf(stderr, "%s%s: %s\n", where.c_str(), value.key->name, Readable(value.reason).c_str());
     }
-    for (const talven::SettingsWarning& warning : warnings) {
+    for (const talven::SettingsWarning& warning : findings.warnings) {
         const char* key = warning.key.empty() ? nullptr : warning.key.c_str();
         std::fprintf(stderr, "%swarning: %s\n", Where(shownPath, settings.Path(), warning.section, key).c_str(),
-                     warning.message.c_str());
+                     Readable(warning.message).c_str());
     }
-    if (!refused.empty()) {
-        std::fprintf(stderr, "talven-image: %zu value(s) refused: GO writes nothing with this file\n", refused.size());
-        return kExitRefused;
-    }
-    return warnings.empty() ? 0 : kExitWarnings;
+    std::fflush(stderr);
+    if (!findings.refused.empty()) return kExitRefused;
+    return findings.warnings.empty() ? 0 : kExitWarnings;
+}
+
+std::string Count(std::size_t count, const char* what) {
+    if (count == 0) return std::string("no ") + what;
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// What GO does with the file: the write-EEPROM job refuses only the image's
+// keys, the read/write test only its own.
+std::string Summary(const Findings& findings) {
+    std::string counts = Count(findings.refused.size(), "value") + " refused, " +
+                         Count(findings.warnings.size(), "warning");
+    if (!findings.serialProblem.empty()) counts += ", " + findings.serialProblem;
+    if (findings.refused.empty() && findings.serialProblem.empty())
+        return "talven-image: " + std::string(findings.warnings.empty() ? "good: " : "warnings: ") + counts +
+               "; GO runs with this file";
+    bool image = !findings.serialProblem.empty();
+    bool test = false;
+    for (const talven::CheckedSetting& value : findings.refused)
+        (std::strcmp(value.key->section, talven::kDeviceSection) == 0 ? image : test) = true;
+    const char* effect = image && test ? "Write EEPROM writes nothing and the read/write test tests no slot"
+                         : image       ? "Write EEPROM writes nothing; the read/write test runs"
+                                       : "the read/write test tests no slot; Write EEPROM writes";
+    return "talven-image: refused: " + counts + "; with this file " + effect;
 }
 
 bool WriteOut(const char* out, const WorkingBuffer& buffer) {
@@ -245,25 +299,46 @@ bool WriteOut(const char* out, const WorkingBuffer& buffer) {
 
 // A block's next serial goes into the image as the next GO writes it, from
 // the station's state beside the settings file; false when GO would write
-// nothing for it.
-bool PutNextSerial(talven::Platform& platform, const std::string& settingsPath, WorkingBuffer& buffer) {
-    const talven::SerialPlan serial = talven::PlanSerial(platform, settingsPath.c_str());
+// nothing for it, with the reason in `findings`.
+bool PutNextSerial(talven::Platform& platform, const talven::SettingsSnapshot& settings,
+                   const std::string& settingsPath, WorkingBuffer& buffer, Findings& findings) {
+    const talven::SerialPlan serial = talven::PlanSerial(platform, settings, settingsPath);
     if (!serial.block) return serial.problem.empty();
     const std::string state = talven::StationStatePath(settingsPath);
     if (!serial.problem.empty()) {
-        std::fprintf(stderr, "talven-image: %s (%s): GO writes nothing\n", serial.problem.c_str(), state.c_str());
+        findings.serialProblem = Readable(serial.problem);
+        std::fprintf(stderr, "talven-image: %s (%s): GO writes nothing\n", findings.serialProblem.c_str(),
+                     state.c_str());
         return false;
     }
     talven::PutSerial(buffer.data(), serial.next);
-    std::printf("Serial number %s, the next of the block %s-%s by %s\n", serial.next.c_str(),
-                serial.block->first.Text().c_str(), serial.block->At(serial.block->last).Text().c_str(),
-                state.c_str());
+    std::printf("Serial number %s, the next of the block %s-%s by %s\n", Readable(serial.next).c_str(),
+                Readable(serial.block->first.Text()).c_str(),
+                Readable(serial.block->At(serial.block->last).Text()).c_str(), state.c_str());
     return true;
+}
+
+// Lists the image and, with --out, writes it; false when that write failed.
+bool ListAndWrite(const Arguments& arguments, const WorkingBuffer& buffer, const Findings& findings) {
+    const char* keptFrom = arguments.eeprom != nullptr ? "the EEPROM" : "zeros";
+    std::fputs(talven::ListConfigurationImage(buffer.data(), keptFrom, findings.refused).c_str(), stdout);
+    bool written = true;
+    if (arguments.out != nullptr) {
+        written = WriteOut(arguments.out, buffer);
+        if (written)
+            std::printf("Wrote %s: %zu bytes, the image in bytes 0-%zu, the rest kept from %s\n", arguments.out,
+                        buffer.size(), talven::kConfigurationImageSize - 1, keptFrom);
+    }
+    std::fflush(stdout);
+    return written;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    const Utf8Console console;
+#endif
     Arguments arguments;
     if (!ParseArguments(argc, argv, arguments)) return Usage();
 
@@ -282,22 +357,15 @@ int main(int argc, char** argv) {
     talven::HostPlatform platform;
 #endif
     const talven::SettingsFile settings(platform, settingsPath.c_str());
-    talven::BuildConfigurationImage(settings, buffer.data());
-
-    const char* keptFrom = arguments.eeprom != nullptr ? "the EEPROM" : "zeros";
+    const talven::SettingsSnapshot snapshot(settings);
+    talven::BuildConfigurationImage(snapshot, buffer.data());
+    Findings findings{snapshot.Refused(), snapshot.Warnings(), {}};
     std::printf("Configuration image from %s over %s\n", settingsPath.c_str(),
                 arguments.eeprom != nullptr ? arguments.eeprom : "zeros");
-    const bool serialGood = PutNextSerial(platform, settingsPath, buffer);
-    std::fputs(talven::ListConfigurationImage(buffer.data(), keptFrom).c_str(), stdout);
-    bool written = true;
-    if (arguments.out != nullptr) {
-        written = WriteOut(arguments.out, buffer);
-        if (written)
-            std::printf("Wrote %s: %zu bytes, the image in bytes 0-%zu, the rest kept from %s\n", arguments.out,
-                        buffer.size(), talven::kConfigurationImageSize - 1, keptFrom);
-    }
-    std::fflush(stdout);
-    const int status = ReportSettings(settings, arguments.settings);
+    const bool serialGood = PutNextSerial(platform, snapshot, settingsPath, buffer, findings);
+    const bool written = ListAndWrite(arguments, buffer, findings);
+    const int status = ReportSettings(settings, findings, arguments.settings);
+    std::printf("%s\n", Summary(findings).c_str());
     if (status == kExitRefused || !serialGood) return kExitRefused;
     return written ? status : kExitWriteFailed;
 }

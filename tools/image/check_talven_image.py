@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Runs talven-image (natively, or under the emulator given after it) and
 checks its --out bytes against known images, its exit codes, that every value
-the programming run refuses is named by line and key while the image is still
-written, that misspelled names are warned of, that a bad input writes nothing,
-that --out never replaces an input however it is spelled, that a failed
-write leaves an existing file whole, and that a serial block's next serial
-is the image's.
+the programming run refuses is named by line and key and marked in the listing
+while the image is still written, that misspelled names are warned of, that it
+ends with one line on what it found, that ANSI and UTF-8 texts write alike,
+that a bad input writes nothing, that --out never replaces an input however it
+is spelled, that a failed write leaves an existing file whole, and that a
+serial block's next serial is the image's.
 
     check_talven_image.py WORK-DIR TOOL [EMULATOR ...]
 """
@@ -77,6 +78,11 @@ def expected_bytes(base, fields):
     return bytes(result)
 
 
+def read(name):
+    with open(os.path.join(work, name), "rb") as f:
+        return f.read()
+
+
 def run(*arguments):
     return subprocess.run(emulator + [tool] + list(arguments), cwd=work, capture_output=True, text=True,
                           errors="replace")
@@ -110,6 +116,8 @@ check("Low (01)" in result.stdout and "Low (02)" in result.stdout and "High (00)
       "good run: speeds not shown as High and Low:\n" + result.stdout)
 check("Wrote out.bin: 512 bytes" in result.stdout, "good run: --out does not say what it wrote")
 check(result.stderr == "", "good run: said %s" % result.stderr)
+check(result.stdout.endswith("\ntalven-image: good: no value refused, no warning; GO runs with this file\n"),
+      "good run: no summary line at the end:\n" + result.stdout[-200:])
 
 # Two refused values: named by line, exit 2, the image written all the same.
 os.remove(out)
@@ -123,6 +131,12 @@ if os.path.exists(out):
         check(f.read() == expected_bytes(eeprom, SETTINGS_IMAGE), "refused run: --out bytes differ")
 else:
     failures.append("refused run: no --out file")
+# Marked as refused in the listing, not shown as the value the bytes would make.
+check('(PID)                    refused: "abcde"' in result.stdout and
+      '(Power Consumption)   refused: "300"' in result.stdout and "88 mA" not in result.stdout,
+      "refused run: refused values not marked:\n" + result.stdout)
+check(result.stdout.endswith("talven-image: refused: 2 values refused, no warning; with this file Write EEPROM "
+                             "writes nothing; the read/write test runs\n"), "refused run: " + result.stdout[-200:])
 
 # An empty settings file: the default image over zeros, zeros folded.
 result = run("empty.ini", "--out", "default.bin")
@@ -156,8 +170,10 @@ REFUSED = [
     ("SN=0123456789abcdefX", "SN", "17 characters; the field holds 16", 56,
      "22 03" + "".join(" %02X 00" % ord(c) for c in "0123456789abcdef")),
     ("SCSI_VER=123456789", "SCSI_VER", "9 characters; the field holds 8", 90, "31 32 33 34 35 36 37 38"),
-    ("Productor=Leseger\u00e4t", "Productor", '"Leseger\u00e4t" is not plain ASCII', 22,
-     "20 03 4C 00 65 00 73 00 65 00 67 00 65 00 72 00 C3 00 A4 00 74 00"),
+    ("SN=12\t34", "SN", "character 3 is a tab, which the field cannot hold", 56, "22 03 31 00 32 00 09 00 33 00"),
+    ("SCSI_VER=\u20ac1", "SCSI_VER", "character 1 is U+20AC; the field holds none above U+00FF", 90, "3F 31 20"),
+    ("Productor=Leseger\u00e4te Typ23", "Productor", "16 characters; the field holds 15", 22,
+     "20 03 4C 00 65 00 73 00 65 00 67 00 65 00 72 00 E4 00 74 00"),
 ]
 # The checks are portable code that the host build runs over every case; under
 # Wine, where each case starts a Windows process, a sample of each kind shows
@@ -187,6 +203,8 @@ WARNED = [
     ("[Program set]\r\nWR=1\r\n[VX5380]\r\nSN=1\r\n",
      "bad.ini:3: warning: section [VX5380] is not [VX5308]; its keys are not read"),
     ("[ProgramSet]\r\nWR=1\r\n", "bad.ini:1: warning: section [ProgramSet] is not [Program set]; its keys are not read"),
+    ("[Program set]\r\nWR=yes\r\n", 'bad.ini:2: warning: WR: "yes" is not 0 or 1; read as 0 (any number but 0 is 1)'),
+    ("[Program set]\r\nFS=2\r\n", 'bad.ini:2: warning: FS: "2" is not 0 or 1; read as 1 (any number but 0 is 1)'),
 ]
 if emulator:
     WARNED = WARNED[::2]
@@ -196,8 +214,32 @@ for content, expected in WARNED:
     result = run("bad.ini", "--out", "bad-image.bin")
     check(result.returncode == 1 and expected in result.stderr,
           "%r: exit %d, not %r but %r" % (content, result.returncode, expected, result.stderr))
+    check(result.stdout.endswith("\ntalven-image: warnings: no value refused, 1 warning; GO runs with this file\n"),
+          "%r: summary %r" % (content, result.stdout[-120:]))
     with open(os.path.join(work, "bad-image.bin"), "rb") as f:
         check(f.read() == expected_bytes(bytes(512), DEFAULT_IMAGE), "%r: not the default image" % content)
+# A refused key of the read/write test stops that test only (portable words:
+# the host build says them for both).
+if not emulator:
+    with open(os.path.join(work, "bad.ini"), "w", newline="") as f:
+        f.write("[Program set]\r\nMinSpeed=fast\r\n")
+    result = run("bad.ini")
+    check(result.returncode == 2 and result.stdout.endswith(
+          "talven-image: refused: 1 value refused, no warning; with this file the read/write test tests no slot; "
+          "Write EEPROM writes\n"), "MinSpeed refused: exit %d, %r" % (result.returncode, result.stdout[-200:]))
+
+# "Lesegerät" saved as ANSI or as UTF-8: the same image, listed readably.
+images = []
+for encoding in ("cp1252", "utf-8"):
+    with open(os.path.join(work, "text.ini"), "wb") as f:
+        f.write("[VX5308]\r\nProductor=Leseger\u00e4t\r\n".encode(encoding))
+    result = run("text.ini", "--out", "text.bin")
+    check(result.returncode == 0 and '"Leseger\u00e4t      "' in result.stdout,
+          "%s text: exit %d, %s" % (encoding, result.returncode, result.stdout[:600]))
+    images.append(read("text.bin"))
+check(images[0] == images[1] and images[0][22:42] == bytes.fromhex("2003 4C00 6500 7300 6500 6700 6500 7200 E400 7400"),
+      "ANSI and UTF-8 texts: not the same image")
+
 # Case is not a misspelling: Windows reads the key.
 with open(os.path.join(work, "bad.ini"), "w", newline="") as f:
     f.write("[program SET]\r\nwr=1\r\n[vx5308]\r\nSn=42\r\n; CFSpeeed=1 in a comment\r\n")
@@ -229,11 +271,6 @@ for name in ("short.bin", "no-such.bin"):
 for arguments in ([], ["station.ini", "--out"], ["station.ini", "eeprom.bin", "extra"], ["--bogus", "x"]):
     result = run(*arguments)
     check(result.returncode == 2 and "usage" in result.stderr, "usage %s: exit %d" % (arguments, result.returncode))
-
-
-def read(name):
-    with open(os.path.join(work, name), "rb") as f:
-        return f.read()
 
 
 def write(name, data):
@@ -315,7 +352,8 @@ check(result.returncode == 0 and read("block.bin")[58:80:2] == b"TLV00000124",
       "serial block: exit %d, %s" % (result.returncode, result.stderr))
 write("block.state", b"handed=TLV00000100\tTLV00000999\r\nend\r\n")
 result = run("block.ini")
-check(result.returncode == 2 and "serial numbers used up: TLV00000999 was the last" in result.stderr,
+check(result.returncode == 2 and "serial numbers used up: TLV00000999 was the last" in result.stderr
+      and "Write EEPROM writes nothing" in result.stdout,
       "serial block used up: exit %d, %s" % (result.returncode, result.stderr))
 
 for failure in failures:

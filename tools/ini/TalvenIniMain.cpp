@@ -1,7 +1,7 @@
-// talven-ini --write FILE | --check FILE
+// talven-ini --write FILE | --write-training FILE | --check FILE
 //
-// Writes the settings file shipped with the station, generated from the key
-// table, or checks that a settings file, read as the program reads it, gives
+// Writes the settings file shipped with the station, or the one shipped
+// beside the training program, generated from the key table, or checks that a settings file, read as the program reads it, gives
 // every key the value of that shipped file. A host tool of the packaging.
 #include <cstdio>
 #include <cstring>
@@ -18,15 +18,16 @@ constexpr int kExitUsage = 2;
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: talven-ini --write FILE | --check FILE\n"
+                 "usage: talven-ini --write FILE | --write-training FILE | --check FILE\n"
                  "  --write  writes the station's commented settings file\n"
+                 "  --write-training  writes the same for the training program, TalvenSim.ini\n"
                  "  --check  reads FILE as the program does and lists every key whose value\n"
                  "           differs from the shipped file's\n");
     return kExitUsage;
 }
 
-int Write(const char* path) {
-    const std::string text = talven::ShippedSettingsText();
+int Write(const char* path, talven::ShippedFile which) {
+    const std::string text = talven::ShippedSettingsText(which);
     std::FILE* file = std::fopen(path, "wb");
     bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (file != nullptr && std::fclose(file) != 0) written = false;
@@ -67,7 +68,8 @@ int Check(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc != 3) return Usage();
-    if (std::strcmp(argv[1], "--write") == 0) return Write(argv[2]);
+    if (std::strcmp(argv[1], "--write") == 0) return Write(argv[2], talven::ShippedFile::Station);
+    if (std::strcmp(argv[1], "--write-training") == 0) return Write(argv[2], talven::ShippedFile::Training);
     if (std::strcmp(argv[1], "--check") == 0) return Check(argv[2]);
     return Usage();
 }

@@ -36,6 +36,17 @@ check("0 difference(s)" in result.stdout, "check of the written file: %s" % resu
 # The serial block is shipped unset, under its comment: every reader gets SN.
 check(b"\r\nSNFirst=\r\nSNLast=\r\n" in shipped and b"; SNFirst and SNLast" in shipped,
       "the shipped file does not hold SNFirst and SNLast unset and commented")
+# The training program's file: the same keys and values, saying whose it is.
+result = run("--write-training", "TalvenSim.ini")
+check(result.returncode == 0, "write-training: exit %d %s" % (result.returncode, result.stderr))
+result = run("--check", "TalvenSim.ini")
+check("0 difference(s)" in result.stdout, "check of the training file: %s" % result.stdout)
+with open(os.path.join(work, "TalvenSim.ini"), "rb") as f:
+    training = f.read()
+check(training.startswith(b"; TalvenSim.ini: ") and b"MinSpeed=0\r\n" in training,
+      "the training file does not name itself or holds no MinSpeed")
+for line in training.split(b"\r\n"):
+    check(not line.startswith(b";") or (b"=" not in line and len(line) <= 80), "training comment line: %r" % line)
 
 changed = shipped.replace(b"\r\nWR=0\r\n", b"\r\nWR=1\r\n").replace(b"\r\nSN=123456789abcdef\r\n", b"\r\n")
 check(changed != shipped, "the shipped file has no WR=0 or SN line to change")

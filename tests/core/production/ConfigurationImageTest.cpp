@@ -124,20 +124,20 @@ TEST(ConfigurationImage, HexadecimalConversionFollowsStrtoulOnWindows) {
 TEST(ConfigurationImage, EncoderExamples) {
     std::array<std::uint8_t, 40> field;
     field.fill(0xCC);
-    EncodeField(field.data(), "AB", 2, 8, true);
+    EncodeField(field.data(), U"AB", 8, true);
     EXPECT_EQ(Bytes(field.begin(), field.begin() + 9), (Bytes{0x08, 0x03, 0x41, 0x00, 0x42, 0x00, 0x20, 0x00, 0xCC}));
 
     field.fill(0xCC);
-    EncodeField(field.data(), "", 0, 8, true);
+    EncodeField(field.data(), U"", 8, true);
     EXPECT_EQ(Bytes(field.begin(), field.begin() + 9), (Bytes{0x08, 0x03, 0x20, 0x00, 0x20, 0x00, 0x20, 0x00, 0xCC}));
 
     field.fill(0xCC);
-    EncodeField(field.data(), "AB", 2, 8, false);
+    EncodeField(field.data(), U"AB", 8, false);
     EXPECT_EQ(Bytes(field.begin(), field.begin() + 9), (Bytes{0x41, 0x42, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0xCC}));
 
     // Sixteen characters fill the serial number with no space.
     field.fill(0xCC);
-    EncodeField(field.data(), "0123456789abcdef", 16, 34, true);
+    EncodeField(field.data(), U"0123456789abcdef", 34, true);
     Bytes expected{0x22, 0x03};
     for (char c : std::string("0123456789abcdef")) {
         expected.push_back(static_cast<std::uint8_t>(c));
@@ -146,19 +146,34 @@ TEST(ConfigurationImage, EncoderExamples) {
     expected.push_back(0xCC);
     EXPECT_EQ(Bytes(field.begin(), field.begin() + 35), expected);
 
-    // Characters above 0x7F become units with high byte 0.
+    // A character is one UTF-16LE unit, or one byte of the SCSI text; one
+    // that does not fit (refused by the check) stands as '?'.
     field.fill(0xCC);
-    EncodeField(field.data(), "\xE9", 1, 4, true);
-    EXPECT_EQ(Bytes(field.begin(), field.begin() + 5), (Bytes{0x04, 0x03, 0xE9, 0x00, 0xCC}));
+    EncodeField(field.data(), U"\u00E9\u2013\U0001F600", 8, true);
+    EXPECT_EQ(Bytes(field.begin(), field.begin() + 9), (Bytes{0x08, 0x03, 0xE9, 0x00, 0x13, 0x20, '?', 0x00, 0xCC}));
+    field.fill(0xCC);
+    EncodeField(field.data(), U"\u00E9\u2013", 3, false);
+    EXPECT_EQ(Bytes(field.begin(), field.begin() + 4), (Bytes{0xE9, '?', 0x20, 0xCC}));
+}
+
+// A text saved as ANSI or as UTF-8 writes the same characters.
+TEST(ConfigurationImage, AnsiAndUtf8TextsWriteTheSameImage) {
+    const WorkingBuffer ansi = BuildWith("Productor=Leseger\xE4te Typ2\r\nSCSI_VER=\xE4\r\n");
+    const WorkingBuffer utf8 = BuildWith("Productor=Leseger\xC3\xA4te Typ2\r\nSCSI_VER=\xC3\xA4\r\n");
+    EXPECT_EQ(ansi, utf8);
+    Bytes product{0x20, 0x03};
+    for (char16_t c : std::u16string(u"Leseger\u00E4te Typ2")) product.insert(product.end(), {std::uint8_t(c), 0});
+    EXPECT_EQ(Range(utf8, 22, 53), product);
+    EXPECT_EQ(Range(utf8, 90, 97), (Bytes{0xE4, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20}));
 }
 
 TEST(ConfigurationImage, OverlongTextsStopAtTheirField) {
     std::array<std::uint8_t, 40> field;
     field.fill(0xCC);
-    EncodeField(field.data(), "ABCDEFGHIJ", 10, 8, true);
+    EncodeField(field.data(), U"ABCDEFGHIJ", 8, true);
     EXPECT_EQ(Bytes(field.begin(), field.begin() + 9), (Bytes{0x08, 0x03, 0x41, 0x00, 0x42, 0x00, 0x43, 0x00, 0xCC}));
     field.fill(0xCC);
-    EncodeField(field.data(), "ABCDEFGHIJ", 10, 8, false);
+    EncodeField(field.data(), U"ABCDEFGHIJ", 8, false);
     EXPECT_EQ(Bytes(field.begin(), field.begin() + 9), (Bytes{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 0xCC}));
 
     // Through the build: hand-edited texts far beyond their capacities.

@@ -3,6 +3,7 @@
 // buttons and `running` around it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@ namespace talven {
 namespace {
 
 constexpr const char* kReaderRow = "CF Card         ";
+const ImageField& kSerialField = *ImageFieldOf(kSerialNumberKey);
 
 // Ends the program's effects after `steps` steps, as a kill would: a step is
 // a request to a device or a write of a file. The file write the kill meets
@@ -96,10 +98,13 @@ protected:
         ProductionRuns(platform, view, settings.Path(), &record).RunEepromProgramming();
         if (killed != nullptr) *killed = platform.killed;
         const auto eeprom = station->Eeprom(0);
-        return {eeprom.begin() + kSerialNumberOffset, eeprom.begin() + kSerialNumberOffset + kSerialNumberSize};
+        return {eeprom.begin() + kSerialField.offset, eeprom.begin() + kSerialField.offset + kSerialField.size};
     }
+    // The characters of the field's UTF-16LE units, without the spaces that fill it up.
     static std::string SerialOf(const std::vector<std::uint8_t>& field) {
-        return DescriptorText(field.data(), field.size());
+        std::string text;
+        for (std::size_t at = 2; at + 1 < field.size(); at += 2) text += static_cast<char>(field[at]);
+        return text.substr(0, text.find_last_not_of(' ') + 1);
     }
     std::array<std::uint8_t, 512> EepromFile() {
         std::array<std::uint8_t, 512> bytes{};
@@ -258,6 +263,21 @@ TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenAndAMissingReader) {
                                      "No card reader device.", "fail", "", "", "", "", "", "", "", ""}));
 }
 
+// The record is UTF-8: a serial number from a file saved as ANSI keeps its characters.
+TEST_F(EepromRun, TheRecordKeepsTheSerialNumbersCharacters) {
+    test::TempFolder records;
+    settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n[VX5308]\r\nSN=Nr.\xE4" "1\r\n");
+    Start();
+    VerdictRecord record(*outer, settings.Path(), "1.00");
+    runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), &record);
+    Run();
+    const std::vector<test::CsvRow> rows = records.Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    const auto serial = std::find(rows[0].begin(), rows[0].end(), "serial");
+    ASSERT_NE(serial, rows[0].end());
+    EXPECT_EQ(rows[1].at(static_cast<std::size_t>(serial - rows[0].begin())), "Nr.\xC3\xA4" "1");
+}
+
 // A value the reader cannot hold as written: nothing reaches the reader, the
 // row fails and the status line names the key and the reason.
 TEST_F(EepromRun, ARefusedValueWritesNothingAndIsNamed) {
@@ -274,7 +294,7 @@ TEST_F(EepromRun, ARefusedValueWritesNothingAndIsNamed) {
         {"CFSpeed=2", "CFSpeed: \"2\" is not 0 (High) or 1 (Low)"},
         {"MSSpeed=1", "MSSpeed: \"1\" is not 0 (High) or 2 (Low)"},
         {"Productor=USB Card Reader X", "Productor: 17 characters; the field holds 15"},
-        {"Productor=Leseger\xC3\xA4t", "Productor: \"Leseger\xC3\xA4t\" is not plain ASCII"},
+        {"SN=12\t34", "SN: character 3 is a tab, which the field cannot hold"},
     };
     Start();
     for (const auto& bad : cases) {
@@ -381,7 +401,8 @@ TEST_F(EepromRun, TheNextSerialFollowsTheBlockAndWhatWasHandedOut) {
         settings.Write(std::string("[VX5308]\r\n") + c.block + "\r\n");
         std::remove(settings.StatePath().c_str());
         if (!c.state.empty()) std::ofstream(settings.StatePath(), std::ios::binary) << c.state;
-        EXPECT_EQ(ListedSerial(PlanSerial(*outer, settings.Path())), c.listed);
+        const SettingsSnapshot snapshot(SettingsFile(*outer, settings.Path()));
+        EXPECT_EQ(ListedSerial(PlanSerial(*outer, snapshot, settings.Path())), c.listed);
     }
 }
 
@@ -395,7 +416,7 @@ TEST_F(EepromRun, ABlockGivesEachReaderTheNextSerialUntilItIsUsedUp) {
         EXPECT_EQ(SerialOf(ProgramOne()), serial);
         ExpectLastRow(kReaderRow, "Write EEPROM success.", kRowPassed);
     }
-    EXPECT_EQ(ProgramOne(), std::vector<std::uint8_t>(kSerialNumberSize, 0xFF));
+    EXPECT_EQ(ProgramOne(), std::vector<std::uint8_t>(kSerialField.size, 0xFF));
     ExpectLastRow(kReaderRow, "serial numbers used up: TLV00001000 was the last", kRowFailed);
     EXPECT_TRUE(station->Log().eepromWrites.empty());
     std::vector<std::string> recorded;
@@ -413,7 +434,7 @@ TEST_F(EepromRun, AKillBetweenAnyTwoStepsNeverGivesTwoReadersOneSerial) {
     test::TempFolder records;
     settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() +
                    "\r\n[VX5308]\r\nSNFirst=TLV01\r\nSNLast=TLV99\r\n");
-    const std::vector<std::uint8_t> erased(kSerialNumberSize, 0xFF);
+    const std::vector<std::uint8_t> erased(kSerialField.size, 0xFF);
     std::set<std::pair<bool, std::string>> outcomes;
     bool killed = true;
     for (std::size_t steps = 0; killed; ++steps) {

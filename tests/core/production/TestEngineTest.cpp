@@ -364,7 +364,7 @@ TEST_F(Engine, AFileThatCannotBeDeletedFailsTheTestWithoutHanging) {
     recorder->deleteFails = [](const char*) { return true; };
     recorder->findAlways = true;
     recorder->deleted.clear();
-    EXPECT_FALSE(runs->DeleteTestFiles("E:", 4));
+    EXPECT_FALSE(DeleteTestFiles(*recorder, "E:", 4));
     EXPECT_EQ(recorder->deleted.size(), 16u);
 }
 

@@ -159,6 +159,35 @@ TEST_F(CardVolumeTest, DataCorruptedAtAClusterReadsBackChangedThere) {
     std::vector<std::uint8_t> expected(2 * kCluster, 0xAA);
     expected[0] = 0x55;  // the third cluster written is the first of test1.bin
     EXPECT_EQ(*second, expected);
+
+    // The card emptied, the next file starts a card test: the slot fails it too.
+    EXPECT_TRUE(Station().FileDelete("E:\\test0.bin") && Station().FileDelete("E:\\test1.bin"));
+    WriteFile("E:\\test0.bin", 3, 0xAA);
+    EXPECT_EQ(Station().Card('E')->ClustersWritten(), 3u);
+    EXPECT_EQ(Station().Card('E')->ClustersMoved(), 3u);
+    EXPECT_EQ(Station().Card('E')->ClustersWrittenEver(), 7u);
+    std::vector<std::uint8_t> again(3 * kCluster, 0xAA);
+    again[2 * kCluster] = 0x55;
+    EXPECT_EQ(*Station().Card('E')->FileData("test0.bin"), again);
+}
+
+// From its cluster on, counted over the slot's life, the slot stores nothing
+// and the card keeps what it held, whatever card is put in.
+TEST_F(CardVolumeTest, DroppedWritesLeaveWhatTheCardHeld) {
+    DriveOf(config, 'E').faults.dropWritesAfterCluster = 6;
+    WriteFile("E:\\test0.bin", 4, 0x11);
+    EXPECT_TRUE(Station().FileDelete("E:\\test0.bin"));
+    const auto results = WriteFile("E:\\test0.bin", 4, 0x22);  // clusters 5 to 8, on the same clusters
+    ASSERT_EQ(results.size(), 4u);
+    for (const FileTransfer& result : results) EXPECT_TRUE(!result.fileError && result.bytes == kCluster);
+    std::vector<std::uint8_t> expected(4 * kCluster, 0x11);
+    std::fill_n(expected.begin(), kCluster, 0x22);
+    EXPECT_EQ(*Station().Card('E')->FileData("test0.bin"), expected);
+    EXPECT_EQ(Space("E:").freeClusters, 252u);
+
+    Station().InsertCard('E', *DriveOf(config, 'E').card);
+    WriteFile("E:\\test0.bin", 1, 0x33);
+    EXPECT_EQ(*Station().Card('E')->FileData("test0.bin"), std::vector<std::uint8_t>(kCluster, 0));
 }
 
 // Bytes that differ from cluster to cluster, so that a change lands visibly.

@@ -35,6 +35,7 @@ fault F: corrupt-at-cluster 7
 fault F: pull-at-cluster 40
 fault F: pull-at-time 3000
 fault F: repeat-sector-at-cluster 9
+fault F: drop-writes-after-cluster 500
 fault F: wrap-at 3MiB
 fault K: vanish-at-time 5000
 )";
@@ -100,6 +101,7 @@ fault K: vanish-at-time 5000
     EXPECT_EQ(faults.pullAtCluster, 40u);
     EXPECT_EQ(faults.pullAtMs, std::optional<std::uint64_t>(3000));
     EXPECT_EQ(faults.repeatSectorAtCluster, 9u);
+    EXPECT_EQ(faults.dropWritesAfterCluster, 500u);
     EXPECT_EQ(faults.wrapAt, 3u << 20);
     EXPECT_EQ(config.drives[3].faults.vanishAtMs, std::optional<std::uint64_t>(5000));
 }
@@ -287,9 +289,10 @@ std::vector<const DriveConfig*> Slots(const StationConfig& config) {
 }
 
 // The stations shipped for training: one four-slot VX5308 reader with a card
-// in every slot, so that a read/write test starts.
+// in every slot, so that a read/write test starts, each card with a speed a
+// real slot has: a trainee learns the figures of a good slot.
 TEST(StationParser, TheTrainingStationsParseAsFourSlotsOfOneReader) {
-    for (const char* name : {"good.station", "faults.station", "cards.station"}) {
+    for (const char* name : {"good.station", "faults.station", "cards.station", "quick-test.station"}) {
         SCOPED_TRACE(name);
         const std::string text = ReadTrainingStation(name);
         ASSERT_FALSE(text.empty());
@@ -302,7 +305,9 @@ TEST(StationParser, TheTrainingStationsParseAsFourSlotsOfOneReader) {
         const std::vector<const DriveConfig*> slots = Slots(config);
         ASSERT_EQ(slots.size(), 4u);
         for (const DriveConfig* slot : slots) {
-            EXPECT_TRUE(slot->card.has_value()) << slot->letter;
+            ASSERT_TRUE(slot->card.has_value()) << slot->letter;
+            EXPECT_GT(slot->card->readSpeed, slot->card->writeSpeed) << slot->letter;
+            EXPECT_LE(slot->card->writeSpeed, 25) << slot->letter;
         }
         EXPECT_EQ(config.timeScale, 1.0) << "training runs in real time";
 
@@ -326,25 +331,26 @@ TEST(StationParser, TheGoodTrainingStationHasNoFaultAndTheOtherOneFailsAsItsComm
         EXPECT_EQ(faults.corruptAtCluster + faults.pullAtCluster, 0u) << slot->letter;
         EXPECT_FALSE(faults.pullAtMs || faults.vanishAtMs || faults.inquiryLength) << slot->letter;
         EXPECT_FALSE(slot->card->writeProtected) << slot->letter;
-        EXPECT_EQ(slot->card->writeSpeed + slot->card->readSpeed, 0) << slot->letter;
+        EXPECT_GE(slot->card->writeSpeed, 15) << slot->letter;
     }
 
     StationConfig faulty;
     ASSERT_TRUE(ParseStation(ReadTrainingStation("faults.station"), "", faulty, error)) << error;
     const std::vector<const DriveConfig*> slots = Slots(faulty);
     ASSERT_EQ(slots.size(), 4u);
-    // E passes the test, slowly, F compares wrong in its second 1 MiB file
-    // (64 clusters of 16 KiB each), G is protected, H is pulled; EEPROM
-    // writes through E are ignored.
+    // E passes the test, F passes it slowly (as the guide's picture shows),
+    // G compares wrong in its second 1 MiB file (64 clusters of 16 KiB
+    // each), H is protected and then pulled; EEPROM writes through E are
+    // ignored.
     EXPECT_EQ(slots[0]->letter, 'E');
-    EXPECT_EQ(slots[0]->faults.corruptAtCluster + slots[0]->faults.pullAtCluster, 0u);
-    EXPECT_GT(slots[0]->card->writeSpeed, 0);
-    EXPECT_LT(slots[0]->card->writeSpeed, 10) << "a slot the guide's lowest speed of 10 MB/s fails";
+    EXPECT_GE(slots[0]->card->writeSpeed, 15);
     EXPECT_TRUE(slots[0]->faults.eepromWritesIgnored);
-    EXPECT_EQ(slots[1]->card->sectorsPerCluster * kSimSectorSize, 16u * 1024);
-    EXPECT_GT(slots[1]->faults.corruptAtCluster, 64u);
-    EXPECT_LE(slots[1]->faults.corruptAtCluster, 128u);
-    EXPECT_TRUE(slots[2]->card->writeProtected);
+    EXPECT_EQ(slots[1]->faults.corruptAtCluster + slots[1]->faults.pullAtCluster, 0u);
+    EXPECT_LT(slots[1]->card->writeSpeed, 10) << "a slot the guide's lowest speed of 10 MB/s fails";
+    EXPECT_EQ(slots[2]->card->sectorsPerCluster * kSimSectorSize, 16u * 1024);
+    EXPECT_GT(slots[2]->faults.corruptAtCluster, 64u);
+    EXPECT_LE(slots[2]->faults.corruptAtCluster, 128u);
+    EXPECT_TRUE(slots[3]->card->writeProtected);
     EXPECT_GT(slots[3]->faults.pullAtCluster, 0u);
 }
 #endif

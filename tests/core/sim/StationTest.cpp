@@ -255,6 +255,12 @@ TEST_F(StationLoader, WithoutAStationFileTheDefaultStationKeepsItsEepromBesideTh
     EXPECT_DOUBLE_EQ(station->TimeScale(), 1.0);
     EXPECT_EQ(station->Config().readers.at(0).eepromPath, folder.File("TalvenSim-reader1.eeprom"));
     EXPECT_EQ(station->GetLogicalDrives(), (1u << 2) | (0xFu << 4) | (1u << 25));
+    // Its cards move what a USB 2.0 reader moves, not what memory does.
+    for (const DriveConfig& drive : station->Config().drives) {
+        if (!drive.card) continue;
+        EXPECT_NEAR(drive.card->writeSpeed, 20, 2) << drive.letter;
+        EXPECT_NEAR(drive.card->readSpeed, 30, 2) << drive.letter;
+    }
 }
 
 TEST_F(StationLoader, AStationFileBesideTheProgramIsUsed) {

@@ -130,16 +130,32 @@ TEST_F(MainWindow, SettingsListingShowsWhatTheRunWritesAndMarksRefusedValues) {
     EXPECT_EQ(CellText(list, 10, 1), "250");
     EXPECT_EQ(test::ItemText(dialog, IDC_STATUS_LINE),
               "Warning: unknown key Power Consumtion in [VX5308]; did you mean Power Consumption?");
-
-    // With a block the serial row shows what the next GO writes; a block used up fails there.
-    station.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nSNFirst=TLV00000100\r\nSNLast=TLV00000999\r\n");
+    // A text's characters, whether the file holds it as UTF-8 or as ANSI.
+    station.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nProductor=Leseger\xC3\xA4t\r\nManufacture=\xE4\r\n");
     window->RebuildReaderList();
-    EXPECT_EQ(CellText(list, 2, 1), "TLV00000100 (next of TLV00000100\x96TLV00000999)");
+    const auto wideValue = [&](int row) {
+        wchar_t text[64] = {};
+        LVITEMW record{};
+        record.iSubItem = 1;
+        record.pszText = text;
+        record.cchTextMax = 64;
+        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&record));
+        return std::wstring(text);
+    };
+    EXPECT_EQ(wideValue(0), L"Leseger\u00E4t");
+    EXPECT_EQ(wideValue(1), L"\u00E4");
+
+    // With a block the serial row shows what the next GO writes, its prefix's
+    // characters read as SN's are; a block used up fails there.
+    station.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nSNFirst=T\xC3\xA4" "00000100\r\nSNLast=T\xC3\xA4"
+                          "00000999\r\n");
+    window->RebuildReaderList();
+    EXPECT_EQ(wideValue(2), L"T\u00E400000100 (next of T\u00E400000100\u2013T\u00E400000999)");
     EXPECT_EQ(test::RowImage(list, 2), 4);
     std::ofstream(station.SettingsPath().substr(0, station.SettingsPath().size() - 3) + "state", std::ios::binary)
-        << "handed=TLV00000100\tTLV00000999\r\nend\r\n";
+        << "handed=T\xC3\xA4" "00000100\tT\xC3\xA4" "00000999\r\nend\r\n";
     window->RebuildReaderList();
-    EXPECT_EQ(CellText(list, 2, 1), "serial numbers used up: TLV00000999 was the last");
+    EXPECT_EQ(wideValue(2), L"serial numbers used up: T\u00E400000999 was the last");
     EXPECT_EQ(test::RowImage(list, 2), kRowFailed);
 
     station.WriteSettings("[Program set]\r\nWR=0\r\n");

@@ -43,6 +43,7 @@ protected:
         }
     }
     std::string Key(const char* section, const char* key) const { return station.Text(section, key); }
+    std::string Note() const { return ItemText(window, IDC_SETUP_NOTE); }
 
     test::TestStation station;
     std::unique_ptr<SetupDialog> dialog;
@@ -57,6 +58,7 @@ TEST_F(Setup, WithoutSettingsShowsTheDefaultsTheRunWritesWithDeviceControlsOff) 
     EXPECT_EQ(ItemText(window, IDC_MANUFACTURE_EDIT), "KVe");
     EXPECT_EQ(ItemText(window, IDC_SCSI_VERSION_EDIT), "KVe");
     EXPECT_EQ(ItemText(window, IDC_POWER_EDIT), "250");
+    EXPECT_EQ(Note(), "");
     for (int high : {IDC_CF_HIGH, IDC_SM_HIGH, IDC_SD_HIGH, IDC_MSPRO_HIGH, IDC_MS_HIGH, IDC_MMC_HIGH,
                      IDC_FILE_SIZE_1M, IDC_FUNCTION_READ_WRITE}) {
         EXPECT_TRUE(Checked(window, high)) << high;
@@ -77,7 +79,7 @@ TEST_F(Setup, WithoutSettingsShowsTheDefaultsTheRunWritesWithDeviceControlsOff) 
     EXPECT_EQ(upper, 250);
 }
 
-TEST_F(Setup, StoredValuesSelectTheirRadiosAndOkWritesOnlyWhatTheRunTakes) {
+TEST_F(Setup, StoredValuesAreShownAsWrittenAndOkNamesEachRefusedOneUntilItIsMended) {
     const std::string serial = "ABCDEFGHIJKLMNOPQRST";  // 20 characters, past the typing limit
     const std::string settings = "[Program set]\r\nWR=5\r\nFS=1\r\n[VX5308]\r\nSN=" + serial +
                                  "\r\nCFSpeed=2\r\nSMSpeed=1\r\nSDSpeed=0\r\nMSSpeed=1\r\nMSProSpeed=2\r\nMMCSpeed=9\r\n"
@@ -85,12 +87,14 @@ TEST_F(Setup, StoredValuesSelectTheirRadiosAndOkWritesOnlyWhatTheRunTakes) {
     station.WriteSettings(settings);
     Open();
     EXPECT_EQ(ItemText(window, IDC_SERIAL_EDIT), serial);
-    EXPECT_EQ(ItemText(window, IDC_POWER_EDIT), "44");
+    EXPECT_EQ(ItemText(window, IDC_POWER_EDIT), "300") << "never the low 8 bits, 44";
+    EXPECT_EQ(Note(), "Serial No: 20 characters; the field holds 16") << "the first refused value, at once";
     EXPECT_FALSE(Checked(window, IDC_CF_HIGH));
     EXPECT_FALSE(Checked(window, IDC_CF_LOW));
     EXPECT_TRUE(Checked(window, IDC_SM_LOW));
     EXPECT_TRUE(Checked(window, IDC_SD_HIGH));
-    EXPECT_TRUE(Checked(window, IDC_MS_LOW)) << "a stored 1 is Low for MS too";
+    EXPECT_FALSE(Checked(window, IDC_MS_LOW)) << "MS Low is 2: Low would save the 1 as 2";
+    EXPECT_FALSE(Checked(window, IDC_MS_HIGH));
     EXPECT_TRUE(Checked(window, IDC_MSPRO_LOW));
     EXPECT_FALSE(Checked(window, IDC_MMC_HIGH));
     EXPECT_FALSE(Checked(window, IDC_MMC_LOW));
@@ -99,17 +103,32 @@ TEST_F(Setup, StoredValuesSelectTheirRadiosAndOkWritesOnlyWhatTheRunTakes) {
     EXPECT_FALSE(Checked(window, IDC_FUNCTION_EEPROM));
     ExpectDeviceControlsEnabled(true);
 
-    // A serial number longer than its field and speeds with no choice would
-    // be refused by the run: OK waits until each is mended.
-    const auto mend = [&](auto change) {
-        test::Click(window, IDOK);
-        EXPECT_FALSE(dialog->IsEnded());
-        EXPECT_EQ(station.SettingsBytes(), settings);
-        change();
+    // Each refused value keeps OK from saving, is named with its reason and,
+    // where it can be, gets the focus; then the operator mends it.
+    struct Refusal {
+        const char* note;
+        int focus;  // 0: a pair with no choice keeps the focus where it is
+        std::function<void()> mend;
     };
-    mend([&] { ::SetDlgItemTextA(window, IDC_SERIAL_EDIT, serial.substr(0, 16).c_str()); });
-    mend([&] { ClickRadio(IDC_CF_LOW); });
-    mend([&] { ClickRadio(IDC_MMC_HIGH); });
+    const Refusal refusals[] = {
+        {"Serial No: 20 characters; the field holds 16", IDC_SERIAL_EDIT,
+         [&] { ::SetDlgItemTextA(window, IDC_SERIAL_EDIT, serial.substr(0, 16).c_str()); }},
+        {"MMC: \"9\" is not 0 (High) or 1 (Low)", 0, [&] { ClickRadio(IDC_MMC_HIGH); }},
+        {"MS: \"1\" is not 0 (High) or 2 (Low)", 0, [&] { ClickRadio(IDC_MS_LOW); }},
+        {"CF: \"2\" is not 0 (High) or 1 (Low)", 0, [&] { ClickRadio(IDC_CF_LOW); }},
+        {"Power Consumption: \"300\" is not a whole number from 0 to 250", IDC_POWER_EDIT,
+         [&] { ::SendDlgItemMessageA(window, IDC_POWER_EDIT, WM_KEYDOWN, VK_DOWN, 0); }},
+    };
+    for (const Refusal& refusal : refusals) {
+        ::SetFocus(::GetDlgItem(window, IDCANCEL));
+        test::Click(window, IDOK);
+        EXPECT_FALSE(dialog->IsEnded()) << refusal.note;
+        EXPECT_EQ(station.SettingsBytes(), settings);
+        EXPECT_EQ(Note(), refusal.note);
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(window, refusal.focus != 0 ? refusal.focus : IDCANCEL)) << refusal.note;
+        refusal.mend();
+    }
+    EXPECT_EQ(ItemText(window, IDC_POWER_EDIT), "250") << "an arrow on 300 goes to the nearer end, not to 1";
     test::Click(window, IDOK);
     ASSERT_TRUE(dialog->IsEnded());
     EXPECT_EQ(dialog->Result(), IDOK);
@@ -120,11 +139,12 @@ TEST_F(Setup, StoredValuesSelectTheirRadiosAndOkWritesOnlyWhatTheRunTakes) {
     EXPECT_EQ(Key("VX5308", "MSSpeed"), "2");
     EXPECT_EQ(Key("VX5308", "MSProSpeed"), "2");
     EXPECT_EQ(Key("VX5308", "MMCSpeed"), "0");
-    EXPECT_EQ(Key("VX5308", "Power Consumption"), "44");
+    EXPECT_EQ(Key("VX5308", "Power Consumption"), "250");
     EXPECT_EQ(Key("VX5308", "Productor"), "USBCard Reader");
     EXPECT_EQ(Key("VX5308", "VID"), "1234") << "keys the dialog does not show are kept";
     EXPECT_EQ(Key("Program set", "FS"), "1");
-    EXPECT_EQ(Key("Program set", "WR"), "-1");
+    EXPECT_EQ(Key("Program set", "WR"), "5") << "no choice made: written back as loaded";
+    EXPECT_EQ(Key("Program set", "TestMiB"), "0");
 }
 
 TEST_F(Setup, ChoicesClickedAreSavedAndTheFunctionSwitchesTheDeviceControls) {
@@ -166,25 +186,90 @@ TEST_F(Setup, AnEmptiedTextRefusesOkAndLeavesTheFileAlone) {
         test::Click(window, IDOK);
         EXPECT_FALSE(dialog->IsEnded()) << id;
         EXPECT_EQ(station.SettingsBytes(), settings) << id;
+        EXPECT_NE(Note().find(": the text is empty (choose Write EEPROM to change it)"), std::string::npos) << Note();
         ::SetDlgItemTextA(window, id, before.c_str());
     }
     test::Click(window, IDOK);
     EXPECT_TRUE(dialog->IsEnded()) << "any non-empty texts pass";
 }
 
-TEST_F(Setup, AnEmptyStoredTextKeepsOkRefusedUntilEepromModeLetsItBeFilled) {
-    station.WriteSettings("[VX5308]\r\nManufacture=\r\n");
+// The line's complaint: a power of 600 became 88 on OK, and GO programmed 176 mA.
+TEST_F(Setup, RefusedDeviceValuesGoBackAsLoadedInReadWriteAndWriteEepromNamesThem) {
+    const std::string settings = "[VX5308]\r\nManufacture=\r\nPower Consumption=600\r\n";
+    station.WriteSettings(settings);
     Open();
-    EXPECT_EQ(ItemText(window, IDC_MANUFACTURE_EDIT), "");
+    EXPECT_EQ(ItemText(window, IDC_POWER_EDIT), "600");
+    EXPECT_EQ(Note(), "Manufacture: the text is empty");
     EXPECT_FALSE(Enabled(window, IDC_MANUFACTURE_EDIT));
     test::Click(window, IDOK);
-    EXPECT_FALSE(dialog->IsEnded());
+    ASSERT_TRUE(dialog->IsEnded()) << "disabled boxes do not block OK";
+    EXPECT_EQ(Key("VX5308", "Manufacture"), "");
+    EXPECT_EQ(Key("VX5308", "Power Consumption"), "600");
+    const std::string written = station.SettingsBytes();
+
+    Open();
     ClickRadio(IDC_FUNCTION_EEPROM);
-    ASSERT_TRUE(Enabled(window, IDC_MANUFACTURE_EDIT));
     ::SetDlgItemTextA(window, IDC_MANUFACTURE_EDIT, "K");
     test::Click(window, IDOK);
-    EXPECT_TRUE(dialog->IsEnded());
-    EXPECT_EQ(Key("VX5308", "Manufacture"), "K");
+    EXPECT_FALSE(dialog->IsEnded());
+    EXPECT_EQ(Note(), "Power Consumption: \"600\" is not a whole number from 0 to 250");
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(window, IDC_POWER_EDIT));
+    EXPECT_EQ(station.SettingsBytes(), written) << "nothing is written while a value is refused";
+}
+
+// TestMiB beside the file size: the choices, a hand-written number as written,
+// and a refused one named.
+TEST_F(Setup, TestAmountIsSavedAsChosenOrWrittenAndARefusedOneKeepsOkOpen) {
+    struct Case {
+        const char* stored;  // null: no key
+        const char* shown;
+        const char* entry;  // null: left as loaded
+        const char* saved;  // null: refused
+    };
+    const Case cases[] = {
+        {nullptr, "All", nullptr, "0"},   {"064", "64 MiB", nullptr, "064"},  {"100", "100 MiB", nullptr, "100"},
+        {"0", "All", "16 MiB", "16"},     {"16", "16 MiB", "All", "0"},       {"0", "All", "300", "300"},
+        {"0", "All", "65535 MiB", "65535"}, {"abc", "abc", nullptr, nullptr}, {"0", "All", "70000", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored != nullptr ? c.stored : "no key");
+        const std::string settings = c.stored != nullptr ? std::string("[Program set]\r\nTestMiB=") + c.stored + "\r\n" : "";
+        station.WriteSettings(settings);
+        Open();
+        EXPECT_EQ(ItemText(window, IDC_TEST_AMOUNT), c.shown);
+        if (c.entry != nullptr) ::SetDlgItemTextA(window, IDC_TEST_AMOUNT, c.entry);
+        test::Click(window, IDOK);
+        EXPECT_EQ(dialog->IsEnded(), c.saved != nullptr);
+        if (c.saved != nullptr) {
+            EXPECT_EQ(Key("Program set", "TestMiB"), c.saved);
+            continue;
+        }
+        EXPECT_EQ(station.SettingsBytes(), settings);
+        const std::string value = c.entry != nullptr ? c.entry : c.stored;
+        EXPECT_EQ(Note(), "Test amount: \"" + value + "\" is not a whole number from 0 to 65535");
+        EXPECT_TRUE(::IsChild(::GetDlgItem(window, IDC_TEST_AMOUNT), ::GetFocus()));
+    }
+}
+
+// The boxes show a text's characters however the file encodes them; OK
+// writes an untouched text back byte for byte, a typed one in the file's form.
+TEST_F(Setup, TextsShowTheirCharactersAndAnUntouchedOneIsWrittenBackAsLoaded) {
+    station.WriteSettings(
+        "[Program set]\r\nWR=1\r\n[VX5308]\r\nProductor=Leseger\xC3\xA4t\r\nManufacture=\xE4\xF6\xFC\r\n");
+    Open();
+    auto boxText = [&](int id) {
+        wchar_t text[64] = {};
+        ::GetDlgItemTextW(window, id, text, 64);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(boxText(IDC_PRODUCTION_EDIT), L"Leseger\u00E4t");
+    EXPECT_EQ(boxText(IDC_MANUFACTURE_EDIT), L"\u00E4\u00F6\u00FC");
+    ::SetDlgItemTextW(window, IDC_SERIAL_EDIT, L"Nr.\u00E4");
+    test::Click(window, IDOK);
+    ASSERT_TRUE(dialog->IsEnded());
+    EXPECT_EQ(Key("VX5308", "Productor"), "Leseger\xC3\xA4t");
+    EXPECT_EQ(Key("VX5308", "Manufacture"), "\xE4\xF6\xFC");
+    EXPECT_EQ(Key("VX5308", "SN"), "Nr.\xE4");
 }
 
 TEST_F(Setup, CancelAndTheCloseBoxWriteNothing) {

@@ -126,8 +126,7 @@ private:
 };
 
 // The template of resource number id in this executable, or an invalid one.
-inline DialogTemplate LoadDialogTemplate(int id) {
-    HMODULE module = GetModuleHandleA(nullptr);
+inline DialogTemplate LoadDialogTemplate(int id, HMODULE module = GetModuleHandleA(nullptr)) {
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
     if (found == nullptr) return {};
     HGLOBAL loaded = LoadResource(module, found);

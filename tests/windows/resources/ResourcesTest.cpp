@@ -61,7 +61,7 @@ TEST(StringResources, EveryIdLoadsExactlyTheTextOfTheTable) {
     }
     TALVEN_STRINGS(TALVEN_CHECK_STRING)
 #undef TALVEN_CHECK_STRING
-    EXPECT_EQ(count, 68);
+    EXPECT_EQ(count, 76);
 }
 
 TEST(StringResources, NumbersOutsideTheTableHoldNoText) {
@@ -125,7 +125,7 @@ TEST(DialogTemplates, SetupDialogHasEveryControlInTabOrder) {
     ASSERT_TRUE(t.valid);
     EXPECT_EQ(t.style & ~DS_SETFONT, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
     EXPECT_EQ(t.cx, 333);
-    EXPECT_EQ(t.cy, 159);
+    EXPECT_EQ(t.cy, 179);
     EXPECT_EQ(t.caption, "Setup Dialog");
     EXPECT_EQ(t.pointSize, 10);
     EXPECT_EQ(t.typeface, "System");
@@ -137,12 +137,14 @@ TEST(DialogTemplates, SetupDialogHasEveryControlInTabOrder) {
     const DWORD box = kChild | BS_GROUPBOX;
     const WORD none = 0xFFFF;
     ExpectItems(t, {
-        {none, "Static", "&Test file size:", 13, 16, 45, 8, label},
-        {1022, "Button", "1M", 65, 15, 26, 10, first},
-        {1023, "Button", "2M", 123, 15, 26, 10, second},
-        {none, "Static", "&Function:", 13, 38, 45, 8, label},
-        {1024, "Button", "Read/Write", 65, 37, 53, 10, first},
-        {1025, "Button", "Write EEPROM", 123, 37, 65, 10, second},
+        {none, "Static", "&Test file size:", 13, 13, 45, 8, label},
+        {1022, "Button", "1M", 65, 12, 26, 10, first},
+        {1023, "Button", "2M", 123, 12, 26, 10, second},
+        {none, "Static", "Test &amount:", 13, 27, 45, 8, label},
+        {1026, "ComboBox", "", 65, 25, 58, 60, kChild | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP},
+        {none, "Static", "&Function:", 13, 41, 45, 8, label},
+        {1024, "Button", "Read/Write", 65, 40, 53, 10, first},
+        {1025, "Button", "Write EEPROM", 123, 40, 65, 10, second},
         {none, "Button", "Program Setting", 4, 0, 192, 56, box},
         {none, "Static", "Ma&nufacture:", 12, 74, 43, 8, label},
         {1004, "Edit", "", 60, 73, 130, 12, edit},
@@ -178,6 +180,7 @@ TEST(DialogTemplates, SetupDialogHasEveryControlInTabOrder) {
         {1, "Button", "OK", 212, 21, 50, 14, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP},
         {2, "Button", "Cancel", 265, 21, 50, 14, kChild | BS_PUSHBUTTON | WS_TABSTOP},
         {none, "Button", "Device Speed", 200, 57, 130, 98, box},
+        {1028, "Static", "", 6, 159, 322, 17, kChild | SS_LEFT},
     });
 }
 
@@ -200,7 +203,7 @@ TEST(DialogTemplates, EveryTemplateCreatesItsWindowWithAllControls) {
         {IDD_PRODUCTION_DIALOG, {1000, 1001, 1, 2}},
         {IDD_ABOUT_DIALOG, {1014, 1015, 1027}},
         {IDD_SETUP_DIALOG, {1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015,
-                            1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1, 2}},
+                            1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026, 1028, 1, 2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dialog);
@@ -422,6 +425,30 @@ TEST(ManifestResource, OnlyTheProductAsksForAdministratorRights) {
         const std::string manifest = ManifestOf(built.module);
         EXPECT_EQ(ExecutionLevel(manifest), program.level) << built.path;
         EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos) << built.path;
+    }
+}
+
+// A trainer left open on a line PC must not be taken for the station:
+// TalvenSim.exe's title bar and about box say that its station is simulated,
+// Talven.exe's are the product's.
+TEST(DialogTemplates, OnlyTheSimulatedStationSaysSoInItsTitleAndAboutBox) {
+    const struct {
+        const char* path;
+        const char* caption;
+        short aboutHeight;
+        const char* lastAboutText;
+    } programs[] = {
+        {TALVEN_BUILT_TALVEN, "VX5308", 100, "Exit"},
+        {TALVEN_BUILT_TALVENSIM, "VX5308 - simulated station for training", 114, "Simulated station, for training only"},
+    };
+    for (const auto& program : programs) {
+        const BuiltExecutable built(program.path);
+        ASSERT_NE(built.module, nullptr) << built.path;
+        EXPECT_EQ(LoadDialogTemplate(IDD_PRODUCTION_DIALOG, built.module).caption, program.caption);
+        const DialogTemplate about = LoadDialogTemplate(IDD_ABOUT_DIALOG, built.module);
+        ASSERT_TRUE(about.valid) << built.path;
+        EXPECT_EQ(about.cy, program.aboutHeight) << built.path;
+        EXPECT_EQ(about.items.back().text, program.lastAboutText) << built.path;
     }
 }
 

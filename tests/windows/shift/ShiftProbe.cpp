@@ -16,6 +16,8 @@
 #include <cstring>
 #include <string>
 
+#include "resources/resource.h"
+
 namespace {
 
 constexpr int kReaderList = 1000;
@@ -62,7 +64,7 @@ bool ReadCell(HANDLE process, HWND list, const RemoteBuffer& remote, int row, in
 }
 
 int Rows() {
-    HWND window = ::FindWindowA(nullptr, "VX5308");
+    HWND window = ::FindWindowA(nullptr, TALVEN_SIMULATED_CAPTION);
     HWND list = window == nullptr ? nullptr : ::GetDlgItem(window, kReaderList);
     if (list == nullptr) {
         std::fprintf(stderr, "talven-shift-probe: no station window\n");

@@ -2,15 +2,13 @@
 // files in three patterns, each sector stamped with its place, read every
 // file back from the medium, compare every byte, and delete the files again
 // on every path.
+#include "production/CardTest.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
-#include "platform/PageBuffer.h"
-#include "production/ProductionRuns.h"
 #include "resources/StringTable.h"
-#include "settings/SettingsFile.h"
 
 namespace talven {
 
@@ -62,86 +60,7 @@ private:
     Handle handle;
 };
 
-// One card's test: its figures, its four buffers, the files it created and
-// its progress.
-class CardTest {
-public:
-    CardTest(Platform& platform, ProductionView& view, ProductionRuns& runs, const char* settingsPath,
-             const std::string& driveText, std::uint16_t row)
-        : platform(platform),
-          view(view),
-          runs(runs),
-          settingsPath(settingsPath),
-          driveText(driveText),
-          row(row),
-          rowText(view.RowText(row)) {}
-
-    TestOutcome Run() {
-        const std::uint64_t start = platform.GetTickCount64();
-        TestOutcome outcome = SetUp();
-        if (outcome == TestOutcome::Passed) outcome = Timed(&CardTest::WritePhase, figures.writeMs);
-        figures.writeMeasured = outcome == TestOutcome::Passed;
-        if (outcome == TestOutcome::Passed) {
-            outcome = Timed(&CardTest::ReadPhase, figures.readMs);
-            figures.readMeasured = outcome == TestOutcome::Passed;
-        }
-        // Deleting is writing: a card that keeps a test file has not passed.
-        if (!runs.DeleteTestFiles(driveText, created) && outcome == TestOutcome::Passed)
-            outcome = TestOutcome::WriteFailed;
-        figures.totalMs = platform.GetTickCount64() - start;
-        return outcome;  // the buffers go with this object
-    }
-
-    TestFigures figures;
-
-private:
-    TestOutcome Timed(TestOutcome (CardTest::*phase)(), std::uint64_t& milliseconds) {
-        const std::uint64_t start = platform.GetTickCount64();
-        const TestOutcome outcome = (this->*phase)();
-        milliseconds = platform.GetTickCount64() - start;
-        return outcome;
-    }
-    TestOutcome SetUp();
-    bool FillPatterns(std::uint32_t fileSize);
-    bool QueryFreeClusters(std::uint32_t& freeClusters);
-    TestOutcome WritePhase();
-    TestOutcome WriteFile(std::uint32_t number);
-    TestOutcome WriteClusters(Handle file, std::uint32_t number, std::uint32_t clusters);
-    TestOutcome ReadPhase();
-    TestOutcome VerifyFile(std::uint32_t number);
-    TestOutcome ReadAndCompare(Handle file, std::uint32_t number, std::uint64_t expected);
-    TestOutcome FailAndDelete(TestOutcome outcome) {
-        runs.DeleteTestFiles(driveText, created);
-        return outcome;
-    }
-    void ShowProgress();
-    bool Stopped() { return view.Running() == 0; }
-    std::uint8_t* Pattern(std::uint32_t number) const {
-        switch (number % 3) {
-            case 0: return counting.Data();
-            case 1: return allAa.Data();
-            default: return all55.Data();
-        }
-    }
-    std::uint32_t RequestBytes() const { return requestClusters * clusterSize; }
-
-    Platform& platform;
-    ProductionView& view;
-    ProductionRuns& runs;
-    const char* settingsPath;
-    const std::string& driveText;
-    const std::uint16_t row;
-    const std::string rowText;  // the slot's row is found again by it
-
-    std::uint32_t clusterSize = 0;
-    std::uint32_t startFreeClusters = 0;  // what the progress text counts to
-    std::uint32_t clustersPerFile = 0;
-    std::uint32_t requestClusters = 0;
-    std::uint32_t created = 0;                // test files created, whatever became of them
-    std::vector<std::uint32_t> fileClusters;  // clusters written into each file
-    std::uint32_t progress = 0;
-    PageBuffer counting, allAa, all55, readBack;
-};
+}  // namespace
 
 // The figures are only taken when the query succeeded and describe a cluster
 // we can hold; a cluster size that changes is another volume.
@@ -156,8 +75,43 @@ bool CardTest::QueryFreeClusters(std::uint32_t& freeClusters) {
     return true;
 }
 
+TestOutcome CardTest::Run() {
+    const std::uint64_t start = platform.GetTickCount64();
+    TestOutcome outcome = SetUp();
+    if (outcome == TestOutcome::Passed) outcome = Timed(&CardTest::WritePhase, figures.writeMs);
+    figures.writeMeasured = outcome == TestOutcome::Passed;
+    if (outcome == TestOutcome::Passed) {
+        outcome = Timed(&CardTest::ReadPhase, figures.readMs);
+        figures.readMeasured = outcome == TestOutcome::Passed;
+    }
+    // Deleting is writing: a card that keeps a test file has not passed.
+    if (!DeleteTestFiles(platform, driveText, created) && outcome == TestOutcome::Passed)
+        outcome = TestOutcome::WriteFailed;
+    figures.totalMs = platform.GetTickCount64() - start;
+    return outcome;  // the buffers go with this object
+}
+
+TestOutcome CardTest::Timed(TestOutcome (CardTest::*phase)(), std::uint64_t& milliseconds) {
+    const std::uint64_t start = platform.GetTickCount64();
+    const TestOutcome outcome = (this->*phase)();
+    milliseconds = platform.GetTickCount64() - start;
+    return outcome;
+}
+
+TestOutcome CardTest::FailAndDelete(TestOutcome outcome) {
+    DeleteTestFiles(platform, driveText, created);
+    return outcome;
+}
+
+std::uint8_t* CardTest::Pattern(std::uint32_t number) const {
+    switch (number % 3) {
+        case 0: return counting.Data();
+        case 1: return allAa.Data();
+        default: return all55.Data();
+    }
+}
+
 TestOutcome CardTest::SetUp() {
-    const SettingsFile settings(platform, settingsPath);
     const std::uint32_t fileSize = settings.LargeTestFiles() ? kLargeTestFileSize : kSmallTestFileSize;
     // No figures, or no free cluster: nothing could be tested.
     if (!QueryFreeClusters(startFreeClusters) || startFreeClusters == 0) return TestOutcome::WriteFailed;
@@ -189,7 +143,7 @@ void CardTest::ShowProgress() {
     char text[128];
     std::snprintf(text, sizeof text, view.LoadText(IDS_TESTING).c_str(), static_cast<unsigned>(progress),
                   static_cast<unsigned>(startFreeClusters));
-    if (const int at = view.FindRow(rowText, row); at >= 0) view.SetRowText(at, text);
+    if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowText(at, text);
 }
 
 // Files are written while the card reports a free cluster before the next
@@ -265,8 +219,7 @@ TestOutcome CardTest::ReadPhase() {
 TestOutcome CardTest::VerifyFile(std::uint32_t number) {
     OpenTestFile file(platform, platform.FileOpen(TestFilePath(driveText, number).c_str()));
     if (!file.IsOpen()) return FailAndDelete(TestOutcome::ReadFailed);
-    const TestOutcome outcome =
-        ReadAndCompare(file.Get(), number, std::uint64_t{fileClusters[number]} * clusterSize);
+    const TestOutcome outcome = ReadAndCompare(file.Get(), number, std::uint64_t{fileClusters[number]} * clusterSize);
     if (outcome != TestOutcome::CompareFailed) return outcome;
     file.Close();
     return FailAndDelete(outcome);
@@ -294,20 +247,7 @@ TestOutcome CardTest::ReadAndCompare(Handle file, std::uint32_t number, std::uin
     return received == expected ? TestOutcome::Passed : TestOutcome::CompareFailed;
 }
 
-}  // namespace
-
-TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
-    CardTest test(platform, view, *this, settingsPath, driveText, row);
-    const TestOutcome outcome = test.Run();
-    if (figures != nullptr) *figures = test.figures;
-    return outcome;
-}
-
-double MegabytesPerSecond(std::uint64_t bytes, std::uint64_t milliseconds) {
-    return static_cast<double>(bytes) / 1000.0 / static_cast<double>(std::max<std::uint64_t>(milliseconds, 1));
-}
-
-bool ProductionRuns::DeleteTestFiles(const std::string& driveText, std::uint32_t created) {
+bool DeleteTestFiles(Platform& platform, const std::string& driveText, std::uint32_t created) {
     bool clean = true;
     std::uint32_t failedInARow = 0;
     for (std::uint32_t number = 0; number != UINT32_MAX; ++number) {

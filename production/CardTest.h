@@ -1,0 +1,103 @@
+// The read/write test of one card: its test files, their deletion pass and
+// its progress text in the slot's row.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/PageBuffer.h"
+#include "platform/Platform.h"
+#include "production/ProductionView.h"
+#include "production/ReaderSlot.h"
+#include "settings/SettingsSnapshot.h"
+
+namespace talven {
+
+// Result of one card's read/write test.
+enum class TestOutcome : std::uint8_t {
+    Passed = 0,
+    WriteFailed = 1,
+    ReadFailed = 2,
+    CompareFailed = 3,
+    DiskRemoved = 4,  // the file layer reported an error in a write or a read
+    Stopped = 5,
+};
+
+// What one card's test moved and how long its phases took by the seam's
+// clock. A phase is measured only when it ran to its end.
+struct TestFigures {
+    std::uint64_t bytesWritten = 0;
+    std::uint64_t bytesRead = 0;
+    std::uint64_t writeMs = 0;
+    std::uint64_t readMs = 0;
+    std::uint64_t totalMs = 0;
+    bool writeMeasured = false;
+    bool readMeasured = false;
+};
+
+// File sizes by the settings key FS, and the largest request the engine sends.
+inline constexpr std::uint32_t kSmallTestFileSize = 0x100000;
+inline constexpr std::uint32_t kLargeTestFileSize = 0x200000;
+// At most this many test files per card; a card that would need more gets
+// larger files. Windows keeps a lower-case 8.3 name in one root entry, other
+// systems add a long-name entry: there a 512-entry FAT12/16 root (one entry
+// the volume label's) holds 255 test files.
+inline constexpr std::uint32_t kMaxTestFiles = 128;
+// Every sector of this size in a test file starts with its file number and
+// its index within the file (two little-endian 32-bit numbers).
+inline constexpr std::uint32_t kStampedSectorSize = 512;
+inline constexpr std::uint32_t kSectorStampSize = 8;
+// Clusters above this size are taken for a broken volume, not tested.
+inline constexpr std::uint32_t kMaxClusterSize = 32u << 20;
+
+// Deletes test files 0 to `created` - 1 of a drive whatever gaps lie between
+// them, then the ones after as far as they continue. False when a test file
+// that was found could not be deleted.
+bool DeleteTestFiles(Platform& platform, const std::string& driveText, std::uint32_t created = 0);
+
+// One card's test: its figures, its four buffers, the files it created and
+// its progress in the slot's row.
+class CardTest {
+public:
+    CardTest(Platform& platform, ProductionView& view, const SettingsSnapshot& settings, const ReaderSlot& slot)
+        : platform(platform), view(view), settings(settings), slot(slot), driveText(slot.drive) {}
+
+    TestOutcome Run();
+
+    TestFigures figures;
+
+private:
+    TestOutcome Timed(TestOutcome (CardTest::*phase)(), std::uint64_t& milliseconds);
+    TestOutcome SetUp();
+    bool FillPatterns(std::uint32_t requestBytes);
+    bool QueryFreeClusters(std::uint32_t& freeClusters);
+    TestOutcome WritePhase();
+    TestOutcome WriteFile(std::uint32_t number);
+    TestOutcome WriteClusters(Handle file, std::uint32_t number, std::uint32_t clusters);
+    TestOutcome ReadPhase();
+    TestOutcome VerifyFile(std::uint32_t number);
+    TestOutcome ReadAndCompare(Handle file, std::uint32_t number, std::uint64_t expected);
+    TestOutcome FailAndDelete(TestOutcome outcome);
+    void ShowProgress();
+    bool Stopped() { return view.Running() == 0; }
+    std::uint8_t* Pattern(std::uint32_t number) const;
+    std::uint32_t RequestBytes() const { return requestClusters * clusterSize; }
+
+    Platform& platform;
+    ProductionView& view;
+    const SettingsSnapshot& settings;
+    const ReaderSlot& slot;
+    const std::string& driveText;
+
+    std::uint32_t clusterSize = 0;
+    std::uint32_t startFreeClusters = 0;  // what the progress text counts to
+    std::uint32_t clustersPerFile = 0;
+    std::uint32_t requestClusters = 0;
+    std::uint32_t created = 0;                // test files created, whatever became of them
+    std::vector<std::uint32_t> fileClusters;  // clusters written into each file
+    std::uint32_t progress = 0;
+    PageBuffer counting, allAa, all55, readBack;
+};
+
+}  // namespace talven

@@ -1,0 +1,28 @@
+// A reader slot as discovery found it: made once, then its row and the
+// record know the slot by it, never by the row's text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace talven {
+
+enum class VerdictWord : std::uint8_t;
+
+struct ReaderSlot {
+    std::uint32_t number = 0;  // its row's slot number; a run's first slot is 1
+    std::string drive;         // "E:"
+    std::string product;       // the INQUIRY text, the blanks after it left off
+    std::string chip;          // the chip text as the status line showed it
+    std::uint16_t row = 0;     // where discovery listed it; looked at first
+    bool recorded = false;     // a run records one verdict a slot
+};
+
+// A slot's verdict as its row shows it and the record keeps it.
+struct SlotVerdict {
+    unsigned text;  // string-table id
+    int icon;       // RowIcon
+    VerdictWord word;
+};
+
+}  // namespace talven
