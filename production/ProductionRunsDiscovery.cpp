@@ -53,8 +53,13 @@ void ProductionRuns::ExamineDrives(std::uint32_t driveMask) {
     for (std::uint32_t drive = kFirstExaminedDrive; drive < kDriveLetters; ++drive) {
         if ((driveMask >> drive & 1u) != 0 && ExamineDrive(DriveText(drive), true)) ++accepted;
     }
-    // A GO that found nothing says so, as the EEPROM run does.
-    if (view.RowCount() == rowsBefore) view.InsertRow(rowsBefore, view.LoadText(IDS_NO_READER).c_str(), kRowFailed);
+    // A GO that found nothing says so and records it, as the EEPROM run does.
+    if (view.RowCount() == rowsBefore) {
+        Verdict verdict;
+        verdict.text = view.LoadText(IDS_NO_READER);
+        view.InsertRow(rowsBefore, verdict.text.c_str(), kRowFailed);
+        RecordRow(verdict.text, verdict);
+    }
     if (accepted == kTestedSlots) RunTestSequence();
 }
 

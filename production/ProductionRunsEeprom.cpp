@@ -67,9 +67,9 @@ void ProductionRuns::RunEepromProgramming() {
     // write test's own keys are that job's matter, not the EEPROM's.
     const SettingsFile settings(platform, settingsPath);
     const bool refused = !RefusedSettings(settings, kDeviceSection).empty();
-    if (const std::string problem = SettingsStatusText(settings, kDeviceSection); !problem.empty())
-        view.SetStatusText(problem.c_str());
     Verdict verdict;
+    verdict.warning = SettingsStatusText(settings, kDeviceSection);
+    if (!verdict.warning.empty()) view.SetStatusText(verdict.warning.c_str());
     std::string rowText;
     if (driveText.empty()) {
         rowText = view.LoadText(IDS_NO_READER);
@@ -80,6 +80,8 @@ void ProductionRuns::RunEepromProgramming() {
         rowText = view.RowText(row);
         const bool programmed = !refused && ProgramReader(platform, view, driveText, settings, row, verdict);
         ShowVerdict(view, row, programmed, verdict);
+        // A settings fault is no fault of the reader's.
+        if (refused) verdict.word = VerdictWord::Refused;
     }
     verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
     RecordRow(rowText, verdict);

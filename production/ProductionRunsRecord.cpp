@@ -32,9 +32,19 @@ void ProductionRuns::RecordRow(const std::string& rowText, Verdict verdict) {
     SlotSeen& slot = slots[rowText];
     if (slot.recorded) return;
     slot.recorded = true;
-    if (run == 0) run = record->StartRun();
+    const SettingsFile settings(platform, settingsPath);
+    if (run == 0) {
+        // The folder of this GO's settings, for all of its lines.
+        char folder[kSettingsTextSize] = {};
+        settings.ReadText(kRecordFolderKey, folder);
+        record->SetFolder(folder);
+        run = record->StartRun();
+    }
     verdict.run = run;
-    if (verdict.mode.empty()) verdict.mode = view.LoadText(IDS_WRITE_READ_TEST);
+    if (verdict.mode.empty()) {
+        verdict.mode = view.LoadText(IDS_WRITE_READ_TEST);
+        verdict.warning = SettingsStatusText(settings, kProgramSection);
+    }
     verdict.chip = slot.chip;
     verdict.drive = slot.drive;
     verdict.product = slot.product;

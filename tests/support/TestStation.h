@@ -137,6 +137,9 @@ public:
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override {
         return windows.FileReadEnd(path, buffer, size);
     }
+    FileResult FileTruncate(const char* path, std::uint64_t size) override {
+        return windows.FileTruncate(path, size);
+    }
 
 private:
     std::string modulePath;
