@@ -158,6 +158,7 @@ public:
         ::DeleteFileA(settingsPath.c_str());
         for (const std::string& name : RecordFiles()) ::DeleteFileA((RecordFolder() + "\\" + name).c_str());
         ::RemoveDirectoryA(RecordFolder().c_str());
+        DeleteSpools();
         ::RemoveDirectoryA(folder.c_str());
     }
     TestStation(const TestStation&) = delete;
@@ -198,6 +199,16 @@ public:
     }
 
 private:
+    // The record's spool beside the program, named after the computer.
+    void DeleteSpools() const {
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((folder + "\\*.spool").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return;
+        do {
+            ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
     static std::string NewFolder() {
         static int counter = 0;
         char temp[MAX_PATH] = {};
