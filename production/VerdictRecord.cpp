@@ -130,16 +130,11 @@ std::string VerdictRecord::FileName(const LocalTime& time) const {
 }
 
 std::vector<std::string> VerdictRecord::Fields(const Verdict& verdict, const LocalTime& time) {
-    std::vector<std::string> fields = {RecordTime(time),
-                                       RecordText(Computer()),
-                                       RecordVersion(RecordText(version)),
-                                       RecordText(verdict.mode),
-                                       std::to_string(verdict.run),
-                                       RecordText(verdict.chip),
-                                       RecordText(verdict.drive),
-                                       RecordText(verdict.product),
-                                       RecordText(verdict.text),
-                                       WordOf(verdict.word)};
+    std::vector<std::string> fields = {
+        RecordTime(time),          RecordText(Computer()),      RecordVersion(RecordText(version)),
+        RecordText(verdict.mode),  std::to_string(verdict.run), RecordText(verdict.chip),
+        RecordText(verdict.drive), RecordText(verdict.product), RecordText(verdict.text),
+        WordOf(verdict.word)};
     const std::vector<std::string> figures = FigureFields(verdict.figures);
     fields.insert(fields.end(), figures.begin(), figures.end());
     fields.push_back(RecordHex(RecordText(verdict.vendorId)));
@@ -228,8 +223,7 @@ FileResult VerdictRecord::WriteFirstFile() {
 
 // Lines are appended in order and only this station writes its file: when
 // the file ends with a waiting line, that line and all before it are there.
-void VerdictRecord::DropWritten(const std::string& fileName, const std::string& lastLine,
-                                std::uint32_t lastLineRun) {
+void VerdictRecord::DropWritten(const std::string& fileName, const std::string& lastLine, std::uint32_t lastLineRun) {
     if (lastLine.empty()) return;
     for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i) {
         if (waiting[i].fields[kRecordLineColumn] != lastLine) continue;

@@ -70,8 +70,8 @@ bool VerdictRecord::Spool(const Line& line) {
 std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view) {
     if (record.Waiting() == 0) return {};
     char text[256];
-    std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_BEHIND).c_str(),
-                  static_cast<unsigned>(record.Waiting()), Reason(record, view).c_str());
+    std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_BEHIND).c_str(), static_cast<unsigned>(record.Waiting()),
+                  Reason(record, view).c_str());
     return text;
 }
 
@@ -84,8 +84,8 @@ std::string RecordClosingText(const VerdictRecord& record, const ProductionView&
         std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_KEPT).c_str(), waiting, record.Folder().c_str(),
                       Reason(record, view).c_str(), record.SpoolPath().c_str());
     } else {
-        std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_NOT_KEPT).c_str(), waiting,
-                      record.Folder().c_str(), Reason(record, view).c_str(), unspooled, record.SpoolPath().c_str());
+        std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_NOT_KEPT).c_str(), waiting, record.Folder().c_str(),
+                      Reason(record, view).c_str(), unspooled, record.SpoolPath().c_str());
     }
     return text;
 }

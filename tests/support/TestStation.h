@@ -202,12 +202,10 @@ private:
     // The record's spool beside the program, named after the computer.
     void DeleteSpools() const {
         WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((folder + "\\*.spool").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do {
+        const HANDLE search = ::FindFirstFileA((folder + "\\*.spool").c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
             ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
+        if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
     }
     static std::string NewFolder() {
         static int counter = 0;

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <tuple>
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -23,8 +26,9 @@ namespace {
 
 constexpr std::size_t kColumns = 21;
 
-Verdict SlotVerdict(const std::string& product, const std::string& text) {
+Verdict SlotVerdict(const std::string& product, const std::string& text, std::uint32_t run = 0) {
     Verdict verdict;
+    verdict.run = run;
     verdict.mode = "Write/Read Test";
     verdict.drive = "E:";
     verdict.product = product;
@@ -34,29 +38,47 @@ Verdict SlotVerdict(const std::string& product, const std::string& text) {
 }
 
 // A seam whose appends to the day's file end as a test says: refused, half
-// written (a disk that runs full), or written and then not flushed; and
-// whose clock a test may set.
-class RefusingPlatform final : public test::ForwardingPlatform {
+// written (a disk that runs full), written but not flushed, or with the
+// program killed there or before the spool is emptied; whose cut-backs may
+// fail; and whose clock a test may set.
+class TroubledPlatform final : public test::ForwardingPlatform {
 public:
     using ForwardingPlatform::ForwardingPlatform;
     FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override {
         if (refusal == FileResult::Done || std::string(path).find(".csv") == std::string::npos)
             return inner.FileAppend(path, data, size);
         if (landing > 0) inner.FileAppend(path, data, static_cast<std::uint32_t>(size * landing));
+        if (killAtAppend) std::_Exit(0);
         return refusal;
     }
     FileResult FileTruncate(const char* path, std::uint64_t size) override {
+        if (killAtTruncate) std::_Exit(0);
         return truncates ? inner.FileTruncate(path, size) : FileResult::Failed;
     }
-    void GetLocalTime(LocalTime& time) override {
-        if (now.year == 0) inner.GetLocalTime(time);
-        else time = now;
-    }
+    void GetLocalTime(LocalTime& time) override { time = now; }
     FileResult refusal = FileResult::Done;
     double landing = 0;  // the part of a refused append that reaches the file
     bool truncates = true;
-    LocalTime now;
+    bool killAtAppend = false;
+    bool killAtTruncate = false;
+    LocalTime now{2026, 12, 7, 22, 1, 50, 60};
 };
+
+// Runs `body` in a child process that the seam kills; true when it got there.
+bool KilledInChild(const std::function<void()>& body) {
+#ifdef _WIN32
+    (void)body;
+    return false;
+#else
+    const pid_t child = ::fork();
+    if (child == 0) {
+        body();
+        std::_Exit(1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
+}
 
 class RecordFile : public ::testing::Test {
 protected:
@@ -68,11 +90,11 @@ protected:
     std::unique_ptr<VerdictRecord> Record() { return Record(*platform, folder.path); }
     std::string Note(const VerdictRecord& record) const { return RecordBehindText(record, view); }
     // Column `column` of every line after the header.
-    std::vector<std::string> Column(std::size_t column) const {
+    static std::vector<std::string> Column(const test::TempFolder& records, std::size_t column) {
         std::vector<std::string> values;
-        const std::vector<test::CsvRow> rows = folder.Rows();
+        const std::vector<test::CsvRow> rows = records.Rows();
         for (std::size_t row = 1; row < rows.size(); ++row)
-            values.push_back(column < rows[row].size() ? rows[row][column] : "<none>");
+            values.push_back(rows[row].size() == kColumns ? rows[row][column] : "<not a line>");
         return values;
     }
 
@@ -81,111 +103,83 @@ protected:
     test::ListModel view;
 };
 
-TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndEndsACutOffLineBeforeTheNextRecord) {
+// Each line has its own verdict's time in a form a spreadsheet reads as a
+// date and time, the offset apart, and IDs, version and a serial of digits
+// in forms a spreadsheet keeps as text. A power cut on FAT can leave a line
+// cut off and the file's end full of NUL bytes: the runs go on after them,
+// and they stay a row apart.
+TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndGoesOnAfterACutOffLineAndNulBytes) {
     const std::filesystem::path records = folder.path / "line 2" / "records";
+    TroubledPlatform clock(*platform);
     {
-        auto record = Record(*platform, records);
+        auto record = Record(clock, records);
         Verdict verdict = SlotVerdict("Card, \"7\"", "Test success.");
         verdict.run = record->StartRun();
+        verdict.serial = "000123";
         record->Add(verdict);
         EXPECT_EQ(record->Waiting(), 0u);
     }
     const std::filesystem::path file = folder.RecordFile();
     ASSERT_EQ(file.parent_path(), records);
     EXPECT_EQ(test::ReadWhole(file).rfind(std::string("\xEF\xBB\xBF") + kRecordHeader + "\r\n", 0), 0u);
-    // Power lost in the middle of a line.
+    const std::string cutOff = "2024-05-14T22:13:05+02:00,STATION" + std::string(8192, '\0');
     std::FILE* cut = std::fopen(file.string().c_str(), "ab");
-    std::fputs("2024-05-14T22:13:05+02:00,STATION", cut);
+    std::fwrite(cutOff.data(), 1, cutOff.size(), cut);
     std::fclose(cut);
 
     // A restart goes on with the run numbers of the file.
-    auto record = Record(*platform, records);
+    clock.now = {2026, 12, 7, 22, 2, 9, -330};
+    auto record = Record(clock, records);
     Verdict verdict = SlotVerdict("SD Card", "Compare failure!");
     verdict.word = VerdictWord::Fail;
     verdict.run = record->StartRun();
+    verdict.vendorId = "2E10";
+    verdict.productId = "0781";
+    verdict.serial = "TLV00000124";
     record->Add(verdict);
 
     const std::vector<test::CsvRow> rows = folder.Rows();
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].size(), kColumns);
-    ASSERT_EQ(rows[1].size(), kColumns);
-    EXPECT_EQ(rows[1][4], "1");
-    EXPECT_EQ(rows[1][7], "Card, \"7\"");
-    EXPECT_EQ(rows[1][8], "Test success.");
-    EXPECT_EQ(rows[1][9], "pass");
-    EXPECT_EQ(rows[2], (test::CsvRow{"2024-05-14T22:13:05+02:00", "STATION"}));
-    ASSERT_EQ(rows[3].size(), kColumns);
-    EXPECT_EQ(rows[3][4], "2");
-    EXPECT_EQ(rows[3][8], "Compare failure!");
-    EXPECT_EQ(rows[3][9], "fail");
+    EXPECT_EQ(rows[1], (test::CsvRow{"2026-12-07 22:01:50", rows[1][1], "v1.00", "Write/Read Test", "1", "", "E:",
+                                     "Card, \"7\"", "Test success.", "pass", "", "", "", "", "", "", "#000123", "",
+                                     "UTC+01:00", "", rows[1][20]}));
+    EXPECT_EQ(rows[2], (test::CsvRow{"2024-05-14T22:13:05+02:00", cutOff.substr(26)}));
+    EXPECT_EQ(rows[3], (test::CsvRow{"2026-12-07 22:02:09", rows[1][1], "v1.00", "Write/Read Test", "2", "", "E:",
+                                     "SD Card", "Compare failure!", "fail", "", "", "", "", "0x2E10", "0x0781",
+                                     "TLV00000124", "", "UTC-05:30", "", rows[3][20]}));
     EXPECT_NE(rows[1][20], rows[3][20]) << "each line its own identity";
 }
 
-// Each line's own time, as a spreadsheet reads a date and time, its offset
-// apart; IDs, version and a serial of digits in forms that stay text.
-TEST_F(RecordFile, KeepsEachVerdictsTimeAndValuesASpreadsheetWouldChange) {
-    RefusingPlatform clock(*platform);
-    auto record = Record(clock, folder.path);
-    Verdict verdict = SlotVerdict("CF Card", "Write EEPROM success.");
-    const struct {
-        LocalTime now;
-        const char* serial;
-    } kLines[] = {{{2026, 12, 7, 22, 1, 50, 60}, "000123"}, {{2026, 12, 7, 22, 2, 9, -330}, "TLV00000124"}};
-    for (const auto& line : kLines) {
-        clock.now = line.now;
-        verdict.vendorId = "2E10";
-        verdict.productId = "0781";
-        verdict.serial = line.serial;
-        record->Add(verdict);
-    }
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"2026-12-07 22:01:50", "2026-12-07 22:02:09"}));
-    EXPECT_EQ(Column(18), (std::vector<std::string>{"UTC+01:00", "UTC-05:30"}));
-    EXPECT_EQ(Column(2), (std::vector<std::string>{"v1.00", "v1.00"}));
-    EXPECT_EQ(Column(14), (std::vector<std::string>{"0x2E10", "0x2E10"}));
-    EXPECT_EQ(Column(15), (std::vector<std::string>{"0x0781", "0x0781"}));
-    EXPECT_EQ(Column(16), (std::vector<std::string>{"#000123", "TLV00000124"}));
-}
-
-// Held, then the program closed and started again with the file free: every
-// line once and in order, and a run numbered while the file could not be
-// read never takes a number the file holds.
 TEST_F(RecordFile, AHeldFileGetsNothingAndLosesNothingAcrossACloseAndRestart) {
-    const auto add = [](VerdictRecord& record, std::uint32_t run, const char* product) {
-        Verdict verdict = SlotVerdict(product, "Test success.");
-        verdict.run = run;
-        record.Add(verdict);
-    };
     std::string before;
     {
         auto record = Record();
-        add(*record, record->StartRun(), "CF Card");
+        record->Add(SlotVerdict("CF Card", "Test success.", record->StartRun()));
         before = test::ReadWhole(folder.RecordFile());
         test::HeldFile held(folder.RecordFile());
         const std::uint32_t run = record->StartRun();
-        for (const char* product : {"SM Card", "SD/MMC Card"}) add(*record, run, product);
+        for (const char* product : {"SM Card", "SD/MMC Card"}) record->Add(SlotVerdict(product, "Test success.", run));
         EXPECT_EQ(record->Waiting(), 2u);
         EXPECT_EQ(record->Trouble(), FileResult::InUse);
         EXPECT_EQ(Note(*record), "Record behind by 2: file open in another program");
-        EXPECT_EQ(RecordClosingText(*record, view),
-                  "2 verdicts could not be written to the record in " + folder.path.string() +
-                      ": file open in another program.\n\nThey are kept in " + folder.Spool() +
-                      " and go to the record when the program starts again.");
     }
     EXPECT_EQ(test::ReadWhole(folder.RecordFile()), before) << "the held file was not touched";
     {
         auto record = Record();
         EXPECT_EQ(record->Waiting(), 2u);
         EXPECT_TRUE(record->Flush());
-        add(*record, record->StartRun(), "MS/MS Pro Card");
+        record->Add(SlotVerdict("MS/MS Pro Card", "Test stop", record->StartRun()));
     }
     // Held from the start with nothing spooled: the run is numbered blind.
     test::HeldFile held(folder.RecordFile());
     auto record = Record();
-    add(*record, record->StartRun(), "CF Card");
+    record->Add(SlotVerdict("CF Card", "Write failure!", record->StartRun()));
     held.Release();
     EXPECT_TRUE(record->Flush());
-    EXPECT_EQ(Column(7), (std::vector<std::string>{"CF Card", "SM Card", "SD/MMC Card", "MS/MS Pro Card", "CF Card"}));
-    EXPECT_EQ(Column(4), (std::vector<std::string>{"1", "2", "2", "3", "4"}));
+    EXPECT_EQ(Column(folder, 7),
+              (std::vector<std::string>{"CF Card", "SM Card", "SD/MMC Card", "MS/MS Pro Card", "CF Card"}));
+    EXPECT_EQ(Column(folder, 4), (std::vector<std::string>{"1", "2", "2", "3", "4"}));
     EXPECT_EQ(test::ReadWhole(folder.Spool()), "");
 }
 
@@ -194,7 +188,7 @@ TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
     const std::filesystem::path notAFolder = folder.path / "records";
     std::FILE* file = std::fopen(notAFolder.string().c_str(), "wb");
     std::fclose(file);
-    RefusingPlatform refusing(*platform);
+    TroubledPlatform refusing(*platform);
     auto record = Record(refusing, notAFolder);
     record->Add(SlotVerdict("CF Card", "Test success."));
     EXPECT_EQ(Note(*record), "Record behind by 1: folder is a file");
@@ -218,109 +212,40 @@ TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
     EXPECT_EQ(folder.Rows().size(), 5u);
 }
 
-// A disk that runs full in the middle of a line, and a write that lands but
-// whose flush fails and cannot be cut back: no junk row, no line twice.
-TEST_F(RecordFile, AFailedAppendLeavesNoJunkRowAndNoLineTwice) {
+// An append cut short by a full disk, one that landed but whose flush
+// failed and that could not be cut back, and the program killed before the
+// day's file got the line or after it, before the spool was emptied: after
+// the next start, no junk row and every line once.
+TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
     const struct {
         const char* what;
         FileResult refusal;
         double landing;
         bool truncates;
-    } kCases[] = {{"half written, disk full", FileResult::DiskFull, 0.5, true},
-                  {"written, flush failed, not cut back", FileResult::Failed, 1.0, false}};
+        bool killAtAppend;
+        bool killAtTruncate;
+    } kCases[] = {{"half written, disk full", FileResult::DiskFull, 0.5, true, false, false},
+                  {"written, flush failed, not cut back", FileResult::Failed, 1.0, false, false, false},
+                  {"killed before the day's file", FileResult::Failed, 0, true, true, false},
+                  {"killed before the spool was emptied", FileResult::Done, 0, true, false, true}};
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
         test::TempFolder records;
-        RefusingPlatform refusing(*platform);
-        auto record = Record(refusing, records.path);
-        record->Add(SlotVerdict("CF Card", "Test success."));
-        const std::string before = test::ReadWhole(records.RecordFile());
-        refusing.refusal = c.refusal;
-        refusing.landing = c.landing;
-        refusing.truncates = c.truncates;
-        record->Add(SlotVerdict("SM Card", "Read failure!"));
-        EXPECT_EQ(record->Waiting(), 1u);
-        if (c.truncates) {
-            EXPECT_EQ(test::ReadWhole(records.RecordFile()), before);
-        }
-        refusing.refusal = FileResult::Done;
-        record->Add(SlotVerdict("SD/MMC Card", "Test success."));
-        const std::vector<test::CsvRow> rows = records.Rows();
-        ASSERT_EQ(rows.size(), 4u);
-        for (std::size_t row = 1; row < rows.size(); ++row) EXPECT_EQ(rows[row].size(), kColumns) << row;
-        EXPECT_EQ(rows[2][7], "SM Card");
-        EXPECT_EQ(rows[3][7], "SD/MMC Card");
-    }
-}
-
-// What a power cut on FAT can leave: the file's end full of NUL bytes, no
-// line end among them. The runs go on; the NUL bytes stay a row apart.
-TEST_F(RecordFile, ADayFileEndingInNulBytesGoesOnWithTheNextRun) {
-    auto record = Record();
-    for (int run = 0; run < 2; ++run) {
-        Verdict verdict = SlotVerdict("CF Card", "Test success.");
-        verdict.run = record->StartRun();
-        record->Add(verdict);
-    }
-    std::FILE* file = std::fopen(folder.RecordFile().string().c_str(), "ab");
-    const std::string nuls(8192, '\0');
-    std::fwrite(nuls.data(), 1, nuls.size(), file);
-    std::fclose(file);
-
-    record = Record();
-    Verdict verdict = SlotVerdict("SM Card", "Test success.");
-    verdict.run = record->StartRun();
-    record->Add(verdict);
-    const std::vector<test::CsvRow> rows = folder.Rows();
-    ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[3], (test::CsvRow{nuls}));
-    ASSERT_EQ(rows[4].size(), kColumns);
-    EXPECT_EQ(rows[4][4], "3");
-}
-
-#ifndef _WIN32
-// The program killed after the line went to the spool and before the day's
-// file got it, and after the day's file got it and before the spool was
-// emptied: the next start writes it, once.
-class KillingPlatform final : public test::ForwardingPlatform {
-public:
-    KillingPlatform(Platform& inner, bool afterDayFile) : ForwardingPlatform(inner), afterDayFile(afterDayFile) {}
-    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override {
-        const bool dayFile = std::string(path).find(".csv") != std::string::npos;
-        if (dayFile && !afterDayFile) ::_exit(0);
-        return inner.FileAppend(path, data, size);
-    }
-    FileResult FileTruncate(const char* path, std::uint64_t size) override {
-        if (afterDayFile) ::_exit(0);
-        return inner.FileTruncate(path, size);
-    }
-
-private:
-    bool afterDayFile;
-};
-
-TEST_F(RecordFile, AKilledProgramLosesNoLineAndWritesNoneTwice) {
-    for (const bool afterDayFile : {false, true}) {
-        SCOPED_TRACE(afterDayFile ? "killed before the spool was emptied" : "killed before the day's file");
-        test::TempFolder records;
         Record(*platform, records.path)->Add(SlotVerdict("CF Card", "Test success."));
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            KillingPlatform killing(*platform, afterDayFile);
-            Record(killing, records.path)->Add(SlotVerdict("SM Card", "Compare failure!"));
-            ::_exit(1);
+        TroubledPlatform troubled(*platform);
+        std::tie(troubled.refusal, troubled.landing, troubled.truncates) = std::tie(c.refusal, c.landing, c.truncates);
+        std::tie(troubled.killAtAppend, troubled.killAtTruncate) = std::tie(c.killAtAppend, c.killAtTruncate);
+        const auto interrupted = [&] { Record(troubled, records.path)->Add(SlotVerdict("SM Card", "Read failure!")); };
+        if (!c.killAtAppend && !c.killAtTruncate) {
+            interrupted();
+        } else if (!KilledInChild(interrupted)) {
+            continue;  // Windows forks no child
         }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the kill point was reached";
-        EXPECT_TRUE(Record(*platform, records.path)->Flush());
-        const std::vector<test::CsvRow> rows = records.Rows();
-        ASSERT_EQ(rows.size(), 3u);
-        EXPECT_EQ(rows[2][7], "SM Card");
+        EXPECT_EQ(Column(records, 7).size(), c.truncates && !c.killAtTruncate ? 1u : 2u) << "no junk row";
+        Record(*platform, records.path)->Add(SlotVerdict("SD/MMC Card", "Test success."));
+        EXPECT_EQ(Column(records, 7), (std::vector<std::string>{"CF Card", "SM Card", "SD/MMC Card"}));
     }
 }
-#endif
 
 }  // namespace
 }  // namespace talven

@@ -232,7 +232,8 @@ TEST_F(RunControl, AHeldRecordIsNotedAfterTheChipTextAndCatchesUpOnceFreeOrAfter
     EXPECT_TRUE(window->IsEnded());
     EXPECT_EQ(said, "4 verdicts could not be written to the record in " + folder.RecordFolder() +
                         ": file open in another program.\n\nThey are kept in " +
-                        DefaultSpoolPath(folder.GetPlatform()) + " and go to the record when the program starts again.");
+                        DefaultSpoolPath(folder.GetPlatform()) +
+                        " and go to the record when the program starts again.");
     ::CloseHandle(held);
     EXPECT_EQ(lines(), 1 + 8);
     OpenOnStation();
