@@ -151,6 +151,10 @@ public:
     virtual FileResult FileAppend(const char* path, const void* data, std::uint32_t size) = 0;
     // The last `size` bytes of the file, or all of a shorter one.
     virtual FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) = 0;
+    // Cuts the file back to `size` bytes and has that on the disk, so that a
+    // short or failed append leaves nothing behind; Done also when the file
+    // is no longer than that already.
+    virtual FileResult FileTruncate(const char* path, std::uint64_t size) = 0;
 };
 
 }  // namespace talven

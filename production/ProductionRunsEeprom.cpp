@@ -67,14 +67,15 @@ void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
         view.DeleteRow(static_cast<std::uint16_t>(rows - 1));
 
     view.Running() = 1;
+    BeginRecord(settings, kDeviceSection);
     const std::string driveText = FindFirstReader();
     // A refused value or a name the program does not read is said where the
     // chip text stood; a refused value of the image writes nothing. The read/
     // write test's own keys are that job's matter, not the EEPROM's.
     const bool refused = !settings.Refused(kDeviceSection).empty();
-    if (const std::string problem = settings.StatusText(kDeviceSection); !problem.empty())
-        view.SetStatusText(problem.c_str());
     Verdict verdict;
+    verdict.warning = settings.StatusText(kDeviceSection);
+    if (!verdict.warning.empty()) view.SetStatusText(verdict.warning.c_str());
     verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
     if (driveText.empty()) {
         verdict.text = view.LoadText(IDS_NO_READER);
@@ -85,6 +86,8 @@ void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
         ReaderSlot& slot = slots.back();
         const bool programmed = !refused && ProgramReader(platform, view, driveText, settings, slot.row, verdict);
         ShowEepromVerdict(view, slot.row, programmed, verdict);
+        // A settings fault is no fault of the reader's.
+        if (refused) verdict.word = VerdictWord::Refused;
         RecordVerdict(&slot, verdict);
     }
     view.Running() = 0;

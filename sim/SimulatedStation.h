@@ -69,6 +69,7 @@ public:
     FileResult CreateDirectoryA(const char* path) override;
     FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
+    FileResult FileTruncate(const char* path, std::uint64_t size) override;
 
     // Simulated time in milliseconds: every Sleep, plus real time outside
     // sleeps divided by the time scale (none when the scale is 0).

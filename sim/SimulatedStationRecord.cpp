@@ -20,4 +20,8 @@ FileEnd SimulatedStation::FileReadEnd(const char* path, char* buffer, std::uint3
     return outer.FileReadEnd(path, buffer, size);
 }
 
+FileResult SimulatedStation::FileTruncate(const char* path, std::uint64_t size) {
+    return outer.FileTruncate(path, size);
+}
+
 }  // namespace talven

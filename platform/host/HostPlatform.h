@@ -63,6 +63,7 @@ public:
     // it has an flock of it.
     FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
+    FileResult FileTruncate(const char* path, std::uint64_t size) override;
 
 private:
     struct MappedDrive {

@@ -37,6 +37,7 @@ public:
     FileResult CreateDirectoryA(const char* path) override;
     FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
+    FileResult FileTruncate(const char* path, std::uint64_t size) override;
 };
 
 }  // namespace talven

@@ -51,6 +51,7 @@ public:
     FileResult CreateDirectoryA(const char*) override { return FileResult::Failed; }
     FileResult FileAppend(const char*, const void*, std::uint32_t) override { return FileResult::Failed; }
     FileEnd FileReadEnd(const char*, char*, std::uint32_t) override { return {}; }
+    FileResult FileTruncate(const char*, std::uint64_t) override { return FileResult::Failed; }
 };
 
 }  // namespace talven::test

@@ -65,6 +65,7 @@ public:
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override {
         return inner.FileReadEnd(path, buffer, size);
     }
+    FileResult FileTruncate(const char* path, std::uint64_t size) override { return inner.FileTruncate(path, size); }
 
 protected:
     Platform& inner;
