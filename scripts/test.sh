@@ -53,5 +53,9 @@ echo "== test: windows-i686 (under Wine's 32-bit side; its output, $i686_log)"
 cat "$i686_log"
 echo "== test: the station package (scripts/release.sh builds and checks it)"
 scripts/release.sh || status=1
-if [ $status -eq 0 ]; then echo "All tests passed (host, host-asan, Windows x86_64 and i686, and the station package)."; else echo "Some tests FAILED." >&2; fi
+if [ $status -eq 0 ]; then
+  echo "All tests passed (host, host-asan, Windows x86_64 and i686, and the station package)."
+else
+  echo "Some tests FAILED." >&2
+fi
 exit $status
