@@ -45,9 +45,13 @@ bool ProductionDialog::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
     DeriveSettingsPath(platform, settingsPath);
-    record = std::make_unique<VerdictRecord>(platform, settingsPath, ProgramVersion());
+    record = std::make_unique<VerdictRecord>(platform, DefaultSpoolPath(platform), ProgramVersion());
     LoadShiftCounts();
     const SettingsSnapshot settings = ReadSettings();
+    FollowRecordFolder(settings);
+    // Lines an earlier start left in the spool go out now.
+    record->Flush();
+    SetRecordNote(RecordBehindText(*record, *this).c_str());
     RebuildReaderList(settings);
     ShowShiftCounts();
 
@@ -133,24 +137,34 @@ bool ProductionDialog::PaintMinimised() {
 }
 
 void ProductionDialog::OnOK() {
-    if (RunInProgress()) {
+    if (RunInProgress() || !MayClose()) {
         return;
     }
-    // Verdicts still waiting have a last chance; the program keeps nothing.
-    if (record != nullptr) record->Flush();
     toolTip.DelTool(&exitButton);
     toolTip.DelTool(&goButton);
     ui::CDialog::OnOK();
 }
 
 void ProductionDialog::OnCancel() {
-    if (RunInProgress()) {
+    if (RunInProgress() || !MayClose()) {
         return;
     }
-    if (record != nullptr) record->Flush();
     toolTip.DelTool(&exitButton);
     toolTip.DelTool(&goButton);
     ui::CDialog::OnCancel();
+}
+
+// Verdicts still waiting have a last chance. Those that still wait are
+// named to the operator, who acknowledges that they stay in the spool for the
+// next start, or, when even the spool could not take them, may keep the
+// window open.
+bool ProductionDialog::MayClose() {
+    if (record == nullptr || record->Flush()) return true;
+    SetRecordNote(RecordBehindText(*record, *this).c_str());
+    char caption[128] = {};
+    ::GetWindowTextA(hwnd, caption, sizeof caption);
+    const UINT buttons = record->Unspooled() == 0 ? MB_OK : MB_OKCANCEL | MB_DEFBUTTON2;
+    return ::MessageBoxA(hwnd, RecordClosingText(*record, *this).c_str(), caption, buttons | MB_ICONWARNING) == IDOK;
 }
 
 void ProductionDialog::OnSetting() {
@@ -166,6 +180,7 @@ void ProductionDialog::OnSetting() {
 
 void ProductionDialog::FollowSettings(const SettingsSnapshot& settings) {
     const std::string goText = GoToolText(settings);
+    FollowRecordFolder(settings);
     RebuildReaderList(settings);
     ShowShiftCounts();
     toolTip.DelTool(&goButton);
@@ -198,6 +213,10 @@ void ProductionDialog::SetRecordNote(const char* text) {
 void ProductionDialog::ShowStatusLine() {
     const char* separator = chipText.empty() || recordNote.empty() ? "" : "   ";
     statusLine.SetWindowText((chipText + separator + recordNote).c_str());
+}
+
+void ProductionDialog::FollowRecordFolder(const SettingsSnapshot& settings) {
+    record->SetFolder(settings.Checked(kRecordFolderKey).text);
 }
 
 void ProductionDialog::RetryRecord() {

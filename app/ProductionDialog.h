@@ -103,6 +103,11 @@ private:
     void RemoveDriveRows(const std::string& driveText);
     // The chip text, then the note on a record that is behind.
     void ShowStatusLine();
+    // Whether the window may close: not before the operator has been told of
+    // verdicts that wait.
+    bool MayClose();
+    // The record's folder as the settings name it now.
+    void FollowRecordFolder(const SettingsSnapshot& settings);
     // Records that wait are tried again now and then, so that the note goes
     // as soon as the file can be written, even with no verdict to add.
     void RetryRecord();

@@ -159,6 +159,10 @@ public:
     // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH:
     // `to` becomes the file `from` was, in one step, on the disk when it returns.
     virtual FileResult MoveFileExA(const char* from, const char* to) = 0;
+    // Cuts the file back to `size` bytes and has that on the disk, so that a
+    // short or failed append leaves nothing behind; Done also when the file
+    // is no longer than that already.
+    virtual FileResult FileTruncate(const char* path, std::uint64_t size) = 0;
 };
 
 }  // namespace talven

@@ -71,6 +71,9 @@ private:
     // still there; `verdict` holds what only the caller knows (texts, word,
     // figures, image fields). A verdict of no slot (no reader) has no row.
     void RecordVerdict(ReaderSlot* slot, Verdict verdict);
+    // Hands the record this GO's folder, and keeps what the status line says
+    // of the settings of `section` for the record's warning column.
+    void BeginRecord(const SettingsSnapshot& settings, const char* section);
     void RecordVerdict(ReaderSlot& slot, const SlotVerdict& verdict, const TestFigures* figures);
     SettingsSnapshot ReadSettings() const { return SettingsSnapshot(SettingsFile(platform, settingsPath)); }
 
@@ -79,6 +82,7 @@ private:
     const char* settingsPath;
     VerdictRecord* record;
     std::uint32_t run = 0;          // the record's run number, taken at the first verdict
+    std::string runWarning;
     std::vector<ReaderSlot> slots;  // in the order discovery listed them
     RunTally tally;
 };

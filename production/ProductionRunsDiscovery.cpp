@@ -42,6 +42,7 @@ bool ProductionRuns::ScanReaders(const SettingsSnapshot& settings) {
     // A GO queued behind the one that started this run asks for a stop; the
     // test sequence notices it at its first check.
     if (view.TakePendingStop()) view.Running() = 0;
+    BeginRecord(settings, kProgramSection);
     ExamineDrives(driveMask, settings);
     view.Running() = 0;
     view.PumpMessages();
@@ -55,8 +56,13 @@ void ProductionRuns::ExamineDrives(std::uint32_t driveMask, const SettingsSnapsh
     for (std::uint32_t drive = kFirstExaminedDrive; drive < kDriveLetters; ++drive) {
         if ((driveMask >> drive & 1u) != 0 && ExamineDrive(DriveText(drive), true)) ++accepted;
     }
-    // A GO that found nothing says so, as the EEPROM run does.
-    if (view.RowCount() == rowsBefore) view.InsertRow(rowsBefore, view.LoadText(IDS_NO_READER).c_str(), kRowFailed);
+    // A GO that found nothing says so and records it, as the EEPROM run does.
+    if (view.RowCount() == rowsBefore) {
+        Verdict verdict;
+        verdict.text = view.LoadText(IDS_NO_READER);
+        view.InsertRow(rowsBefore, verdict.text.c_str(), kRowFailed);
+        RecordVerdict(nullptr, verdict);
+    }
     if (accepted == kTestedSlots) RunTestSequence(settings);
 }
 

@@ -81,14 +81,15 @@ void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
 
     RemovePreviousResult(view);
     view.Running() = 1;
+    BeginRecord(settings, kDeviceSection);
     const std::string driveText = FindFirstReader();
     // A refused value or a name the program does not read is said where the
     // chip text stood; a refused value of the image writes nothing. The read/
     // write test's own keys are that job's matter, not the EEPROM's.
     const bool refused = !settings.Refused(kDeviceSection).empty();
-    if (const std::string problem = settings.StatusText(kDeviceSection); !problem.empty())
-        view.SetStatusText(problem.c_str());
     Verdict verdict;
+    verdict.warning = settings.StatusText(kDeviceSection);
+    if (!verdict.warning.empty()) view.SetStatusText(verdict.warning.c_str());
     verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
     // A reader that was written counts in the shift's counts; one the
     // settings or the serials kept from writing is no reader's fault.
@@ -104,8 +105,12 @@ void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
         const bool programmed =
             !refused && ProgramReader(platform, view, driveText, settings, settingsPath, slot.row, verdict, refusal);
         ShowEepromVerdict(view, slot.row, programmed, refusal, verdict);
+        // A settings fault, or a block that gives no serial, is no fault of the reader's.
+        if (refused || !refusal.empty())
+            verdict.word = VerdictWord::Refused;
+        else
+            judgement = programmed ? RunJudgement::Passed : RunJudgement::Failed;
         RecordVerdict(&slot, verdict);
-        if (!refused && refusal.empty()) judgement = programmed ? RunJudgement::Passed : RunJudgement::Failed;
     }
     tally.Judge(judgement);
     view.Running() = 0;

@@ -29,6 +29,12 @@ ReaderSlot& ProductionRuns::AddSlot(std::uint16_t row, const std::string& chip, 
     return slots.back();
 }
 
+void ProductionRuns::BeginRecord(const SettingsSnapshot& settings, const char* section) {
+    // This GO's folder holds all of its lines, also those that wait.
+    if (record != nullptr) record->SetFolder(settings.Checked(kRecordFolderKey).text);
+    runWarning = settings.StatusText(section);
+}
+
 void ProductionRuns::RecordVerdict(ReaderSlot* slot, Verdict verdict) {
     tally.Add(verdict.word);
     if (record == nullptr) return;
@@ -43,6 +49,7 @@ void ProductionRuns::RecordVerdict(ReaderSlot* slot, Verdict verdict) {
     if (run == 0) run = record->StartRun();
     verdict.run = run;
     if (verdict.mode.empty()) verdict.mode = view.LoadText(IDS_WRITE_READ_TEST);
+    if (verdict.warning.empty()) verdict.warning = runWarning;
     record->Add(verdict);
     view.SetRecordNote(RecordBehindText(*record, view).c_str());
 }

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <vector>
+#include <random>
 
+#include "production/RecordCsv.h"
 #include "resources/StringTable.h"
-#include "settings/SettingsFile.h"
-#include "settings/SettingsText.h"
+#include "settings/SettingsKeys.h"
 
 namespace talven {
 
@@ -16,9 +16,6 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 // Spreadsheets take a file with it for UTF-8 rather than the local code page.
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
-// Enough of the file's end to hold its last few lines.
-constexpr std::uint32_t kTailSize = 8192;
-constexpr std::size_t kRunColumn = 4;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -33,19 +30,32 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder + SeparatorOf(folder) + name;
 }
 
-// The station's texts are of the Windows code page, a serial number may be
-// UTF-8 from the settings: read as settings texts are read (the code page's
-// bytes as Latin-1), each is valid UTF-8 whatever it holds.
-std::string Utf8(const std::string& text) { return talven::Utf8(DecodeSettingsText(text)); }
+std::string ProgramPath(Platform& platform) {
+    char program[kMaxPath] = {};
+    const std::uint32_t length = platform.GetModuleFileNameA(program, kMaxPath);
+    return std::string(program, std::min(length, kMaxPath - 1));
+}
 
-// RFC 4180: a field with a comma, a quote or a line break is quoted, and its
-// quotes doubled.
-std::string Field(const std::string& text) {
-    const std::string utf8 = Utf8(text);
-    if (utf8.find_first_of(",\"\r\n") == std::string::npos) return utf8;
-    std::string quoted = "\"";
-    for (const char c : utf8) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+// The computer's name with only what every file system takes in a name.
+std::string ComputerInName(Platform& platform) {
+    char name[256] = {};
+    const std::uint32_t length = platform.GetComputerNameA(name, sizeof name);
+    std::string computer(name, std::min<std::uint32_t>(length, sizeof name - 1));
+    for (char& c : computer)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
+    return computer;
+}
+
+// Letters that make no word, no number and no date in a spreadsheet, drawn
+// afresh at every start: the lines of two starts never share an identity.
+std::string NewSession(Platform& platform) {
+    constexpr char kLetters[] = "bcdfghjkmnpqrstvwxz";
+    constexpr std::uint64_t kCount = sizeof kLetters - 1;
+    std::random_device device;
+    std::uint64_t bits = (std::uint64_t{device()} << 32 | device()) ^ platform.GetTickCount64();
+    std::string session;
+    for (int i = 0; i < 10; ++i, bits /= kCount) session += kLetters[bits % kCount];
+    return session;
 }
 
 std::string Fixed(double value, int decimals) {
@@ -54,13 +64,17 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
-std::string Timestamp(const LocalTime& time) {
-    const int offset = time.utcOffsetMinutes;
-    const int magnitude = offset < 0 ? -offset : offset;
-    char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u%c%02d:%02d", time.year, time.month, time.day,
-                  time.hour, time.minute, time.second, offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-    return text;
+// MiB tested, write and read MB/s, seconds: empty where the test did not run.
+std::vector<std::string> FigureFields(const std::optional<TestFigures>& figures) {
+    std::vector<std::string> fields(4);
+    if (!figures) return fields;
+    fields[0] = Fixed(static_cast<double>(figures->bytesWritten) / (1u << 20), 1);
+    if (figures->writeMeasured && figures->bytesWritten > 0)
+        fields[1] = Fixed(MegabytesPerSecond(figures->bytesWritten, figures->writeMs), 1);
+    if (figures->readMeasured && figures->bytesRead > 0)
+        fields[2] = Fixed(MegabytesPerSecond(figures->bytesRead, figures->readMs), 1);
+    fields[3] = Fixed(static_cast<double>(figures->totalMs) / 1000, 2);
+    return fields;
 }
 
 const char* WordOf(VerdictWord word) {
@@ -69,62 +83,38 @@ const char* WordOf(VerdictWord word) {
         case VerdictWord::Fail: return "fail";
         case VerdictWord::Stop: return "stop";
         case VerdictWord::Empty: return "empty";
+        case VerdictWord::Refused: return "refused";
         case VerdictWord::Reset: return "reset";
     }
     return "fail";
 }
 
-// The fields of one CSV line, quotes undone.
-std::vector<std::string> SplitLine(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields.back() += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            fields.emplace_back();
-        } else if (c != '\r' || quoted) {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-// The highest run number among the whole lines of a file's end.
-std::uint32_t HighestRun(const std::string& tail, bool fromStart) {
-    std::uint32_t highest = 0;
-    std::size_t start = 0;
-    // A tail that begins inside a line holds only the rest of it.
-    if (!fromStart) start = tail.find('\n') == std::string::npos ? tail.size() : tail.find('\n') + 1;
-    for (std::size_t end; (end = tail.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::vector<std::string> fields = SplitLine(tail.substr(start, end - start));
-        if (fields.size() <= kRunColumn) continue;
-        const std::string& run = fields[kRunColumn];
-        if (run.empty() || run.size() > 9 || run.find_first_not_of("0123456789") != std::string::npos) continue;
-        highest = std::max(highest, static_cast<std::uint32_t>(std::stoul(run)));
-    }
-    return highest;
+// One append that leaves the file as it was when it fails: a short write or
+// one whose flush failed is cut off again.
+FileResult Append(Platform& platform, const std::string& path, const std::string& bytes, std::uint64_t oldSize) {
+    const FileResult appended =
+        platform.FileAppend(path.c_str(), bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    if (appended != FileResult::Done) platform.FileTruncate(path.c_str(), oldSize);
+    return appended;
 }
 
 }  // namespace
 
-std::string VerdictRecord::Folder() const {
-    char value[kSettingsTextSize] = {};
-    SettingsFile(platform, settingsPath).ReadText(kRecordFolderKey, value);
-    std::string folder = value;
+VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::string version)
+    : platform(platform), spoolPath(std::move(spoolPath)), version(std::move(version)), session(NewSession(platform)) {
+    SetFolder(kRecordFolderKey.defaultValue);
+    LoadSpool();
+}
+
+void VerdictRecord::SetFolder(const std::string& configured) {
+    folder = configured;
     // "D:\records\" is the folder D:\records; a root keeps its separator.
     while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
-    if (IsAbsolute(folder)) return folder;
-    char program[kMaxPath] = {};
-    const std::uint32_t length = platform.GetModuleFileNameA(program, kMaxPath);
-    std::string programFolder(program, std::min(length, kMaxPath - 1));
+    if (IsAbsolute(folder)) return;
+    std::string programFolder = ProgramPath(platform);
     const std::size_t last = programFolder.find_last_of("\\/");
     programFolder.resize(last == std::string::npos ? 0 : last + 1);
-    return folder.empty() ? programFolder : Join(programFolder, folder);
+    folder = folder.empty() ? programFolder : Join(programFolder, folder);
 }
 
 std::string VerdictRecord::Computer() const {
@@ -134,47 +124,37 @@ std::string VerdictRecord::Computer() const {
 }
 
 std::string VerdictRecord::FileName(const LocalTime& time) const {
-    std::string computer = Computer();
-    // Only what every file system takes in a name.
-    for (char& c : computer)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
+    const std::string computer = ComputerInName(platform);
     char name[64];
     std::snprintf(name, sizeof name, "Talven-%04u-%02u-%02u", time.year, time.month, time.day);
     return std::string(name) + (computer.empty() ? "" : "-" + computer) + ".csv";
 }
 
-std::string VerdictRecord::Format(const Verdict& verdict, const LocalTime& time) const {
-    std::vector<std::string> fields = {Timestamp(time), Computer(),      version,         verdict.mode,
-                                       std::to_string(verdict.run),      verdict.chip,    verdict.drive,
-                                       verdict.product, verdict.text,    WordOf(verdict.word)};
-    std::vector<std::string> test(4);
-    if (const std::optional<TestFigures>& figures = verdict.figures) {
-        test[0] = Fixed(static_cast<double>(figures->bytesWritten) / (1u << 20), 1);
-        if (figures->writeMeasured && figures->bytesWritten > 0)
-            test[1] = Fixed(MegabytesPerSecond(figures->bytesWritten, figures->writeMs), 1);
-        if (figures->readMeasured && figures->bytesRead > 0)
-            test[2] = Fixed(MegabytesPerSecond(figures->bytesRead, figures->readMs), 1);
-        test[3] = Fixed(static_cast<double>(figures->totalMs) / 1000, 2);
-    }
-    fields.insert(fields.end(), test.begin(), test.end());
-    for (const std::string* image : {&verdict.vendorId, &verdict.productId, &verdict.serial, &verdict.checksum})
-        fields.push_back(*image);
-    std::string line;
-    for (const std::string& field : fields) line += (line.empty() ? "" : ",") + Field(field);
-    return line + kLineEnd;
+std::vector<std::string> VerdictRecord::Fields(const Verdict& verdict, const LocalTime& time) {
+    std::vector<std::string> fields = {
+        RecordTime(time),          RecordText(Computer()),      RecordVersion(RecordText(version)),
+        RecordText(verdict.mode),  std::to_string(verdict.run), RecordText(verdict.chip),
+        RecordText(verdict.drive), RecordText(verdict.product), RecordText(verdict.text),
+        WordOf(verdict.word)};
+    const std::vector<std::string> figures = FigureFields(verdict.figures);
+    fields.insert(fields.end(), figures.begin(), figures.end());
+    fields.push_back(RecordHex(RecordText(verdict.vendorId)));
+    fields.push_back(RecordHex(RecordText(verdict.productId)));
+    fields.push_back(RecordSerial(RecordText(verdict.serial)));
+    fields.push_back(RecordText(verdict.checksum));
+    fields.push_back(RecordUtcOffset(time));
+    fields.push_back(RecordText(verdict.warning));
+    fields.push_back(session + "-" + std::to_string(++linesMade));
+    return fields;
 }
 
 std::uint32_t VerdictRecord::LastRun(const std::string& fileName, bool& known) {
-    std::string tail(kTailSize, '\0');
-    const FileEnd end = platform.FileReadEnd(Join(Folder(), fileName).c_str(), tail.data(), kTailSize);
-    known = end.result == FileResult::Done || end.result == FileResult::Missing;
-    std::uint32_t last = 0;
-    if (end.result == FileResult::Done) {
-        tail.resize(end.bytes);
-        last = HighestRun(tail, end.size == end.bytes);
-    }
+    const RecordTail tail = ReadRecordTail(platform, Join(folder, fileName));
+    known = tail.result == FileResult::Done || tail.result == FileResult::Missing;
+    std::uint32_t last = tail.highestRun;
+    bool numbered = false;
     for (const Line& line : waiting)
-        if (line.fileName == fileName) last = std::max(last, line.run);
+        if (line.fileName == fileName) last = std::max({last, line.run, RecordRun(line.fields, numbered)});
     return last;
 }
 
@@ -182,8 +162,8 @@ std::uint32_t VerdictRecord::StartRun() {
     LocalTime now;
     platform.GetLocalTime(now);
     const std::string name = FileName(now);
-    // A file that could not be read is read again at the next run, so that
-    // its numbers are not taken twice once it can.
+    // A file that could not be read is read again at the next run; a run
+    // numbered meanwhile is renumbered when its lines are written.
     if (name != runFile || !runKnown) {
         bool known = false;
         const std::uint32_t last = LastRun(name, known);
@@ -198,69 +178,99 @@ std::uint32_t VerdictRecord::StartRun() {
 void VerdictRecord::Add(const Verdict& verdict) {
     LocalTime now;
     platform.GetLocalTime(now);
-    waiting.push_back({FileName(now), verdict.run, Format(verdict, now)});
+    Line line{FileName(now), Fields(verdict, now), verdict.run, false};
+    line.spooled = Spool(line);
+    waiting.push_back(std::move(line));
     Flush();
 }
 
+std::size_t VerdictRecord::Unspooled() const {
+    return static_cast<std::size_t>(
+        std::count_if(waiting.begin(), waiting.end(), [](const Line& line) { return !line.spooled; }));
+}
+
 bool VerdictRecord::Flush() {
-    if (waiting.empty()) {
-        trouble = FileResult::Done;
-        return true;
-    }
-    const std::string folder = Folder();
-    trouble = MakeFolder(folder);
-    while (trouble == FileResult::Done && !waiting.empty()) {
-        trouble = WriteLine(Join(folder, waiting.front().fileName), waiting.front().text);
-        if (trouble == FileResult::Done) waiting.pop_front();
+    trouble = waiting.empty() ? FileResult::Done : MakeFolder(folder);
+    while (trouble == FileResult::Done && !waiting.empty()) trouble = WriteFirstFile();
+    // The spool is emptied only once every line it held is in its file.
+    if (waiting.empty() && spoolHolds) {
+        const FileResult cut = platform.FileTruncate(spoolPath.c_str(), 0);
+        spoolHolds = cut != FileResult::Done && cut != FileResult::Missing;
     }
     return waiting.empty();
 }
 
+FileResult VerdictRecord::WriteFirstFile() {
+    const std::string fileName = waiting.front().fileName;
+    const std::string path = Join(folder, fileName);
+    const RecordTail tail = ReadRecordTail(platform, path);
+    if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
+    DropWritten(fileName, tail.lastLine, tail.lastLineRun);
+    Renumber(fileName, tail.highestRun);
+    std::string bytes;
+    if (tail.size == 0) {
+        bytes = std::string(kByteOrderMark) + kRecordHeader + kLineEnd;
+    } else if (!tail.endsWithLineEnd) {
+        bytes = kLineEnd;  // a line cut off, or NUL bytes, stay apart from the next line
+    }
+    std::size_t count = 0;
+    for (; count < waiting.size() && waiting[count].fileName == fileName; ++count)
+        bytes += CsvLine(waiting[count].fields);
+    if (count == 0) return FileResult::Done;
+    const FileResult appended = Append(platform, path, bytes, tail.size);
+    if (appended == FileResult::Done) waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(count));
+    return appended;
+}
+
+// Lines are appended in order and only this station writes its file: when
+// the file ends with a waiting line, that line and all before it are there.
+void VerdictRecord::DropWritten(const std::string& fileName, const std::string& lastLine, std::uint32_t lastLineRun) {
+    if (lastLine.empty()) return;
+    for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i) {
+        if (waiting[i].fields[kRecordLineColumn] != lastLine) continue;
+        if (fileName != renumberedFile) renumbered.clear();
+        renumberedFile = fileName;
+        renumbered[waiting[i].run] = lastLineRun;
+        waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(i + 1));
+        return;
+    }
+}
+
+void VerdictRecord::Renumber(const std::string& fileName, std::uint32_t highestRun) {
+    if (fileName != renumberedFile) renumbered.clear();
+    renumberedFile = fileName;
+    std::uint32_t highest = highestRun;
+    for (Line& line : waiting) {
+        if (line.fileName != fileName) break;
+        auto given = renumbered.find(line.run);
+        if (given == renumbered.end())
+            given = renumbered.emplace(line.run, line.run > highest ? line.run : highest + 1).first;
+        highest = std::max(highest, given->second);
+        line.fields[kRecordRunColumn] = std::to_string(given->second);
+    }
+    if (fileName == runFile) lastRun = std::max(lastRun, highest);
+}
+
 // Makes the folder and whatever of its path is missing, down from the first
 // folder that exists; a drive or a server is never made.
-FileResult VerdictRecord::MakeFolder(const std::string& folder) {
-    const FileResult made = platform.CreateDirectoryA(folder.c_str());
+FileResult VerdictRecord::MakeFolder(const std::string& path) {
+    const FileResult made = platform.CreateDirectoryA(path.c_str());
     if (made != FileResult::Missing) return made;
-    const std::size_t last = folder.find_last_of("\\/");
+    const std::size_t last = path.find_last_of("\\/");
     if (last == std::string::npos || last <= 2) return made;
-    const std::string parent = folder.substr(0, last);
+    const std::string parent = path.substr(0, last);
     if (parent.find_first_not_of("\\/") == std::string::npos) return made;
     const FileResult parentMade = MakeFolder(parent);
-    return parentMade == FileResult::Done ? platform.CreateDirectoryA(folder.c_str()) : parentMade;
+    return parentMade == FileResult::Done ? platform.CreateDirectoryA(path.c_str()) : parentMade;
 }
 
-// One append of a whole line: with the header when the file is new, after a
-// line end when the file's last line was cut off.
-FileResult VerdictRecord::WriteLine(const std::string& path, const std::string& text) {
-    char last = '\n';
-    const FileEnd end = platform.FileReadEnd(path.c_str(), &last, 1);
-    std::string bytes;
-    if (end.result == FileResult::Missing || (end.result == FileResult::Done && end.size == 0)) {
-        bytes = std::string(kByteOrderMark) + kRecordHeader + kLineEnd;
-    } else if (end.result != FileResult::Done) {
-        return end.result;
-    } else if (last != '\n') {
-        bytes = kLineEnd;
-    }
-    bytes += text;
-    return platform.FileAppend(path.c_str(), bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-}
-
-std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view) {
-    if (record.Waiting() == 0) return {};
-    unsigned reason = IDS_RECORD_FAILED;
-    switch (record.Trouble()) {
-        case FileResult::InUse: reason = IDS_RECORD_IN_USE; break;
-        case FileResult::DiskFull: reason = IDS_RECORD_DISK_FULL; break;
-        case FileResult::Denied: reason = IDS_RECORD_DENIED; break;
-        case FileResult::NotAFolder: reason = IDS_RECORD_NOT_A_FOLDER; break;
-        case FileResult::Missing: reason = IDS_RECORD_NO_FOLDER; break;
-        default: break;
-    }
-    char text[256];
-    std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_BEHIND).c_str(),
-                  static_cast<unsigned>(record.Waiting()), view.LoadText(reason).c_str());
-    return text;
+std::string DefaultSpoolPath(Platform& platform) {
+    const std::string program = ProgramPath(platform);
+    const std::size_t nameStart = program.find_last_of("\\/") + 1;
+    std::size_t dot = program.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) dot = program.size();
+    const std::string computer = ComputerInName(platform);
+    return program.substr(0, dot) + (computer.empty() ? "" : "-" + computer) + ".spool";
 }
 
 }  // namespace talven

@@ -2,22 +2,30 @@
 // CSV file, one file a day and station, so that the line can answer later
 // which reader failed where and how fast each slot was.
 //
-// Nothing shown is lost: a line that cannot be written waits in memory and
-// goes out, in order, with the next write that succeeds.
+// Nothing shown is lost or written twice: each line goes to a spool file on
+// the station's disk first, then to the day's file, and leaves the spool
+// once it is there. A line that cannot be written waits there, across a
+// close or a kill, and goes out in order with the next write that succeeds.
+// Each line carries an identity, so that a line the day's file already holds
+// is never appended again.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "production/ProductionRuns.h"
 
 namespace talven {
 
-// Reset is no verdict: the line that says when the shift's counts were reset.
-enum class VerdictWord : std::uint8_t { Pass, Fail, Stop, Empty, Reset };
+// `Refused`: the settings were refused and nothing was tried, so that a
+// settings fault never counts against the readers. Reset is no verdict: the
+// line that says when the shift's counts were reset.
+enum class VerdictWord : std::uint8_t { Pass, Fail, Stop, Empty, Refused, Reset };
 
 struct Verdict {
     std::string mode;  // the mode's name, as GO's tip shows it
@@ -33,33 +41,41 @@ struct Verdict {
     std::string productId;
     std::string serial;
     std::string checksum;
+    // What the status line said of the settings the run went on with, or
+    // why it refused them.
+    std::string warning;
 };
 
 // The columns of the record, in their order; the header line of every file.
 inline constexpr const char* kRecordHeader =
     "time,computer,version,mode,run,chip,drive,product,verdict,result,MiB tested,write MB/s,read MB/s,seconds,"
-    "VID,PID,serial,checksum";
+    "VID,PID,serial,checksum,UTC offset,warning,line";
 
 class VerdictRecord {
 public:
-    // The folder is read from the settings at every write; `version` is the
+    // `spoolPath` keeps the lines until they are in the day's file; what an
+    // earlier program left there is taken up at once. `version` is the
     // program's, as its version record holds it.
-    VerdictRecord(Platform& platform, const char* settingsPath, std::string version)
-        : platform(platform), settingsPath(settingsPath), version(std::move(version)) {}
+    VerdictRecord(Platform& platform, std::string spoolPath, std::string version);
 
+    // The folder as the settings name it (RecordFolder), taken from the
+    // program's folder when relative; the runs hand it over at GO.
+    void SetFolder(const std::string& configured);
     // The number of a new run: one more than the last one in today's file.
     std::uint32_t StartRun();
-    // Stamps the verdict with the time and the computer, queues its line and
+    // Stamps the verdict with the time and the computer, spools its line and
     // writes every line that waits.
     void Add(const Verdict& verdict);
     // Writes the lines that wait, oldest first; true when none is left.
     bool Flush();
 
     std::size_t Waiting() const { return waiting.size(); }
+    // Lines that wait in memory only, as the spool could not take them.
+    std::size_t Unspooled() const;
     // Why the last write failed; Done while nothing waits.
     FileResult Trouble() const { return trouble; }
-    // The folder the settings name, taken from the program's folder when relative.
-    std::string Folder() const;
+    const std::string& Folder() const { return folder; }
+    const std::string& SpoolPath() const { return spoolPath; }
     // "Talven-YYYY-MM-DD-COMPUTER.csv": every station writes a file of its own,
     // also when several share one folder.
     std::string FileName(const LocalTime& time) const;
@@ -67,29 +83,53 @@ public:
 private:
     struct Line {
         std::string fileName;
-        std::uint32_t run = 0;
-        std::string text;  // with its line end
+        std::vector<std::string> fields;  // as written, but for a renumbered run
+        std::uint32_t run = 0;            // as the run was given
+        bool spooled = false;
     };
 
     std::string Computer() const;
-    std::string Format(const Verdict& verdict, const LocalTime& time) const;
-    FileResult MakeFolder(const std::string& folder);
-    FileResult WriteLine(const std::string& path, const std::string& text);
+    std::vector<std::string> Fields(const Verdict& verdict, const LocalTime& time);
+    void LoadSpool();
+    bool Spool(const Line& line);
+    FileResult MakeFolder(const std::string& path);
+    // Appends the waiting lines of the first one's file in one write.
+    FileResult WriteFirstFile();
+    // Takes away the lines the file already holds, up to its last line.
+    void DropWritten(const std::string& fileName, const std::string& lastLine, std::uint32_t lastLineRun);
+    // Gives runs numbered while the file could not be read numbers above
+    // the file's own, the same one to every line of a run.
+    void Renumber(const std::string& fileName, std::uint32_t highestRun);
     // The highest run number in the file and among the lines waiting for it;
     // `known` is false when the file could not be read.
     std::uint32_t LastRun(const std::string& fileName, bool& known);
 
     Platform& platform;
-    const char* settingsPath;
+    std::string spoolPath;
     std::string version;
+    std::string folder;
     std::deque<Line> waiting;
     FileResult trouble = FileResult::Done;
+    bool spoolHolds = false;  // the spool may hold lines
     std::string runFile;
     std::uint32_t lastRun = 0;
     bool runKnown = false;
+    // The runs given new numbers in the file `renumberedFile`.
+    std::string renumberedFile;
+    std::map<std::uint32_t, std::uint32_t> renumbered;
+    // Line identities: this program's own prefix and a count.
+    std::string session;
+    std::uint32_t linesMade = 0;
 };
+
+// The spool beside the program, named after it and the computer, so that
+// stations that share the program's folder never share a spool.
+std::string DefaultSpoolPath(Platform& platform);
 
 // The status line's note on a record that is behind; empty when none waits.
 std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view);
+// What closing the window with lines waiting says: how many, why, and where
+// they are kept.
+std::string RecordClosingText(const VerdictRecord& record, const ProductionView& view);
 
 }  // namespace talven

@@ -14,8 +14,11 @@
 # record got for that run: one line per verdict shown, none missing, none
 # twice; the shift's counts it shows must be what the record says. While
 # the file is held nothing may be written to it, and once it is free every
-# verdict of the held run must reach it. At the end the whole record must read
-# as a spreadsheet reads CSV: a header, then rows of 18 fields.
+# verdict of the held run must reach it; the program killed while the file is
+# held loses none of them either, and its next start writes them. At the end
+# the whole record must read as a spreadsheet reads CSV: a header, then rows
+# of 21 fields; and converted to a spreadsheet and back by gnumeric's
+# ssconvert, its version, VID, PID and serial columns must stay as written.
 #
 # It prints one line per run, copies the record to build/shift/ and ends with
 # "shift: N runs, M verdicts shown, M recorded, 0 problems" (exit 0) or the
@@ -91,6 +94,8 @@ def shown(rows_file):
                 verdicts.append((drive, status or name))
         elif status and not status.startswith("Testting("):
             verdicts.append((drive, status))
+        elif name == "No card reader device.":
+            verdicts.append(("", name))
     return eeprom, sorted(verdicts)
 
 def counts(eeprom):
@@ -138,7 +143,7 @@ elif command == "run":
     if len(runs) > 1:
         problems.append("one run's lines carry run numbers %s" % runs)
     for row in new:
-        if len(row) != 18:
+        if len(row) != 21:
             problems.append("a line of %d fields: %s" % (len(row), row))
     shown_counts = [r[1] for r in (line.rstrip("\r\n").split("\t") for line in open(rows_file, encoding="latin-1"))
                     if r[0] == "counts"]
@@ -158,9 +163,19 @@ elif command == "whole":
         rows = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline="")))
         if rows[0][:2] != ["time", "computer"] or [r for r in rows if r[:2] == ["time", "computer"]] != [rows[0]]:
             problems.append("%s: not one header line at the top" % path)
-        problems += ["%s: a line of %d fields" % (path, len(r)) for r in rows if len(r) != 18]
+        problems += ["%s: a line of %d fields" % (path, len(r)) for r in rows if len(r) != 21]
     for p in problems:
         print("PROBLEM " + p)
+elif command == "spreadsheet":
+    # The record as written against the same file through a spreadsheet and back.
+    written, back = [list(csv.reader(open(p, encoding="utf-8-sig", newline=""))) for p in sys.argv[3:5]]
+    for line, (a, b) in enumerate(zip(written, back)):
+        for column in (2, 14, 15, 16):
+            got = b[column] if column < len(b) else None
+            if a[column] != got:
+                print("PROBLEM line %d: %s %r became %r" % (line + 1, written[0][column], a[column], got))
+    if len(written) != len(back):
+        print("PROBLEM %d lines became %d" % (len(written), len(back)))
 EOF
 
 # One station: its file, its settings, the program started on it.
@@ -241,20 +256,34 @@ slot F: reader1 product "SM Card"
 slot G: reader1 product "SD/MMC Card"
 slot H: reader1 product "MS/MS Pro Card"'
 
-# Good cards; the second run while another program holds the record's file.
-StartStation "timescale 1
-$reader_lines
-$card_lines" "WR=0" || exit 1
-Go "four good cards"
-file=$(ls "$work"/Logs/Talven-*.csv 2>/dev/null | head -n 1)
-if [ -z "$file" ]; then
-  Problem "no record file in Logs after the first run"
-else
+# Another program holds the record's file $file until Release.
+Hold() {
+  local windows_file
   windows_file=$(winepath -w "$file" 2>/dev/null)
   (cd "$work" && exec wine talven-shift-probe.exe hold "$windows_file") >"$work/hold.out" 2>&1 &
   holder=$!
   for _ in $(seq 100); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.1; done
   grep -q held "$work/hold.out" || Problem "the record's file could not be held"
+}
+Release() {
+  touch "$file.release"
+  wait "$holder" 2>/dev/null || true
+  holder=
+  rm -f "$file.release"
+}
+
+# Good cards; the second run while another program holds the record's file;
+# a run held again and the program killed before the file is free.
+good_station="timescale 1
+$reader_lines
+$card_lines"
+StartStation "$good_station" "WR=0" || exit 1
+Go "four good cards"
+file=$(ls "$work"/Logs/Talven-*.csv 2>/dev/null | head -n 1)
+if [ -z "$file" ]; then
+  Problem "no record file in Logs after the first run"
+else
+  Hold
   bytes=$(sha1sum <"$file")
   before=$(Recorded)
   PressGo "$window" && WaitForRunEnd "$window" 120 || Problem "held: the run did not end"
@@ -264,15 +293,28 @@ else
   [ "$(sha1sum <"$file")" = "$bytes" ] || Problem "held: the held file was written"
   note=$(sed -n 's/^status\t//p' "$work/rows-held.txt")
   [[ $note == *"Record behind by 4: file open in another program"* ]] || Problem "held: the status line reads '$note'"
-  touch "$file.release"
-  wait "$holder" 2>/dev/null || true
-  holder=
-  rm -f "$file.release"
+  Release
   sleep 7  # the window tries again every 5 s
   Compare "held file, then let go" "$work/rows-held.txt" "$before"
   [[ $(Status) != *"Record behind"* ]] || Problem "held: the note stays after the file was let go"
 fi
 Go "four good cards again"
+if [ -n "$file" ]; then
+  Hold
+  before=$(Recorded)
+  PressGo "$window" && WaitForRunEnd "$window" 120 || Problem "held and killed: the run did not end"
+  runs=$((runs + 1))
+  sleep 0.5
+  Rows >"$work/rows-killed.txt"
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+  program=
+  Release
+  StopStation
+  StartStation "$good_station" "WR=0" || exit 1
+  sleep 1
+  Compare "held file, program killed, started again" "$work/rows-killed.txt" "$before"
+fi
 StopStation
 
 # A slow slot, under MinSpeed=10.
@@ -307,10 +349,10 @@ Go "stopped with GO" stop
 Go "the same station to its end"
 StopStation
 
-# Write EEPROM: a reader, then none.
+# Write EEPROM: a reader, with values a spreadsheet would take for numbers; then none.
 StartStation "timescale 1
 $reader_lines
-$card_lines" "WR=1" || exit 1
+$card_lines" "WR=1 [VX5308] SN=000123 PID=0781" || exit 1
 Go "write EEPROM"
 Go "write EEPROM again"
 StopStation
@@ -318,6 +360,11 @@ StartStation "timescale 1
 drive C: fixed
 drive E: removable" "WR=1" || exit 1
 Go "write EEPROM without a reader"
+StopStation
+StartStation "timescale 1
+drive C: fixed
+drive E: removable" "WR=0" || exit 1
+Go "write/read test without a reader"
 StopStation
 
 # A block of three serials over four readers, the program started anew for
@@ -349,6 +396,18 @@ while read -r line; do
 done < <(python3 "$check" "$work/Logs" whole)
 recorded=$(Recorded)
 [ "$recorded" = "$shown_total" ] || Problem "$shown_total verdicts shown, $recorded lines in the record"
+if command -v ssconvert >/dev/null; then
+  for csv_file in "$work"/Logs/Talven-*.csv; do
+    ssconvert -I Gnumeric_stf:stf_csvtab "$csv_file" "$work/sheet.gnumeric" >/dev/null 2>&1 &&
+      ssconvert "$work/sheet.gnumeric" "$work/back.csv" >/dev/null 2>&1 ||
+      { Problem "ssconvert could not convert $csv_file"; continue; }
+    while read -r line; do
+      [[ $line == PROBLEM* ]] && Problem "spreadsheet: ${line#PROBLEM }"
+    done < <(python3 "$check" "$work/Logs" spreadsheet "$csv_file" "$work/back.csv")
+  done
+else
+  Problem "ssconvert is missing (scripts/setup.sh): the spreadsheet check did not run"
+fi
 mkdir -p "$root/build/shift"
 cp "$work"/Logs/*.csv "$root/build/shift/" 2>/dev/null && echo "The record: build/shift/$(cd "$work/Logs" && ls)"
 echo "shift: $runs runs, $shown_total verdicts shown, $recorded recorded, $problems problems"

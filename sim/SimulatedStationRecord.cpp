@@ -26,4 +26,8 @@ FileResult SimulatedStation::FileWriteWhole(const char* path, const void* data, 
 
 FileResult SimulatedStation::MoveFileExA(const char* from, const char* to) { return outer.MoveFileExA(from, to); }
 
+FileResult SimulatedStation::FileTruncate(const char* path, std::uint64_t size) {
+    return outer.FileTruncate(path, size);
+}
+
 }  // namespace talven

@@ -380,6 +380,16 @@ FileEnd HostPlatform::FileReadEnd(const char* path, char* buffer, std::uint32_t 
     return end;
 }
 
+FileResult HostPlatform::FileTruncate(const char* path, std::uint64_t size) {
+    const LockedFile file(HostPath(path), O_WRONLY, LOCK_EX);
+    struct stat info;
+    if (file.Get() < 0) return file.Error();
+    if (::fstat(file.Get(), &info) != 0) return FromErrno(errno);
+    if (static_cast<std::uint64_t>(info.st_size) <= size) return FileResult::Done;
+    if (::ftruncate(file.Get(), static_cast<off_t>(size)) != 0) return FromErrno(errno);
+    return ::fdatasync(file.Get()) == 0 ? FileResult::Done : FromErrno(errno);
+}
+
 }  // namespace talven
 
 namespace talven {

@@ -210,6 +210,20 @@ FileEnd Win32Platform::FileReadEnd(const char* path, char* buffer, std::uint32_t
     return end;
 }
 
+FileResult Win32Platform::FileTruncate(const char* path, std::uint64_t size) {
+    FileHandle file(::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) return FromLastError();
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(file.Get(), &length)) return FromLastError();
+    if (static_cast<std::uint64_t>(length.QuadPart) <= size) return FileResult::Done;
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    if (!::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.Get()))
+        return FromLastError();
+    return ::FlushFileBuffers(file.Get()) ? FileResult::Done : FromLastError();
+}
+
 }  // namespace talven
 
 namespace talven {

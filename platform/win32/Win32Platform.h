@@ -39,6 +39,7 @@ public:
     FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
     FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override;
     FileResult MoveFileExA(const char* from, const char* to) override;
+    FileResult FileTruncate(const char* path, std::uint64_t size) override;
 };
 
 }  // namespace talven

@@ -53,6 +53,7 @@ public:
     FileEnd FileReadEnd(const char*, char*, std::uint32_t) override { return {}; }
     FileResult FileWriteWhole(const char*, const void*, std::uint32_t) override { return FileResult::Failed; }
     FileResult MoveFileExA(const char*, const char*) override { return FileResult::Failed; }
+    FileResult FileTruncate(const char*, std::uint64_t) override { return FileResult::Failed; }
 };
 
 }  // namespace talven::test

@@ -69,6 +69,7 @@ public:
         return inner.FileWriteWhole(path, data, size);
     }
     FileResult MoveFileExA(const char* from, const char* to) override { return inner.MoveFileExA(from, to); }
+    FileResult FileTruncate(const char* path, std::uint64_t size) override { return inner.FileTruncate(path, size); }
 
 protected:
     Platform& inner;

@@ -140,6 +140,7 @@ public:
         ::DeleteFileA((folder + "\\Talven.state").c_str());
         for (const std::string& name : RecordFiles()) ::DeleteFileA((RecordFolder() + "\\" + name).c_str());
         ::RemoveDirectoryA(RecordFolder().c_str());
+        DeleteSpools();
         ::RemoveDirectoryA(folder.c_str());
     }
     TestStation(const TestStation&) = delete;
@@ -180,6 +181,14 @@ public:
     }
 
 private:
+    // The record's spool beside the program, named after the computer.
+    void DeleteSpools() const {
+        WIN32_FIND_DATAA found;
+        const HANDLE search = ::FindFirstFileA((folder + "\\*.spool").c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
+            ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+    }
     static std::string NewFolder() {
         static int counter = 0;
         char temp[MAX_PATH] = {};

@@ -48,6 +48,9 @@ public:
     FileResult CreateDirectoryA(const char* path) override {
         return Alive() ? inner.CreateDirectoryA(path) : FileResult::Failed;
     }
+    FileResult FileTruncate(const char* path, std::uint64_t size) override {
+        return Alive() ? inner.FileTruncate(path, size) : FileResult::Failed;
+    }
     bool killed = false;
 
 private:
@@ -94,13 +97,15 @@ protected:
     std::vector<std::uint8_t> ProgramOne(bool* killed = nullptr, std::size_t steps = SIZE_MAX) {
         Start();
         KillingPlatform platform(*recorder, steps);
-        VerdictRecord record(platform, settings.Path(), "1.00");
+        VerdictRecord record(platform, SpoolPath(), "1.00");
         ProductionRuns(platform, view, settings.Path(), &record).RunEepromProgramming();
         if (killed != nullptr) *killed = platform.killed;
         const auto eeprom = station->Eeprom(0);
         return {eeprom.begin() + kSerialField.offset, eeprom.begin() + kSerialField.offset + kSerialField.size};
     }
     // The characters of the field's UTF-16LE units, without the spaces that fill it up.
+    // The record's spool beside the settings, kept from one program to the next.
+    std::string SpoolPath() const { return std::string(settings.Path()) + ".spool"; }
     static std::string SerialOf(const std::vector<std::uint8_t>& field) {
         std::string text;
         for (std::size_t at = 2; at + 1 < field.size(); at += 2) text += static_cast<char>(field[at]);
@@ -241,26 +246,39 @@ TEST_F(EepromRun, TheEepromFileHoldsTheImageOverItsEarlierBytes) {
     EXPECT_EQ(EepromFile()[1], 0x56);
 }
 
-TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenAndAMissingReader) {
+// A refusal of the settings is no reader's failure; a warning the run went
+// on with, and a refusal's reason, are what the status line said.
+TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenARefusalAndAMissingReader) {
     test::TempFolder records;
-    settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n");
-    Start();
-    VerdictRecord record(*outer, settings.Path(), "1.00");
-    runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), &record);
-    Run();
-    for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).kind = SimDriveKind::Removable;
-    Start();
-    runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), &record);
-    Run();
+    const std::string folder = "[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n";
+    settings.Write(folder);
+    VerdictRecord record(*outer, records.Spool(), "1.00");
+    std::vector<std::string> statuses;
+    for (const char* device : {"", "VID=0x12345", "Productr=X"}) {
+        settings.Write(folder + "[VX5308]\r\n" + device + "\r\n");
+        if (statuses.size() == 2)
+            for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).kind = SimDriveKind::Removable;
+        Start();
+        runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), &record);
+        Run();
+        statuses.push_back(view.status);
+    }
 
     const std::vector<test::CsvRow> rows = records.Rows();
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
+    const std::string chip = "Chip 5308 Revision:0102 05/17 '23";
     // The default image over an erased EEPROM; its CRC-32 computed apart.
-    EXPECT_EQ(rows[1], (test::CsvRow{rows[1][0], rows[1][1], "1.00", "Write EEPROM", "1",
-                                     "Chip 5308 Revision:0102 05/17 '23", "E:", "CF Card", "Write EEPROM success.",
-                                     "pass", "", "", "", "", "3C71", "5308", "123456789abcdef", "CE9CB358"}));
-    EXPECT_EQ(rows[2], (test::CsvRow{rows[2][0], rows[2][1], "1.00", "Write EEPROM", "2", "", "", "",
-                                     "No card reader device.", "fail", "", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(rows[1], (test::CsvRow{rows[1][0], rows[1][1], "v1.00", "Write EEPROM", "1", chip, "E:", "CF Card",
+                                     "Write EEPROM success.", "pass", "", "", "", "", "0x3C71", "0x5308",
+                                     "123456789abcdef", "CE9CB358", rows[1][18], "", rows[1][20]}));
+    EXPECT_EQ(rows[2], (test::CsvRow{rows[2][0], rows[2][1], "v1.00", "Write EEPROM", "2", chip, "E:", "CF Card",
+                                     "Write EEPROM unsuccess.", "refused", "", "", "", "", "", "", "", "",
+                                     rows[2][18], statuses[1], rows[2][20]}));
+    EXPECT_EQ(statuses[1], "VID: \"0x12345\" is not 1 to 4 hexadecimal digits");
+    EXPECT_EQ(rows[3], (test::CsvRow{rows[3][0], rows[3][1], "v1.00", "Write EEPROM", "3", "", "", "",
+                                     "No card reader device.", "fail", "", "", "", "", "", "", "", "", rows[3][18],
+                                     statuses[2], rows[3][20]}));
+    EXPECT_EQ(statuses[2].rfind("Warning: ", 0), 0u) << statuses[2];
 }
 
 // The record is UTF-8: a serial number from a file saved as ANSI keeps its characters.
@@ -268,7 +286,7 @@ TEST_F(EepromRun, TheRecordKeepsTheSerialNumbersCharacters) {
     test::TempFolder records;
     settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n[VX5308]\r\nSN=Nr.\xE4" "1\r\n");
     Start();
-    VerdictRecord record(*outer, settings.Path(), "1.00");
+    VerdictRecord record(*outer, records.Spool(), "1.00");
     runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), &record);
     Run();
     const std::vector<test::CsvRow> rows = records.Rows();
@@ -420,11 +438,12 @@ TEST_F(EepromRun, ABlockGivesEachReaderTheNextSerialUntilItIsUsedUp) {
     ExpectLastRow(kReaderRow, "serial numbers used up: TLV00001000 was the last", kRowFailed);
     EXPECT_TRUE(station->Log().eepromWrites.empty());
     std::vector<std::string> recorded;
-    for (const test::CsvRow& row : records.Rows()) recorded.push_back(row[8] + "|" + row[16]);
-    EXPECT_EQ(recorded, (std::vector<std::string>{"verdict|serial", "Write EEPROM success.|TLV00000998",
-                                                  "Write EEPROM success.|TLV00000999",
-                                                  "Write EEPROM success.|TLV00001000",
-                                                  "serial numbers used up: TLV00001000 was the last|"}));
+    for (const test::CsvRow& row : records.Rows()) recorded.push_back(row[8] + "|" + row[9] + "|" + row[16]);
+    // The reader is not at fault for a used-up block.
+    EXPECT_EQ(recorded, (std::vector<std::string>{"verdict|result|serial", "Write EEPROM success.|pass|TLV00000998",
+                                                  "Write EEPROM success.|pass|TLV00000999",
+                                                  "Write EEPROM success.|pass|TLV00001000",
+                                                  "serial numbers used up: TLV00001000 was the last|refused|"}));
 }
 
 // A kill between any two steps of a GO (a request to the reader, a file
@@ -440,6 +459,7 @@ TEST_F(EepromRun, AKillBetweenAnyTwoStepsNeverGivesTwoReadersOneSerial) {
     for (std::size_t steps = 0; killed; ++steps) {
         SCOPED_TRACE(steps);
         std::remove(settings.StatePath().c_str());
+        std::remove(SpoolPath().c_str());
         std::error_code none;
         std::filesystem::remove(records.RecordFile(), none);
         const std::vector<std::uint8_t> first = ProgramOne();

@@ -80,6 +80,8 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
+    // The station's spool, beside the record files.
+    std::string Spool() const { return (path / "station.spool").string(); }
     // The one record file in `folder` (the whole tree is searched); empty when none.
     std::filesystem::path RecordFile() const {
         std::error_code ignored;

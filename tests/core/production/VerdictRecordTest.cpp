@@ -1,11 +1,20 @@
 // The verdict record on the build's own files: whole lines that are never
-// glued to a cut-off one, never lost while the file cannot be written, and
-// run numbers that go on after a restart.
+// glued to a cut-off one, never lost while the file cannot be written (nor
+// across a close or a kill), never written twice, and run numbers that go on
+// after a restart.
 #include "production/VerdictRecord.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <tuple>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "tests/core/production/RecordTestSupport.h"
 #include "tests/core/settings/SettingsTestSupport.h"
@@ -15,10 +24,11 @@
 namespace talven {
 namespace {
 
-constexpr std::size_t kColumns = 18;
+constexpr std::size_t kColumns = 21;
 
-Verdict SlotVerdict(const std::string& product, const std::string& text) {
+Verdict SlotVerdict(const std::string& product, const std::string& text, std::uint32_t run = 0) {
     Verdict verdict;
+    verdict.run = run;
     verdict.mode = "Write/Read Test";
     verdict.drive = "E:";
     verdict.product = product;
@@ -27,94 +37,150 @@ Verdict SlotVerdict(const std::string& product, const std::string& text) {
     return verdict;
 }
 
-// A seam whose appends end as a test says.
-class RefusingPlatform final : public test::ForwardingPlatform {
+// A seam whose appends to the day's file end as a test says: refused, half
+// written (a disk that runs full), written but not flushed, or with the
+// program killed there or before the spool is emptied; whose cut-backs may
+// fail; and whose clock a test may set.
+class TroubledPlatform final : public test::ForwardingPlatform {
 public:
     using ForwardingPlatform::ForwardingPlatform;
     FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override {
-        return refusal == FileResult::Done ? inner.FileAppend(path, data, size) : refusal;
+        if (refusal == FileResult::Done || std::string(path).find(".csv") == std::string::npos)
+            return inner.FileAppend(path, data, size);
+        if (landing > 0) inner.FileAppend(path, data, static_cast<std::uint32_t>(size * landing));
+        if (killAtAppend) std::_Exit(0);
+        return refusal;
     }
+    FileResult FileTruncate(const char* path, std::uint64_t size) override {
+        if (killAtTruncate) std::_Exit(0);
+        return truncates ? inner.FileTruncate(path, size) : FileResult::Failed;
+    }
+    void GetLocalTime(LocalTime& time) override { time = now; }
     FileResult refusal = FileResult::Done;
+    double landing = 0;  // the part of a refused append that reaches the file
+    bool truncates = true;
+    bool killAtAppend = false;
+    bool killAtTruncate = false;
+    LocalTime now{2026, 12, 7, 22, 1, 50, 60};
 };
+
+// Runs `body` in a child process that the seam kills; true when it got there.
+bool KilledInChild(const std::function<void()>& body) {
+#ifdef _WIN32
+    (void)body;
+    return false;
+#else
+    const pid_t child = ::fork();
+    if (child == 0) {
+        body();
+        std::_Exit(1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
+}
 
 class RecordFile : public ::testing::Test {
 protected:
-    void UseFolder(const std::filesystem::path& folder) {
-        settings.Write("[Program set]\r\nRecordFolder=" + folder.string() + "\r\n");
+    std::unique_ptr<VerdictRecord> Record(Platform& on, const std::filesystem::path& records) {
+        auto record = std::make_unique<VerdictRecord>(on, folder.Spool(), "1.00");
+        record->SetFolder(records.string());
+        return record;
     }
+    std::unique_ptr<VerdictRecord> Record() { return Record(*platform, folder.path); }
     std::string Note(const VerdictRecord& record) const { return RecordBehindText(record, view); }
+    // Column `column` of every line after the header.
+    static std::vector<std::string> Column(const test::TempFolder& records, std::size_t column) {
+        std::vector<std::string> values;
+        const std::vector<test::CsvRow> rows = records.Rows();
+        for (std::size_t row = 1; row < rows.size(); ++row)
+            values.push_back(rows[row].size() == kColumns ? rows[row][column] : "<not a line>");
+        return values;
+    }
 
     std::unique_ptr<Platform> platform = test::MakeBuildPlatform();
-    test::TempSettings settings{"record"};
     test::TempFolder folder;
     test::ListModel view;
 };
 
-TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndEndsACutOffLineBeforeTheNextRecord) {
-    UseFolder(folder.path / "line 2" / "records");
+// Each line has its own verdict's time in a form a spreadsheet reads as a
+// date and time, the offset apart, and IDs, version and a serial of digits
+// in forms a spreadsheet keeps as text. A power cut on FAT can leave a line
+// cut off and the file's end full of NUL bytes: the runs go on after them,
+// and they stay a row apart.
+TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndGoesOnAfterACutOffLineAndNulBytes) {
+    const std::filesystem::path records = folder.path / "line 2" / "records";
+    TroubledPlatform clock(*platform);
     {
-        VerdictRecord record(*platform, settings.Path(), "1.00");
+        auto record = Record(clock, records);
         Verdict verdict = SlotVerdict("Card, \"7\"", "Test success.");
-        verdict.run = record.StartRun();
-        record.Add(verdict);
-        EXPECT_EQ(record.Waiting(), 0u);
+        verdict.run = record->StartRun();
+        verdict.serial = "000123";
+        record->Add(verdict);
+        EXPECT_EQ(record->Waiting(), 0u);
     }
     const std::filesystem::path file = folder.RecordFile();
-    ASSERT_EQ(file.parent_path(), folder.path / "line 2" / "records");
+    ASSERT_EQ(file.parent_path(), records);
     EXPECT_EQ(test::ReadWhole(file).rfind(std::string("\xEF\xBB\xBF") + kRecordHeader + "\r\n", 0), 0u);
-    // Power lost in the middle of a line.
+    const std::string cutOff = "2024-05-14T22:13:05+02:00,STATION" + std::string(8192, '\0');
     std::FILE* cut = std::fopen(file.string().c_str(), "ab");
-    std::fputs("2024-05-14T22:13:05+02:00,STATION", cut);
+    std::fwrite(cutOff.data(), 1, cutOff.size(), cut);
     std::fclose(cut);
 
     // A restart goes on with the run numbers of the file.
-    VerdictRecord record(*platform, settings.Path(), "1.00");
+    clock.now = {2026, 12, 7, 22, 2, 9, -330};
+    auto record = Record(clock, records);
     Verdict verdict = SlotVerdict("SD Card", "Compare failure!");
     verdict.word = VerdictWord::Fail;
-    verdict.run = record.StartRun();
-    record.Add(verdict);
+    verdict.run = record->StartRun();
+    verdict.vendorId = "2E10";
+    verdict.productId = "0781";
+    verdict.serial = "TLV00000124";
+    record->Add(verdict);
 
     const std::vector<test::CsvRow> rows = folder.Rows();
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].size(), kColumns);
-    ASSERT_EQ(rows[1].size(), kColumns);
-    EXPECT_EQ(rows[1][4], "1");
-    EXPECT_EQ(rows[1][7], "Card, \"7\"");
-    EXPECT_EQ(rows[1][8], "Test success.");
-    EXPECT_EQ(rows[1][9], "pass");
-    EXPECT_EQ(rows[2], (test::CsvRow{"2024-05-14T22:13:05+02:00", "STATION"}));
-    ASSERT_EQ(rows[3].size(), kColumns);
-    EXPECT_EQ(rows[3][4], "2");
-    EXPECT_EQ(rows[3][8], "Compare failure!");
-    EXPECT_EQ(rows[3][9], "fail");
+    EXPECT_EQ(rows[1], (test::CsvRow{"2026-12-07 22:01:50", rows[1][1], "v1.00", "Write/Read Test", "1", "", "E:",
+                                     "Card, \"7\"", "Test success.", "pass", "", "", "", "", "", "", "#000123", "",
+                                     "UTC+01:00", "", rows[1][20]}));
+    EXPECT_EQ(rows[2], (test::CsvRow{"2024-05-14T22:13:05+02:00", cutOff.substr(26)}));
+    EXPECT_EQ(rows[3], (test::CsvRow{"2026-12-07 22:02:09", rows[1][1], "v1.00", "Write/Read Test", "2", "", "E:",
+                                     "SD Card", "Compare failure!", "fail", "", "", "", "", "0x2E10", "0x0781",
+                                     "TLV00000124", "", "UTC-05:30", "", rows[3][20]}));
+    EXPECT_NE(rows[1][20], rows[3][20]) << "each line its own identity";
 }
 
-TEST_F(RecordFile, AHeldFileGetsNothingAndLosesNothingOnceReleased) {
-    UseFolder(folder.path);
-    VerdictRecord record(*platform, settings.Path(), "1.00");
-    record.Add(SlotVerdict("CF Card", "Test success."));
-    const std::filesystem::path file = folder.RecordFile();
-    const std::string before = test::ReadWhole(file);
-
-    test::HeldFile held(file);
-    record.Add(SlotVerdict("SM Card", "Test success."));
-    record.Add(SlotVerdict("SD/MMC Card", "Write failure!"));
-    EXPECT_EQ(record.Waiting(), 2u);
-    EXPECT_EQ(record.Trouble(), FileResult::InUse);
-    EXPECT_EQ(Note(record), "Record behind by 2: file open in another program");
-
-    held.Release();
-    EXPECT_EQ(test::ReadWhole(file), before) << "the held file was not touched";
-    record.Add(SlotVerdict("MS/MS Pro Card", "Test stop"));
-    EXPECT_EQ(record.Waiting(), 0u);
-    EXPECT_EQ(Note(record), "");
-    const std::vector<test::CsvRow> rows = folder.Rows();
-    ASSERT_EQ(rows.size(), 5u);
-    const char* products[] = {"CF Card", "SM Card", "SD/MMC Card", "MS/MS Pro Card"};
-    for (int row = 1; row <= 4; ++row) {
-        ASSERT_EQ(rows[row].size(), kColumns) << row;
-        EXPECT_EQ(rows[row][7], products[row - 1]);
+TEST_F(RecordFile, AHeldFileGetsNothingAndLosesNothingAcrossACloseAndRestart) {
+    std::string before;
+    {
+        auto record = Record();
+        record->Add(SlotVerdict("CF Card", "Test success.", record->StartRun()));
+        before = test::ReadWhole(folder.RecordFile());
+        test::HeldFile held(folder.RecordFile());
+        const std::uint32_t run = record->StartRun();
+        for (const char* product : {"SM Card", "SD/MMC Card"}) record->Add(SlotVerdict(product, "Test success.", run));
+        EXPECT_EQ(record->Waiting(), 2u);
+        EXPECT_EQ(record->Trouble(), FileResult::InUse);
+        EXPECT_EQ(Note(*record), "Record behind by 2: file open in another program");
     }
+    EXPECT_EQ(test::ReadWhole(folder.RecordFile()), before) << "the held file was not touched";
+    {
+        auto record = Record();
+        EXPECT_EQ(record->Waiting(), 2u);
+        EXPECT_TRUE(record->Flush());
+        record->Add(SlotVerdict("MS/MS Pro Card", "Test stop", record->StartRun()));
+    }
+    // Held from the start with nothing spooled: the run is numbered blind.
+    test::HeldFile held(folder.RecordFile());
+    auto record = Record();
+    record->Add(SlotVerdict("CF Card", "Write failure!", record->StartRun()));
+    held.Release();
+    EXPECT_TRUE(record->Flush());
+    EXPECT_EQ(Column(folder, 7),
+              (std::vector<std::string>{"CF Card", "SM Card", "SD/MMC Card", "MS/MS Pro Card", "CF Card"}));
+    EXPECT_EQ(Column(folder, 4), (std::vector<std::string>{"1", "2", "2", "3", "4"}));
+    EXPECT_EQ(test::ReadWhole(folder.Spool()), "");
 }
 
 TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
@@ -122,13 +188,12 @@ TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
     const std::filesystem::path notAFolder = folder.path / "records";
     std::FILE* file = std::fopen(notAFolder.string().c_str(), "wb");
     std::fclose(file);
-    UseFolder(notAFolder);
-    RefusingPlatform refusing(*platform);
-    VerdictRecord record(refusing, settings.Path(), "1.00");
-    record.Add(SlotVerdict("CF Card", "Test success."));
-    EXPECT_EQ(Note(record), "Record behind by 1: folder is a file");
+    TroubledPlatform refusing(*platform);
+    auto record = Record(refusing, notAFolder);
+    record->Add(SlotVerdict("CF Card", "Test success."));
+    EXPECT_EQ(Note(*record), "Record behind by 1: folder is a file");
 
-    UseFolder(folder.path / "good");
+    record->SetFolder((folder.path / "good").string());
     const struct {
         FileResult refusal;
         const char* note;
@@ -139,12 +204,47 @@ TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
     };
     for (const auto& refusal : kRefusals) {
         refusing.refusal = refusal.refusal;
-        record.Add(SlotVerdict("CF Card", "Test success."));
-        EXPECT_EQ(Note(record), refusal.note);
+        record->Add(SlotVerdict("CF Card", "Test success."));
+        EXPECT_EQ(Note(*record), refusal.note);
     }
     refusing.refusal = FileResult::Done;
-    EXPECT_TRUE(record.Flush());
+    EXPECT_TRUE(record->Flush());
     EXPECT_EQ(folder.Rows().size(), 5u);
+}
+
+// An append cut short by a full disk, one that landed but whose flush
+// failed and that could not be cut back, and the program killed before the
+// day's file got the line or after it, before the spool was emptied: after
+// the next start, no junk row and every line once.
+TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
+    const struct {
+        const char* what;
+        FileResult refusal;
+        double landing;
+        bool truncates;
+        bool killAtAppend;
+        bool killAtTruncate;
+    } kCases[] = {{"half written, disk full", FileResult::DiskFull, 0.5, true, false, false},
+                  {"written, flush failed, not cut back", FileResult::Failed, 1.0, false, false, false},
+                  {"killed before the day's file", FileResult::Failed, 0, true, true, false},
+                  {"killed before the spool was emptied", FileResult::Done, 0, true, false, true}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder records;
+        Record(*platform, records.path)->Add(SlotVerdict("CF Card", "Test success."));
+        TroubledPlatform troubled(*platform);
+        std::tie(troubled.refusal, troubled.landing, troubled.truncates) = std::tie(c.refusal, c.landing, c.truncates);
+        std::tie(troubled.killAtAppend, troubled.killAtTruncate) = std::tie(c.killAtAppend, c.killAtTruncate);
+        const auto interrupted = [&] { Record(troubled, records.path)->Add(SlotVerdict("SM Card", "Read failure!")); };
+        if (!c.killAtAppend && !c.killAtTruncate) {
+            interrupted();
+        } else if (!KilledInChild(interrupted)) {
+            continue;  // Windows forks no child
+        }
+        EXPECT_EQ(Column(records, 7).size(), c.truncates && !c.killAtTruncate ? 1u : 2u) << "no junk row";
+        Record(*platform, records.path)->Add(SlotVerdict("SD/MMC Card", "Test success."));
+        EXPECT_EQ(Column(records, 7), (std::vector<std::string>{"CF Card", "SM Card", "SD/MMC Card"}));
+    }
 }
 
 }  // namespace

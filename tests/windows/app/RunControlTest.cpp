@@ -185,8 +185,9 @@ TEST_F(RunControl, GoTestsEveryCardOfTheStationAndEndsIdle) {
 
 // The record's file held by another program: the run goes on, the status
 // line says the record is behind after the chip text, and once the file is
-// free the drive watch's ticks write what waited.
-TEST_F(RunControl, AHeldRecordIsNotedAfterTheChipTextAndCatchesUpOnceFree) {
+// free the drive watch's ticks write what waited. Closed while lines wait,
+// the window says so; the next start writes them.
+TEST_F(RunControl, AHeldRecordIsNotedAfterTheChipTextAndCatchesUpOnceFreeOrAfterAClose) {
     OpenOnStation();
     PostGo();
     HandlePosted();
@@ -214,6 +215,33 @@ TEST_F(RunControl, AHeldRecordIsNotedAfterTheChipTextAndCatchesUpOnceFree) {
     for (int tick = 0; tick < 5; ++tick) window->SendMessage(WM_TIMER, 1, 0);
     EXPECT_EQ(Status(), kChipText);
     EXPECT_EQ(lines(), 1 + 8);
+
+    held = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    PostGo();
+    HandlePosted();
+    std::string said;
+    test::DialogDriver driver([&] {
+        HWND box = test::FindMessageBox();
+        if (box == nullptr) return false;
+        char text[1024] = {};
+        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        said = text;
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+    HandlePosted();
+    EXPECT_TRUE(window->IsEnded());
+    EXPECT_EQ(said, "4 verdicts could not be written to the record in " + folder.RecordFolder() +
+                        ": file open in another program.\n\nThey are kept in " +
+                        DefaultSpoolPath(folder.GetPlatform()) +
+                        " and go to the record when the program starts again.");
+    ::CloseHandle(held);
+    EXPECT_EQ(lines(), 1 + 8);
+    OpenOnStation();
+    EXPECT_EQ(lines(), 1 + 12);
+    EXPECT_EQ(Status().find("Record behind"), std::string::npos) << Status();
 }
 
 // The counts above the buttons after a pass, a failure and an empty slot,

@@ -1,0 +1,93 @@
+// The verdict record's spool, and what the window says of lines that wait.
+// The spool holds one CSV line per waiting line: the day's file name, then
+// the line's own fields.
+#include <cstdio>
+
+#include "production/RecordCsv.h"
+#include "production/VerdictRecord.h"
+#include "resources/StringTable.h"
+
+namespace talven {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+// A name the record itself gives: never a path that leads elsewhere.
+bool IsRecordFileName(const std::string& name) {
+    return name.size() > 4 && name.find_first_of("\\/:") == std::string::npos &&
+           name.compare(name.size() - 4, 4, ".csv") == 0;
+}
+
+std::string Reason(const VerdictRecord& record, const ProductionView& view) {
+    unsigned reason = IDS_RECORD_FAILED;
+    switch (record.Trouble()) {
+        case FileResult::InUse: reason = IDS_RECORD_IN_USE; break;
+        case FileResult::DiskFull: reason = IDS_RECORD_DISK_FULL; break;
+        case FileResult::Denied: reason = IDS_RECORD_DENIED; break;
+        case FileResult::NotAFolder: reason = IDS_RECORD_NOT_A_FOLDER; break;
+        case FileResult::Missing: reason = IDS_RECORD_NO_FOLDER; break;
+        default: break;
+    }
+    return view.LoadText(reason);
+}
+
+}  // namespace
+
+// Whole lines only: one a kill cut off was never shown as kept.
+void VerdictRecord::LoadSpool() {
+    FileResult result = FileResult::Failed;
+    const std::string bytes = ReadRecordFile(platform, spoolPath, result);
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::vector<std::string> fields = SplitCsvLine(bytes.substr(start, end - start));
+        if (fields.size() != kRecordColumns + 1 || !IsRecordFileName(fields[0]) || fields.back().empty()) continue;
+        bool numbered = false;
+        const std::uint32_t run = RecordRun(fields, numbered, 1);
+        if (!numbered) continue;
+        Line line{fields[0], std::vector<std::string>(fields.begin() + 1, fields.end()), run, true};
+        waiting.push_back(std::move(line));
+    }
+    spoolHolds = !bytes.empty();
+}
+
+// On the disk before it returns, so before the next slot starts.
+bool VerdictRecord::Spool(const Line& line) {
+    std::vector<std::string> entry = {line.fileName};
+    entry.insert(entry.end(), line.fields.begin(), line.fields.end());
+    char last = '\n';
+    const FileEnd end = platform.FileReadEnd(spoolPath.c_str(), &last, 1);
+    if (end.result != FileResult::Done && end.result != FileResult::Missing) return false;
+    // A line a kill cut off stays apart from this one.
+    const std::string bytes = (end.size > 0 && last != '\n' ? kLineEnd : "") + CsvLine(entry);
+    spoolHolds = true;
+    const FileResult appended =
+        platform.FileAppend(spoolPath.c_str(), bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    if (appended != FileResult::Done) platform.FileTruncate(spoolPath.c_str(), end.size);
+    return appended == FileResult::Done;
+}
+
+std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view) {
+    if (record.Waiting() == 0) return {};
+    char text[256];
+    std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_BEHIND).c_str(), static_cast<unsigned>(record.Waiting()),
+                  Reason(record, view).c_str());
+    return text;
+}
+
+std::string RecordClosingText(const VerdictRecord& record, const ProductionView& view) {
+    if (record.Waiting() == 0) return {};
+    const auto waiting = static_cast<unsigned>(record.Waiting());
+    const auto unspooled = static_cast<unsigned>(record.Unspooled());
+    char text[2048];
+    if (unspooled == 0) {
+        std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_KEPT).c_str(), waiting, record.Folder().c_str(),
+                      Reason(record, view).c_str(), record.SpoolPath().c_str());
+    } else {
+        std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_NOT_KEPT).c_str(), waiting, record.Folder().c_str(),
+                      Reason(record, view).c_str(), unspooled, record.SpoolPath().c_str());
+    }
+    return text;
+}
+
+}  // namespace talven
