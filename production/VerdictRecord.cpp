@@ -159,10 +159,9 @@ std::string VerdictRecord::Format(const Verdict& verdict, const LocalTime& time)
     std::vector<std::string> test(4);
     if (const std::optional<TestFigures>& figures = verdict.figures) {
         test[0] = Fixed(static_cast<double>(figures->bytesWritten) / (1u << 20), 1);
-        if (figures->writeMeasured && figures->bytesWritten > 0)
-            test[1] = Fixed(MegabytesPerSecond(figures->bytesWritten, figures->writeMs), 1);
-        if (figures->readMeasured && figures->bytesRead > 0)
-            test[2] = Fixed(MegabytesPerSecond(figures->bytesRead, figures->readMs), 1);
+        // A phase with no true figure leaves its field empty.
+        if (const std::optional<double> speed = WriteSpeed(*figures)) test[1] = Fixed(*speed, 1);
+        if (const std::optional<double> speed = ReadSpeed(*figures)) test[2] = Fixed(*speed, 1);
         test[3] = Fixed(static_cast<double>(figures->totalMs) / 1000, 2);
     }
     fields.insert(fields.end(), test.begin(), test.end());
