@@ -315,7 +315,8 @@ TEST(TestFilePlan, FilesStayUnderFourGibAndCoverTheCard) {
         const TestFilePlan plan = PlanTestFiles(c.free, c.cluster, c.request);
         EXPECT_EQ(plan.clustersPerFile, c.perFile) << c.free;
         EXPECT_EQ(plan.fileLimit, c.files) << c.free;
-        const std::uint64_t last = c.free - std::min<std::uint64_t>(c.free, std::uint64_t{plan.fileLimit - 1} * plan.clustersPerFile);
+        const std::uint64_t last =
+            c.free - std::min<std::uint64_t>(c.free, std::uint64_t{plan.fileLimit - 1} * plan.clustersPerFile);
         EXPECT_LE(std::max<std::uint64_t>(plan.clustersPerFile, last) * c.cluster, 0xFFFFFFFFu) << c.free;
     }
 }
