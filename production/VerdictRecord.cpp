@@ -6,6 +6,7 @@
 #include <random>
 
 #include "production/RecordCsv.h"
+#include "production/SpeedRule.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsKeys.h"
 
@@ -69,10 +70,9 @@ std::vector<std::string> FigureFields(const std::optional<TestFigures>& figures)
     std::vector<std::string> fields(4);
     if (!figures) return fields;
     fields[0] = Fixed(static_cast<double>(figures->bytesWritten) / (1u << 20), 1);
-    if (figures->writeMeasured && figures->bytesWritten > 0)
-        fields[1] = Fixed(MegabytesPerSecond(figures->bytesWritten, figures->writeMs), 1);
-    if (figures->readMeasured && figures->bytesRead > 0)
-        fields[2] = Fixed(MegabytesPerSecond(figures->bytesRead, figures->readMs), 1);
+    // A phase with no true figure leaves its field empty.
+    if (const std::optional<double> speed = WriteSpeed(*figures)) fields[1] = Fixed(*speed, 1);
+    if (const std::optional<double> speed = ReadSpeed(*figures)) fields[2] = Fixed(*speed, 1);
     fields[3] = Fixed(static_cast<double>(figures->totalMs) / 1000, 2);
     return fields;
 }

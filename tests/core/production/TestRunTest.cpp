@@ -380,7 +380,10 @@ TEST_F(TestRun, EveryVerdictShownIsRecordedOnceWithItsSlot) {
 
 // A card is slow by the station's clock: the engine's figures follow it, and
 // the lowest speed of the settings fails a slot under it in either phase. A
-// lowest speed the settings refuse tests no slot and is named.
+// lowest speed the settings refuse tests no slot and is named. Only the
+// card's own I/O counts: a pump that stalls 1.5 s (a handler sleeping on the
+// message queue) changes nothing. One cluster is too little to judge, and a
+// card the clock did not see take time shows no figure.
 TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
     enum Expected { Fails, Passes, Refused };
     const struct {
@@ -388,17 +391,24 @@ TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
         double read;
         const char* lowest;
         Expected expected;
+        std::uint32_t stallMs = 0;       // slept in every pump while F: is tested
+        std::uint32_t freeClusters = 0;  // 0: the whole card
     } kCases[] = {
-        {5, 20, "6", Fails}, {20, 5, "6", Fails},      {5, 20, "4", Passes},
-        {5, 20, "0", Passes}, {5, 20, "x", Refused}, {5, 20, "1001", Refused},
+        {5, 20, "6", Fails},       {20, 5, "6", Fails},      {5, 20, "4", Passes},         {5, 20, "0", Passes},
+        {5, 20, "x", Refused},     {5, 20, "1001", Refused}, {20, 20, "10", Passes, 1500}, {5, 20, "6", Fails, 1500},
+        {5, 5, "6", Passes, 0, 1}, {0, 0, "6", Passes},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(std::to_string(c.write) + "/" + std::to_string(c.read) + " MinSpeed=" + c.lowest);
         config = test::QuietDefaultStation();
         Drive('F').card->writeSpeed = c.write;
         Drive('F').card->readSpeed = c.read;
+        if (c.freeClusters != 0) Drive('F').card->freeClusters = c.freeClusters;
         view.rows.clear();
         StartRecording(std::string("MinSpeed=") + c.lowest + "\r\n");
+        view.onPump = [&](std::uint64_t) {
+            if (view.rows.size() > 1 && view.rows[1].status.rfind("Testting", 0) == 0) station->Sleep(c.stallMs);
+        };
         Scan();
         ASSERT_EQ(view.rows.size(), 4u);
         if (c.expected == Refused) {
@@ -416,8 +426,12 @@ TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
         }
         const std::string& speed = view.rows[1].speed;
         ASSERT_NE(speed.find(" / "), std::string::npos) << speed;
-        EXPECT_NEAR(std::stod(speed), c.write, c.write * 0.02);
-        EXPECT_NEAR(std::stod(speed.substr(speed.find(" / ") + 3)), c.read, c.read * 0.02);
+        if (c.write == 0) {
+            EXPECT_EQ(speed, "- / -");
+        } else {
+            EXPECT_NEAR(std::stod(speed), c.write, c.write * 0.02);
+            EXPECT_NEAR(std::stod(speed.substr(speed.find(" / ") + 3)), c.read, c.read * 0.02);
+        }
         EXPECT_EQ(TestFilesOnAnyCard(), 0u);
     }
     // The record keeps the figures of the slot that was too slow, and holds
@@ -428,7 +442,24 @@ TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
     EXPECT_EQ(slow[9], "fail");
     EXPECT_NEAR(std::stod(slow[11]), 5, 0.1);
     EXPECT_NEAR(std::stod(slow[12]), 20, 0.1);
-    EXPECT_EQ(records.Rows().size(), 1u + 2 + 2 + 4 + 4);
+    EXPECT_EQ(records.Rows().size(), 1u + 2 + 2 + 4 + 4 + 4 + 2 + 4 + 4);
+    // The last run's card that the clock did not see take time: no figure.
+    const test::CsvRow unseen = records.Rows()[records.Rows().size() - 3];
+    EXPECT_EQ(unseen[6], "F:");
+    EXPECT_EQ(unseen[11] + unseen[12], "");
+}
+
+// A slot that stops storing what it writes during the day: the second GO
+// reads back what the first left, at the same places, and only the first
+// GO's stamp in it tells.
+TEST_F(TestRun, ASlotThatDropsItsWritesFailsTheNextGoOnTheSameCard) {
+    Drive('G').faults.dropWritesAfterCluster = 257;  // the first cluster after the first GO's 256
+    for (const char* status : {"Test success.", "Compare failure!"}) {
+        view.rows.clear();
+        Scan();
+        ExpectRow(2, kRows[2], status, status[0] == 'T' ? kRowPassed : kRowFailed);
+        EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    }
 }
 
 TEST_F(TestRun, TheReadinessWait) {
