@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 
 #include "resources/StringTable.h"
 
@@ -120,6 +121,13 @@ TestOutcome CardTest::SetUp() {
     const std::uint32_t fileSize = settings.LargeTestFiles() ? kLargeTestFileSize : kSmallTestFileSize;
     // No figures, or no free cluster: nothing could be tested.
     if (!QueryFreeClusters(startFreeClusters) || startFreeClusters == 0) return TestOutcome::WriteFailed;
+    // TestMiB: a set amount of each card, at least one cluster; the progress
+    // then counts to what is tested.
+    if (const std::uint64_t mebibytes = settings.Number(kTestMebibytesKey); mebibytes != 0) {
+        const std::uint64_t clusters = ((mebibytes << 20) + clusterSize - 1) / clusterSize;
+        amountClusters = static_cast<std::uint32_t>(std::min<std::uint64_t>(clusters, UINT32_MAX));
+    }
+    startFreeClusters = Untested(startFreeClusters);
 
     // A cluster larger than a file still makes one cluster a file. Uncached
     // one-cluster requests run flash cards at a fraction of their speed:
@@ -179,6 +187,11 @@ TestFilePlan PlanTestFiles(std::uint32_t freeClusters, std::uint32_t clusterSize
     return plan;
 }
 
+std::uint32_t CardTest::Untested(std::uint32_t freeClusters) const {
+    const std::uint64_t written = std::accumulate(fileClusters.begin(), fileClusters.end(), std::uint64_t{0});
+    return written >= amountClusters ? 0 : std::min<std::uint64_t>(freeClusters, amountClusters - written);
+}
+
 void CardTest::ShowProgress() {
     char text[128];
     std::snprintf(text, sizeof text, view.LoadText(IDS_TESTING).c_str(), static_cast<unsigned>(progress),
@@ -195,7 +208,7 @@ TestOutcome CardTest::WritePhase() {
         std::uint32_t freeClusters = 0;
         // A card whose figures went away cannot take the next file.
         if (!QueryFreeClusters(freeClusters)) return FailAndDelete(TestOutcome::WriteFailed);
-        if (freeClusters == 0) break;
+        if (Untested(freeClusters) == 0) break;
         const TestOutcome outcome = WriteFile(created);
         if (outcome != TestOutcome::Passed) return outcome;
     }
@@ -216,6 +229,7 @@ TestOutcome CardTest::WriteFile(std::uint32_t number) {
     }
     // The plan leaves the last file no more than FAT32 holds; a directory
     // that grew only takes from it.
+    freeClusters = Untested(freeClusters);
     const bool last = created == fileLimit;
     const std::uint32_t clusters =
         std::min(last ? freeClusters : std::min(clustersPerFile, freeClusters), kMaxTestFileBytes / clusterSize);

@@ -96,6 +96,9 @@ private:
         return result;
     }
     bool QueryFreeClusters(std::uint32_t& freeClusters);
+    // The free clusters the test may still fill: all of them, or what is
+    // left of the amount TestMiB sets.
+    std::uint32_t Untested(std::uint32_t freeClusters) const;
     TestOutcome WritePhase();
     TestOutcome WriteFile(std::uint32_t number);
     TestOutcome WriteClusters(Handle file, std::uint32_t number, std::uint32_t clusters);
@@ -115,7 +118,8 @@ private:
     const std::string& driveText;
 
     std::uint32_t clusterSize = 0;
-    std::uint32_t startFreeClusters = 0;  // what the progress text counts to
+    std::uint32_t startFreeClusters = 0;        // what the progress text counts to
+    std::uint32_t amountClusters = UINT32_MAX;  // TestMiB in clusters; no limit for the whole card
     std::uint32_t clustersPerFile = 0;
     std::uint32_t fileLimit = kMaxTestFiles;
     std::uint32_t requestClusters = 0;

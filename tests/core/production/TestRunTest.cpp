@@ -462,6 +462,73 @@ TEST_F(TestRun, ASlotThatDropsItsWritesFailsTheNextGoOnTheSameCard) {
     }
 }
 
+// TestMiB=16 tests the first 16 MiB of each 64 MiB card as the whole-card
+// test would: a fault of the slot there fails its own row and is recorded;
+// one beyond it, or a card that wraps beyond it, only the whole card finds.
+TEST_F(TestRun, ASixteenMibTestFailsTheSlotForEveryFaultOfItsFirstSixteenMib) {
+    const struct {
+        const char* fault;
+        std::function<void(DriveConfig&)> set;
+        const char* status;
+    } kCases[] = {
+        {"corrupt", [](DriveConfig& d) { d.faults.corruptAtCluster = 1000; }, "Compare failure!"},
+        {"repeated sector", [](DriveConfig& d) { d.faults.repeatSectorAtCluster = 700; }, "Compare failure!"},
+        {"dropped writes", [](DriveConfig& d) { d.faults.dropWritesAfterCluster = 600; }, "Compare failure!"},
+        {"pulled writing", [](DriveConfig& d) { d.faults.pullAtCluster = 900; }, "Disk be removed!"},
+        {"pulled reading", [](DriveConfig& d) { d.faults.pullAtCluster = 1024 + 1000; }, "Disk be removed!"},
+        {"write-protected", [](DriveConfig& d) { d.card->writeProtected = true; }, "Write failure!"},
+        {"slow", [](DriveConfig& d) { d.card->writeSpeed = 5; }, "Speed too low!"},
+        {"beyond 16 MiB", [](DriveConfig& d) { d.faults.corruptAtCluster = 1025; }, "Test success."},
+        {"wraps at 32 MiB", [](DriveConfig& d) { d.faults.wrapAt = 32u << 20; }, "Test success."},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.fault);
+        config = test::QuietDefaultStation();
+        for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).card = Card(16384, 4096);
+        c.set(Drive('F'));
+        view.rows.clear();
+        StartRecording("TestMiB=16\r\nMinSpeed=10\r\n");
+        Scan();
+        ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+        const bool passes = std::string(c.status) == "Test success.";
+        ExpectRow(1, kRows[1], c.status, passes ? kRowPassed : kRowFailed);
+        ExpectRow(2, kRows[2], passes ? "Test success." : "", passes ? kRowPassed : kRowNeutral);
+        EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    }
+    EXPECT_EQ(RecordedRun(1)[0][10], "16.0") << "MiB tested";
+    EXPECT_EQ(view.texts.front().second, "Testting(64/1024)....");
+    EXPECT_EQ(view.status, std::string(kChipText) + "   Testing 16 MiB of each card");
+    // A test amount the settings refuse tests no slot and is named.
+    view.rows.clear();
+    StartRecording("TestMiB=16x\r\n");
+    Scan();
+    ExpectRow(0, kRows[0], "", kRowNeutral);
+    EXPECT_EQ(view.status, "TestMiB: \"16x\" is not a whole number from 0 to 65535");
+}
+
+// TestAllSlots=1: a repair bench sees every slot's verdict, failures
+// included; a stop still ends the run.
+TEST_F(TestRun, TestAllSlotsTestsTheSlotsAfterAFailureAndAStopStillEndsTheRun) {
+    Drive('F').faults.corruptAtCluster = 3;
+    Drive('G').faults.repeatSectorAtCluster = 100;
+    StartRecording("TestAllSlots=1\r\n");
+    Scan();
+    ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+    ExpectRow(1, kRows[1], "Compare failure!", kRowFailed);
+    ExpectRow(2, kRows[2], "Compare failure!", kRowFailed);
+    ExpectRow(3, kRows[3], "Test success.", kRowPassed);
+    EXPECT_EQ(VerdictsRecorded(1), VerdictsShown());
+
+    view.rows.clear();
+    view.onPump = [&](std::uint64_t) {
+        if (view.rows.size() == 4 && view.rows[1].status.rfind("Testting", 0) == 0) view.running = 0;
+    };
+    Scan();
+    ExpectRow(1, kRows[1], "Test stop", kRowStopped);
+    ExpectRow(2, kRows[2], "", kRowNeutral);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+}
+
 TEST_F(TestRun, TheReadinessWait) {
     Drive('F').card.reset();
     Start();
