@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <random>
 
-#include "production/RecordCsv.h"
+#include "production/VerdictRecordCsv.h"
 #include "production/SpeedRule.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsKeys.h"
