@@ -6,6 +6,7 @@
 #include <random>
 
 #include "production/VerdictRecordCsv.h"
+#include "platform/PathText.h"
 #include "production/SpeedRule.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsKeys.h"
@@ -17,19 +18,6 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 // Spreadsheets take a file with it for UTF-8 rather than the local code page.
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-char SeparatorOf(const std::string& path) { return path.find('\\') != std::string::npos ? '\\' : '/'; }
-
-bool IsAbsolute(const std::string& path) {
-    return (!path.empty() && IsSeparator(path[0])) || (path.size() >= 2 && path[1] == ':');
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-    if (folder.empty() || IsSeparator(folder.back())) return folder + name;
-    return folder + SeparatorOf(folder) + name;
-}
 
 std::string ProgramPath(Platform& platform) {
     char program[kMaxPath] = {};
@@ -108,12 +96,12 @@ VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::str
 void VerdictRecord::SetFolder(const std::string& configured) {
     folder = configured;
     // "D:\records\" is the folder D:\records; a root keeps its separator.
-    while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
-    if (IsAbsolute(folder)) return;
+    while (folder.size() > 1 && IsPathSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
+    if (IsAbsolutePath(folder)) return;
     std::string programFolder = ProgramPath(platform);
     const std::size_t last = programFolder.find_last_of("\\/");
     programFolder.resize(last == std::string::npos ? 0 : last + 1);
-    folder = folder.empty() ? programFolder : Join(programFolder, folder);
+    folder = folder.empty() ? programFolder : JoinPath(programFolder, folder);
 }
 
 std::string VerdictRecord::Computer() const {
@@ -148,7 +136,7 @@ std::vector<std::string> VerdictRecord::Fields(const Verdict& verdict, const Loc
 }
 
 std::uint32_t VerdictRecord::LastRun(const std::string& fileName, bool& known) {
-    const RecordTail tail = ReadRecordTail(platform, Join(folder, fileName));
+    const RecordTail tail = ReadRecordTail(platform, JoinPath(folder, fileName));
     known = tail.result == FileResult::Done || tail.result == FileResult::Missing;
     std::uint32_t last = tail.highestRun;
     bool numbered = false;
@@ -201,7 +189,7 @@ bool VerdictRecord::Flush() {
 
 FileResult VerdictRecord::WriteFirstFile() {
     const std::string fileName = waiting.front().fileName;
-    const std::string path = Join(folder, fileName);
+    const std::string path = JoinPath(folder, fileName);
     const RecordTail tail = ReadRecordTail(platform, path);
     if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
     DropWritten(fileName, tail.lastLine, tail.lastLineRun);
