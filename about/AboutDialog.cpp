@@ -31,9 +31,7 @@ bool AboutDialog::OnInitDialog() {
 }
 
 void AboutDialog::LookUpVersion() {
-    char file[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, file, MAX_PATH - 1);
-    const VersionTexts texts = ReadVersionTexts(file);
+    const VersionTexts texts = ReadOwnVersionTexts();
     versionText = texts.version;
     buildText = texts.build;
     UpdateData(false);

@@ -33,7 +33,25 @@ std::string QueryString(std::vector<unsigned char>& record, const char* name) {
     return std::string(text);
 }
 
+VersionTexts TextsOf(std::vector<unsigned char>& record) {
+    return {QueryString(record, "FileVersion"), QueryString(record, "PrivateBuild")};
+}
+
 }  // namespace
+
+VersionTexts ReadOwnVersionTexts() {
+    const HMODULE module = ::GetModuleHandleA(nullptr);
+    const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));
+    const HGLOBAL loaded = found != nullptr ? ::LoadResource(module, found) : nullptr;
+    const auto* bytes = static_cast<const unsigned char*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
+    if (bytes == nullptr) return {};
+    // The ANSI queries convert into room after the block, as the file
+    // functions leave it: a copy three times the size.
+    const DWORD size = ::SizeofResource(module, found);
+    std::vector<unsigned char> record(bytes, bytes + size);
+    record.resize(std::size_t{size} * 3);
+    return TextsOf(record);
+}
 
 VersionTexts ReadVersionTexts(const char* file) {
     VersionTexts texts;
@@ -46,9 +64,7 @@ VersionTexts ReadVersionTexts(const char* file) {
     if (!::GetFileVersionInfoA(file, 0, size, record.data())) {
         return texts;
     }
-    texts.version = QueryString(record, "FileVersion");
-    texts.build = QueryString(record, "PrivateBuild");
-    return texts;
+    return TextsOf(record);
 }
 
 }  // namespace talven

@@ -14,5 +14,8 @@ struct VersionTexts {
 // missing record, translation or string leaves that text empty. Each text is
 // at most 259 characters.
 VersionTexts ReadVersionTexts(const char* file);
+// The same texts from the running program's own resources: no path is
+// needed, so they hold wherever the settings file is taken from.
+VersionTexts ReadOwnVersionTexts();
 
 }  // namespace talven

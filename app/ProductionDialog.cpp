@@ -16,11 +16,7 @@ constexpr UINT_PTR kDriveWatchTimer = 1;
 constexpr UINT kDriveWatchPeriod = 1000;
 constexpr unsigned kRecordRetryTicks = 5;
 
-std::string ProgramVersion() {
-    char file[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, file, MAX_PATH - 1);
-    return ReadVersionTexts(file).version;
-}
+std::string ProgramVersion() { return ReadOwnVersionTexts().version; }
 
 }  // namespace
 

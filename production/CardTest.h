@@ -24,14 +24,17 @@ enum class TestOutcome : std::uint8_t {
     Stopped = 5,
 };
 
-// What one card's test moved and how long its phases took by the seam's
-// clock. A phase is measured only when it ran to its end.
+// What one card's test moved and how long the card took for it: the time of
+// the write and flush calls, and of the read calls, alone, in counts of the
+// seam's performance counter; the pump, the progress text and the deletions
+// are not the card's. A phase is measured only when it ran to its end.
 struct TestFigures {
     std::uint64_t bytesWritten = 0;
     std::uint64_t bytesRead = 0;
-    std::uint64_t writeMs = 0;
-    std::uint64_t readMs = 0;
-    std::uint64_t totalMs = 0;
+    std::uint64_t writeTicks = 0;
+    std::uint64_t readTicks = 0;
+    std::uint64_t ticksPerSecond = 0;
+    std::uint64_t totalMs = 0;  // the whole test by GetTickCount64, deletions included
     bool writeMeasured = false;
     bool readMeasured = false;
 };
@@ -44,12 +47,24 @@ inline constexpr std::uint32_t kLargeTestFileSize = 0x200000;
 // systems add a long-name entry: there a 512-entry FAT12/16 root (one entry
 // the volume label's) holds 255 test files.
 inline constexpr std::uint32_t kMaxTestFiles = 128;
+// No test file is larger than FAT32 holds; a card that needs more than
+// kMaxTestFiles of them gets more files (its root is FAT32's or exFAT's, which grow).
+inline constexpr std::uint32_t kMaxTestFileBytes = 0xFFFFFFFFu;
 // Every sector of this size in a test file starts with its file number and
-// its index within the file (two little-endian 32-bit numbers).
+// its index within the file (two little-endian 32-bit numbers), then the
+// card test's own stamp (64-bit): data an earlier test left compares wrong.
 inline constexpr std::uint32_t kStampedSectorSize = 512;
-inline constexpr std::uint32_t kSectorStampSize = 8;
+inline constexpr std::uint32_t kSectorStampSize = 16;
 // Clusters above this size are taken for a broken volume, not tested.
 inline constexpr std::uint32_t kMaxClusterSize = 32u << 20;
+
+// How a card's free clusters are cut into test files: the clusters of each
+// but the last, and how many files it may get at most.
+struct TestFilePlan {
+    std::uint32_t clustersPerFile = 0;
+    std::uint32_t fileLimit = 0;
+};
+TestFilePlan PlanTestFiles(std::uint32_t freeClusters, std::uint32_t clusterSize, std::uint32_t requestClusters);
 
 // Deletes test files 0 to `created` - 1 of a drive whatever gaps lie between
 // them, then the ones after as far as they continue. False when a test file
@@ -68,10 +83,22 @@ public:
     TestFigures figures;
 
 private:
-    TestOutcome Timed(TestOutcome (CardTest::*phase)(), std::uint64_t& milliseconds);
     TestOutcome SetUp();
     bool FillPatterns(std::uint32_t requestBytes);
+    std::uint64_t RunStamp();
+    // One call to the card, its time added to `ticks`.
+    template <class Call>
+    auto TimedIo(std::uint64_t& ticks, Call call) {
+        const std::uint64_t start = platform.QueryPerformanceCounter();
+        const auto result = call();
+        const std::uint64_t end = platform.QueryPerformanceCounter();
+        ticks += end > start ? end - start : 0;
+        return result;
+    }
     bool QueryFreeClusters(std::uint32_t& freeClusters);
+    // The free clusters the test may still fill: all of them, or what is
+    // left of the amount TestMiB sets.
+    std::uint32_t Untested(std::uint32_t freeClusters) const;
     TestOutcome WritePhase();
     TestOutcome WriteFile(std::uint32_t number);
     TestOutcome WriteClusters(Handle file, std::uint32_t number, std::uint32_t clusters);
@@ -91,8 +118,10 @@ private:
     const std::string& driveText;
 
     std::uint32_t clusterSize = 0;
-    std::uint32_t startFreeClusters = 0;  // what the progress text counts to
+    std::uint32_t startFreeClusters = 0;        // what the progress text counts to
+    std::uint32_t amountClusters = UINT32_MAX;  // TestMiB in clusters; no limit for the whole card
     std::uint32_t clustersPerFile = 0;
+    std::uint32_t fileLimit = kMaxTestFiles;
     std::uint32_t requestClusters = 0;
     std::uint32_t created = 0;                // test files created, whatever became of them
     std::vector<std::uint32_t> fileClusters;  // clusters written into each file

@@ -56,6 +56,8 @@ private:
     ReaderSlot& AddSlot(std::uint16_t row, const std::string& chip, const std::string& drive,
                         const std::string& product);
     void RunTestSequence(const SettingsSnapshot& settings);
+    // The status line names a set test amount per card.
+    void ShowTestAmount(const SettingsSnapshot& settings);
     // One slot: its readiness wait, its test and its verdict; false ends the sequence.
     bool TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings);
     bool EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFigures& figures, const SettingsSnapshot& settings);

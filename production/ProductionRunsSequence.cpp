@@ -1,6 +1,7 @@
 // The test sequence: the listed slots tested top down, each row ending with
 // its outcome's message and icon; the run ends at the first slot that is not
 // ready, does not pass or is stopped.
+#include <cstdio>
 #include <memory>
 
 #include "production/ProductionRuns.h"
@@ -31,19 +32,35 @@ SlotVerdict OutcomeVerdict(TestOutcome outcome) {
 }  // namespace
 
 void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
-    // A lowest speed the settings refuse could judge no slot: none is tested.
-    if (const std::string refusal = settings.RefusalText(kMinimumSpeedKey); !refusal.empty()) {
-        view.SetStatusText(refusal.c_str());
-        return;
+    // A lowest speed or a test amount the settings refuse could judge no
+    // slot: none is tested.
+    for (const SettingsKey* key : {&kMinimumSpeedKey, &kTestMebibytesKey}) {
+        if (const std::string refusal = settings.RefusalText(*key); !refusal.empty()) {
+            view.SetStatusText(refusal.c_str());
+            return;
+        }
     }
+    ShowTestAmount(settings);
     tally.StartSequence();
     // The slots listed now, top down; a row the drive watch takes away later
     // gets nothing.
     std::vector<std::uint32_t> listed;
     for (int row = 0; row < view.RowCount(); ++row)
         if (const std::uint32_t number = view.RowSlot(row); number != 0) listed.push_back(number);
+    // A repair bench wants every slot's verdict; a stop ends the run all the same.
+    const bool allSlots = settings.Number(kTestAllSlotsKey) != 0;
     for (const std::uint32_t number : listed)
-        if (!TestSlot(slots[number - 1], settings)) return;
+        if (!TestSlot(slots[number - 1], settings) && (!allSlots || view.Running() == 0)) return;
+}
+
+// A set amount per card is named after the chip text, so that nobody takes
+// the run for a whole-card test; the whole card keeps the chip text alone.
+void ProductionRuns::ShowTestAmount(const SettingsSnapshot& settings) {
+    const std::uint32_t mebibytes = settings.Number(kTestMebibytesKey);
+    if (mebibytes == 0 || slots.empty()) return;
+    char note[128];
+    std::snprintf(note, sizeof note, view.LoadText(IDS_TEST_AMOUNT_NOTE).c_str(), static_cast<unsigned>(mebibytes));
+    view.SetStatusText((slots.back().chip + "   " + note).c_str());
 }
 
 void ProductionRuns::ShowRowText(const ReaderSlot& slot, unsigned id) {

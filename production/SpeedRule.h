@@ -3,22 +3,30 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "production/CardTest.h"
 
 namespace talven {
 
-// MB/s (10^6 bytes a second); a phase quicker than the clock's millisecond
-// counts as one.
-double MegabytesPerSecond(std::uint64_t bytes, std::uint64_t milliseconds);
+// A phase this short tells the clock's step and the system's hiccups, not
+// the card: MinSpeed does not judge it.
+inline constexpr std::uint64_t kLeastJudgedBytes = 1u << 20;
+inline constexpr std::uint64_t kLeastJudgedMilliseconds = 50;
 
-// Whether either measured phase was slower than `lowest` MB/s; a lowest
-// speed of 0 or less is off.
+// A measured phase's MB/s (10^6 bytes a second) by the time its I/O took;
+// none when it moved nothing or its clock did not see it take time, since
+// no figure would be true then.
+std::optional<double> WriteSpeed(const TestFigures& figures);
+std::optional<double> ReadSpeed(const TestFigures& figures);
+
+// Whether a measured phase long enough to judge was slower than `lowest`
+// MB/s; a lowest speed of 0 or less is off.
 bool TooSlow(const TestFigures& figures, std::int32_t lowest);
 
-// "write / read" in MB/s, "-" for a read that was not measured; empty when
-// the write phase was not.
+// "write / read" in MB/s, "-" for a phase with no figure; empty when the
+// write phase was not measured.
 std::string SpeedText(const TestFigures& figures);
 
 }  // namespace talven

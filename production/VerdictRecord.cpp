@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <random>
 
-#include "production/RecordCsv.h"
+#include "production/VerdictRecordCsv.h"
+#include "platform/PathText.h"
+#include "production/SpeedRule.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsKeys.h"
 
@@ -16,19 +18,6 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 // Spreadsheets take a file with it for UTF-8 rather than the local code page.
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-char SeparatorOf(const std::string& path) { return path.find('\\') != std::string::npos ? '\\' : '/'; }
-
-bool IsAbsolute(const std::string& path) {
-    return (!path.empty() && IsSeparator(path[0])) || (path.size() >= 2 && path[1] == ':');
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-    if (folder.empty() || IsSeparator(folder.back())) return folder + name;
-    return folder + SeparatorOf(folder) + name;
-}
 
 std::string ProgramPath(Platform& platform) {
     char program[kMaxPath] = {};
@@ -69,10 +58,9 @@ std::vector<std::string> FigureFields(const std::optional<TestFigures>& figures)
     std::vector<std::string> fields(4);
     if (!figures) return fields;
     fields[0] = Fixed(static_cast<double>(figures->bytesWritten) / (1u << 20), 1);
-    if (figures->writeMeasured && figures->bytesWritten > 0)
-        fields[1] = Fixed(MegabytesPerSecond(figures->bytesWritten, figures->writeMs), 1);
-    if (figures->readMeasured && figures->bytesRead > 0)
-        fields[2] = Fixed(MegabytesPerSecond(figures->bytesRead, figures->readMs), 1);
+    // A phase with no true figure leaves its field empty.
+    if (const std::optional<double> speed = WriteSpeed(*figures)) fields[1] = Fixed(*speed, 1);
+    if (const std::optional<double> speed = ReadSpeed(*figures)) fields[2] = Fixed(*speed, 1);
     fields[3] = Fixed(static_cast<double>(figures->totalMs) / 1000, 2);
     return fields;
 }
@@ -109,12 +97,12 @@ VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::str
 void VerdictRecord::SetFolder(const std::string& configured) {
     folder = configured;
     // "D:\records\" is the folder D:\records; a root keeps its separator.
-    while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
-    if (IsAbsolute(folder)) return;
+    while (folder.size() > 1 && IsPathSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
+    if (IsAbsolutePath(folder)) return;
     std::string programFolder = ProgramPath(platform);
     const std::size_t last = programFolder.find_last_of("\\/");
     programFolder.resize(last == std::string::npos ? 0 : last + 1);
-    folder = folder.empty() ? programFolder : Join(programFolder, folder);
+    folder = folder.empty() ? programFolder : JoinPath(programFolder, folder);
 }
 
 std::string VerdictRecord::Computer() const {
@@ -149,7 +137,7 @@ std::vector<std::string> VerdictRecord::Fields(const Verdict& verdict, const Loc
 }
 
 std::uint32_t VerdictRecord::LastRun(const std::string& fileName, bool& known) {
-    const RecordTail tail = ReadRecordTail(platform, Join(folder, fileName));
+    const RecordTail tail = ReadRecordTail(platform, JoinPath(folder, fileName));
     known = tail.result == FileResult::Done || tail.result == FileResult::Missing;
     std::uint32_t last = tail.highestRun;
     bool numbered = false;
@@ -202,7 +190,7 @@ bool VerdictRecord::Flush() {
 
 FileResult VerdictRecord::WriteFirstFile() {
     const std::string fileName = waiting.front().fileName;
-    const std::string path = Join(folder, fileName);
+    const std::string path = JoinPath(folder, fileName);
     const RecordTail tail = ReadRecordTail(platform, path);
     if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
     DropWritten(fileName, tail.lastLine, tail.lastLineRun);

@@ -3,7 +3,7 @@
 // the line's own fields.
 #include <cstdio>
 
-#include "production/RecordCsv.h"
+#include "production/VerdictRecordCsv.h"
 #include "production/VerdictRecord.h"
 #include "resources/StringTable.h"
 

@@ -77,6 +77,7 @@
     X(212, IDS_COUNTS_RESET, "Counts reset: tested %u, passed %u, failed %u, not judged %u") \
     X(230, IDS_TEST_ALL, "All") \
     X(231, IDS_TEST_MEBIBYTES, "%u MiB") \
+    X(250, IDS_TEST_AMOUNT_NOTE, "Testing %u MiB of each card") \
     X(232, IDS_TEXT_EMPTY, "the text is empty") \
     X(233, IDS_SETUP_LOCKED, "%s: %s (choose Write EEPROM to change it)") \
     X(240, IDS_TAB_CHARACTER, "a tab") \

@@ -11,8 +11,23 @@
 # (the engine's total time over f3write + f3read; the engine's write and
 # verify throughput over dd's direct-I/O write and read, from a pattern file
 # in memory, in requests of the engine's size).
+#
+# scripts/bench.sh --cycle: the station's cycle time per reader. GO's
+# read/write run (discovery, test sequence, verdict record) on a simulated
+# station of four 512 MiB cards at 20 MB/s write and 30 MB/s read, at
+# timescale 0, so the station's clock times it and it takes seconds. Prints
+# the cycle for the whole-card test and for TestMiB=16 and the station's
+# overhead as a share of the cards' own transfer time; exits 3 when a target
+# is missed (overhead over 5%, a 16 MiB cycle over a tenth of the whole).
+# Needs no folder, disk or tool beyond the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = --cycle ]; then
+  cmake --preset bench >/dev/null
+  cmake --build build/bench -j2 --target talven-cycle >/dev/null
+  exec build/bench/tests/bench/talven-cycle
+fi
 
 fat=0
 if [ "${1:-}" = --fat ]; then
@@ -23,7 +38,7 @@ mib=${1:-1024}
 folder=${2:-build/bench-data}
 rounds=${BENCH_ROUNDS:-3}
 [[ "$mib" =~ ^[1-9][0-9]*$ && "$rounds" =~ ^[1-9][0-9]*$ ]] ||
-  { echo "usage: [BENCH_ROUNDS=N] scripts/bench.sh [--fat] [MIB] [FOLDER]" >&2; exit 2; }
+  { echo "usage: [BENCH_ROUNDS=N] scripts/bench.sh [--fat] [MIB] [FOLDER] | --cycle" >&2; exit 2; }
 
 scripts/setup.sh
 cmake --preset bench >/dev/null

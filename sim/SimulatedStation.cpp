@@ -39,16 +39,20 @@ const std::array<std::uint8_t, kSimEepromSize>& SimulatedStation::Eeprom(std::si
 
 // ---- Time ----
 
-std::uint64_t SimulatedStation::NowMs() const {
-    std::uint64_t now = sleptMs;
-    if (config.timeScale > 0) {
-        const auto awake = std::chrono::steady_clock::now() - started - realSleeping;
-        const double ms = std::chrono::duration<double, std::milli>(awake).count() / config.timeScale;
-        // A scale set outside the station file's limits must not overflow the conversion.
-        constexpr double kLongestMs = 1e18;
-        if (ms > 0) now += static_cast<std::uint64_t>(std::min(ms, kLongestMs));
-    }
-    return now;
+// Real time outside sleeps, divided by the time scale, in microseconds.
+std::uint64_t SimulatedStation::AwakeMicroseconds() const {
+    if (config.timeScale <= 0) return 0;
+    const auto awake = std::chrono::steady_clock::now() - started - realSleeping;
+    const double us = std::chrono::duration<double, std::micro>(awake).count() / config.timeScale;
+    // A scale set outside the station file's limits must not overflow the conversion.
+    constexpr double kLongestUs = 1e18;
+    return us > 0 ? static_cast<std::uint64_t>(std::min(us, kLongestUs)) : 0;
+}
+
+std::uint64_t SimulatedStation::NowMs() const { return sleptMs + AwakeMicroseconds() / 1000; }
+
+std::uint64_t SimulatedStation::NowMicroseconds() const {
+    return sleptMs * 1000 + static_cast<std::uint64_t>(busyMicroseconds) + AwakeMicroseconds();
 }
 
 void SimulatedStation::AdvanceClock(std::uint64_t milliseconds) {

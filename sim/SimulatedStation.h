@@ -64,6 +64,10 @@ public:
     // The verdict record's calls go to the outer platform; only the clock
     // is the station's, so that a speed measured on it follows its time.
     std::uint64_t GetTickCount64() override { return NowMs(); }
+    // The same clock in microseconds, the time a slow card has been busy
+    // included before it is slept: a card's transfers are timed in its own time.
+    std::uint64_t QueryPerformanceCounter() override { return NowMicroseconds(); }
+    std::uint64_t QueryPerformanceFrequency() override { return 1000000; }
     void GetLocalTime(LocalTime& time) override;
     std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override;
     FileResult CreateDirectoryA(const char* path) override;
@@ -76,6 +80,7 @@ public:
     // Simulated time in milliseconds: every Sleep, plus real time outside
     // sleeps divided by the time scale (none when the scale is 0).
     std::uint64_t NowMs() const;
+    std::uint64_t NowMicroseconds() const;
     void AdvanceClock(std::uint64_t milliseconds);
     double TimeScale() const { return config.timeScale; }
 
@@ -108,6 +113,7 @@ private:
     };
 
     static char UpperLetter(char c);
+    std::uint64_t AwakeMicroseconds() const;
     void ApplyTimedFaults();
     Drive* FindDrive(char letter);
     Drive* DriveOfPath(const char* path, std::string* name);

@@ -81,8 +81,18 @@ INT_PTR CDialog::DoModal() {
     if (!ended) {
         ::ShowWindow(window, SW_SHOW);
     }
-    // `ended` is also set when the window is destroyed by anyone, so the loop
-    // cannot outlive its dialog.
+    RunModalLoop();
+    // The owner is enabled before the dialog goes, so that it gets activated.
+    if (disableOwner) {
+        ::EnableWindow(owner, TRUE);
+    }
+    DestroyWindow();
+    return result;
+}
+
+// `ended` is also set when the window is destroyed by anyone, so the loop
+// cannot outlive its dialog.
+void CDialog::RunModalLoop() {
     while (!ended) {
         MSG message;
         const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
@@ -99,12 +109,6 @@ INT_PTR CDialog::DoModal() {
             ::DispatchMessageA(&message);
         }
     }
-    // The owner is enabled before the dialog goes, so that it gets activated.
-    if (disableOwner) {
-        ::EnableWindow(owner, TRUE);
-    }
-    DestroyWindow();
-    return result;
 }
 
 void CDialog::DestroyWindow() {

@@ -65,6 +65,8 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     HWND CreateWindowFromTemplate();
+    // Dispatches messages until the dialog has ended.
+    void RunModalLoop();
     void Forget();
 
     unsigned templateId;

@@ -321,6 +321,15 @@ void HostPlatform::Sleep(std::uint32_t milliseconds) {
 
 namespace talven {
 
+// Nanoseconds of the monotonic clock.
+std::uint64_t HostPlatform::QueryPerformanceCounter() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+std::uint64_t HostPlatform::QueryPerformanceFrequency() { return 1000000000u; }
+
 std::uint64_t HostPlatform::GetTickCount64() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);

@@ -55,6 +55,8 @@ public:
                                     const char* path) override;
     std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint64_t QueryPerformanceCounter() override;
+    std::uint64_t QueryPerformanceFrequency() override;
     std::uint64_t GetTickCount64() override;
     void GetLocalTime(LocalTime& time) override;
     std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override;

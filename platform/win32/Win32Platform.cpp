@@ -144,6 +144,19 @@ std::uint32_t Win32Platform::GetModuleFileNameA(char* buffer, std::uint32_t buff
 
 void Win32Platform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
+std::uint64_t Win32Platform::QueryPerformanceCounter() {
+    LARGE_INTEGER count{};
+    ::QueryPerformanceCounter(&count);
+    return static_cast<std::uint64_t>(count.QuadPart);
+}
+
+// Windows XP and later never fail these calls.
+std::uint64_t Win32Platform::QueryPerformanceFrequency() {
+    LARGE_INTEGER frequency{};
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<std::uint64_t>(frequency.QuadPart);
+}
+
 std::uint64_t Win32Platform::GetTickCount64() { return ::GetTickCount64(); }
 
 void Win32Platform::GetLocalTime(LocalTime& time) {

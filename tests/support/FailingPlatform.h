@@ -42,6 +42,9 @@ public:
         return 0;
     }
     void Sleep(std::uint32_t) override {}
+    // A clock that never moves: no phase is seen to take time.
+    std::uint64_t QueryPerformanceCounter() override { return 0; }
+    std::uint64_t QueryPerformanceFrequency() override { return 1000000; }
     std::uint64_t GetTickCount64() override { return 0; }
     void GetLocalTime(LocalTime& time) override { time = {}; }
     std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override {

@@ -53,6 +53,8 @@ public:
         return inner.GetModuleFileNameA(buffer, bufferSize);
     }
     void Sleep(std::uint32_t milliseconds) override { inner.Sleep(milliseconds); }
+    std::uint64_t QueryPerformanceCounter() override { return inner.QueryPerformanceCounter(); }
+    std::uint64_t QueryPerformanceFrequency() override { return inner.QueryPerformanceFrequency(); }
     std::uint64_t GetTickCount64() override { return inner.GetTickCount64(); }
     void GetLocalTime(LocalTime& time) override { inner.GetLocalTime(time); }
     std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <set>
 
 #include "tests/core/production/ProductionTestSupport.h"
 
@@ -14,12 +16,13 @@ using test::Card;
 using test::FileRecorder;
 
 // Byte `at` of test file `fileNumber`: each 512-byte sector starts with the
-// file number and the sector's index (little-endian), the rest is the
-// pattern of the file number.
-std::uint8_t PatternByte(std::uint32_t fileNumber, std::size_t at) {
+// file number, the sector's index and the test's `run` (little-endian), the
+// rest is the pattern of the file number.
+std::uint8_t PatternByte(std::uint32_t fileNumber, std::size_t at, std::uint64_t run) {
     const std::size_t inSector = at % 512;
     if (inSector < 4) return static_cast<std::uint8_t>(fileNumber >> (8 * inSector));
     if (inSector < 8) return static_cast<std::uint8_t>(at / 512 >> (8 * (inSector - 4)));
+    if (inSector < 16) return static_cast<std::uint8_t>(run >> (8 * (inSector - 8)));
     switch (fileNumber % 3) {
         case 0: return static_cast<std::uint8_t>(at % 256);
         case 1: return 0xAA;
@@ -38,19 +41,25 @@ protected:
         if (view.rows.empty()) view.InsertRow(0, "CF Card          (E:)", kRowNeutral);
         return runs->TestDrive("E:", 0);
     }
-    // The files written, each with its name, size and the pattern of its number.
-    void ExpectFiles(const std::vector<std::uint64_t>& sizes) {
-        ASSERT_EQ(recorder->files.size(), sizes.size());
+    // The files written, each with its name, size and the pattern of its
+    // number, all with one run stamp, which is returned.
+    std::uint64_t ExpectFiles(const std::vector<std::uint64_t>& sizes) {
+        std::uint64_t run = 0;
+        if (!recorder->files.empty() && recorder->files[0].bytes.size() >= 16)
+            std::memcpy(&run, recorder->files[0].bytes.data() + 8, 8);  // a little-endian build
+        EXPECT_EQ(recorder->files.size(), sizes.size());
+        if (recorder->files.size() != sizes.size()) return run;
         for (std::uint32_t k = 0; k < sizes.size(); ++k) {
             const FileRecorder::WrittenFile& file = recorder->files[k];
             EXPECT_EQ(file.path, "E:\\test" + std::to_string(k) + ".bin");
-            ASSERT_EQ(file.bytes.size(), sizes[k]) << file.path;
+            EXPECT_EQ(file.bytes.size(), sizes[k]) << file.path;
             std::size_t wrong = 0;
             for (std::size_t at = 0; at < file.bytes.size(); ++at)
-                wrong += file.bytes[at] != PatternByte(k, at);
+                wrong += file.bytes[at] != PatternByte(k, at, run);
             EXPECT_EQ(wrong, 0u) << file.path;
             EXPECT_TRUE(file.flushed && !file.closedUnflushed) << file.path << " closed before its flush";
         }
+        return run;
     }
     // After every test: nothing on the card, nothing left open.
     void ExpectCleanCard() {
@@ -60,21 +69,24 @@ protected:
     }
 };
 
+// Every test stamps its data with a run value of its own, at the same clock too.
 TEST_F(Engine, FileSizeFollowsFsReadAnewAtEveryTest) {
     constexpr std::uint32_t kCluster = 16384;
     Drive('E').card = Card(kCluster, 320);  // 5 MiB
     Start();
     EXPECT_EQ(TestE(), TestOutcome::Passed);
-    ExpectFiles({1 << 20, 1 << 20, 1 << 20, 1 << 20, 1 << 20});
+    std::set<std::uint64_t> runs = {ExpectFiles({1 << 20, 1 << 20, 1 << 20, 1 << 20, 1 << 20})};
     ExpectCleanCard();
 
     for (const char* value : {"1", "7"}) {
         settings.Write(std::string("[Program set]\r\nFS=") + value + "\r\n");
         recorder->files.clear();
+        station = nullptr;  // a new station: its clock starts again
         EXPECT_EQ(TestE(), TestOutcome::Passed);
-        ExpectFiles({2 << 20, 2 << 20, 1 << 20});
+        runs.insert(ExpectFiles({2 << 20, 2 << 20, 1 << 20}));
         ExpectCleanCard();
     }
+    EXPECT_EQ(runs.size(), 3u);
     // The root with its backslash is what Windows takes for the figures.
     EXPECT_EQ(recorder->freeSpaceRoots.back(), "E:\\");
 }
@@ -284,6 +296,28 @@ TEST_F(Engine, LayoutsAndFaults) {
             EXPECT_EQ(freeWhenReading, 0);
         }
         ExpectCleanCard();
+    }
+}
+
+// No file passes FAT32's 4 GiB - 1 byte: over 512 GiB free the card gets
+// more than 128 files, and all of them together still take every cluster.
+TEST(TestFilePlan, FilesStayUnderFourGibAndCoverTheCard) {
+    const struct {
+        std::uint32_t free, cluster, request, perFile, files;
+    } kCases[] = {
+        {100, 16384, 64, 64, 128},               // small: files of the FS size
+        {40960, 16384, 64, 320, 128},            // 640 MiB: larger files
+        {16777216, 32768, 32, 131071, 129},      // 512 GiB: 4 GiB files would be one byte too large
+        {19660800, 32768, 32, 131071, 151},      // 600 GiB
+        {0xFFFFFFFFu, 512, 2048, 8388607, 513},  // 2 TiB of 512-byte clusters
+    };
+    for (const auto& c : kCases) {
+        const TestFilePlan plan = PlanTestFiles(c.free, c.cluster, c.request);
+        EXPECT_EQ(plan.clustersPerFile, c.perFile) << c.free;
+        EXPECT_EQ(plan.fileLimit, c.files) << c.free;
+        const std::uint64_t last =
+            c.free - std::min<std::uint64_t>(c.free, std::uint64_t{plan.fileLimit - 1} * plan.clustersPerFile);
+        EXPECT_LE(std::max<std::uint64_t>(plan.clustersPerFile, last) * c.cluster, 0xFFFFFFFFu) << c.free;
     }
 }
 

@@ -385,7 +385,10 @@ TEST_F(TestRun, EveryVerdictShownIsRecordedOnceWithItsSlot) {
 
 // A card is slow by the station's clock: the engine's figures follow it, and
 // the lowest speed of the settings fails a slot under it in either phase. A
-// lowest speed the settings refuse tests no slot and is named.
+// lowest speed the settings refuse tests no slot and is named. Only the
+// card's own I/O counts: a pump that stalls 1.5 s (a handler sleeping on the
+// message queue) changes nothing. One cluster is too little to judge, and a
+// card the clock did not see take time shows no figure.
 TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
     enum Expected { Fails, Passes, Refused };
     const struct {
@@ -393,17 +396,24 @@ TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
         double read;
         const char* lowest;
         Expected expected;
+        std::uint32_t stallMs = 0;       // slept in every pump while F: is tested
+        std::uint32_t freeClusters = 0;  // 0: the whole card
     } kCases[] = {
-        {5, 20, "6", Fails}, {20, 5, "6", Fails},      {5, 20, "4", Passes},
-        {5, 20, "0", Passes}, {5, 20, "x", Refused}, {5, 20, "1001", Refused},
+        {5, 20, "6", Fails},       {20, 5, "6", Fails},      {5, 20, "4", Passes},         {5, 20, "0", Passes},
+        {5, 20, "x", Refused},     {5, 20, "1001", Refused}, {20, 20, "10", Passes, 1500}, {5, 20, "6", Fails, 1500},
+        {5, 5, "6", Passes, 0, 1}, {0, 0, "6", Passes},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(std::to_string(c.write) + "/" + std::to_string(c.read) + " MinSpeed=" + c.lowest);
         config = test::QuietDefaultStation();
         Drive('F').card->writeSpeed = c.write;
         Drive('F').card->readSpeed = c.read;
+        if (c.freeClusters != 0) Drive('F').card->freeClusters = c.freeClusters;
         view.rows.clear();
         StartRecording(std::string("MinSpeed=") + c.lowest + "\r\n");
+        view.onPump = [&](std::uint64_t) {
+            if (view.rows.size() > 1 && view.rows[1].status.rfind("Testting", 0) == 0) station->Sleep(c.stallMs);
+        };
         Scan();
         ASSERT_EQ(view.rows.size(), 4u);
         if (c.expected == Refused) {
@@ -421,8 +431,12 @@ TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
         }
         const std::string& speed = view.rows[1].speed;
         ASSERT_NE(speed.find(" / "), std::string::npos) << speed;
-        EXPECT_NEAR(std::stod(speed), c.write, c.write * 0.02);
-        EXPECT_NEAR(std::stod(speed.substr(speed.find(" / ") + 3)), c.read, c.read * 0.02);
+        if (c.write == 0) {
+            EXPECT_EQ(speed, "- / -");
+        } else {
+            EXPECT_NEAR(std::stod(speed), c.write, c.write * 0.02);
+            EXPECT_NEAR(std::stod(speed.substr(speed.find(" / ") + 3)), c.read, c.read * 0.02);
+        }
         EXPECT_EQ(TestFilesOnAnyCard(), 0u);
     }
     // The record keeps the figures of the slot that was too slow, and holds
@@ -433,7 +447,91 @@ TEST_F(TestRun, ASlotUnderTheLowestSpeedFailsAndEndsTheRunAFasterOnePasses) {
     EXPECT_EQ(slow[9], "fail");
     EXPECT_NEAR(std::stod(slow[11]), 5, 0.1);
     EXPECT_NEAR(std::stod(slow[12]), 20, 0.1);
-    EXPECT_EQ(records.Rows().size(), 1u + 2 + 2 + 4 + 4);
+    EXPECT_EQ(records.Rows().size(), 1u + 2 + 2 + 4 + 4 + 4 + 2 + 4 + 4);
+    // The last run's card that the clock did not see take time: no figure.
+    const test::CsvRow unseen = records.Rows()[records.Rows().size() - 3];
+    EXPECT_EQ(unseen[6], "F:");
+    EXPECT_EQ(unseen[11] + unseen[12], "");
+}
+
+// A slot that stops storing what it writes during the day: the second GO
+// reads back what the first left, at the same places, and only the first
+// GO's stamp in it tells.
+TEST_F(TestRun, ASlotThatDropsItsWritesFailsTheNextGoOnTheSameCard) {
+    Drive('G').faults.dropWritesAfterCluster = 257;  // the first cluster after the first GO's 256
+    for (const char* status : {"Test success.", "Compare failure!"}) {
+        view.rows.clear();
+        Scan();
+        ExpectRow(2, kRows[2], status, status[0] == 'T' ? kRowPassed : kRowFailed);
+        EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    }
+}
+
+// TestMiB=16 tests the first 16 MiB of each 64 MiB card as the whole-card
+// test would: a fault of the slot there fails its own row and is recorded;
+// one beyond it, or a card that wraps beyond it, only the whole card finds.
+TEST_F(TestRun, ASixteenMibTestFailsTheSlotForEveryFaultOfItsFirstSixteenMib) {
+    const struct {
+        const char* fault;
+        std::function<void(DriveConfig&)> set;
+        const char* status;
+    } kCases[] = {
+        {"corrupt", [](DriveConfig& d) { d.faults.corruptAtCluster = 1000; }, "Compare failure!"},
+        {"repeated sector", [](DriveConfig& d) { d.faults.repeatSectorAtCluster = 700; }, "Compare failure!"},
+        {"dropped writes", [](DriveConfig& d) { d.faults.dropWritesAfterCluster = 600; }, "Compare failure!"},
+        {"pulled writing", [](DriveConfig& d) { d.faults.pullAtCluster = 900; }, "Disk be removed!"},
+        {"pulled reading", [](DriveConfig& d) { d.faults.pullAtCluster = 1024 + 1000; }, "Disk be removed!"},
+        {"write-protected", [](DriveConfig& d) { d.card->writeProtected = true; }, "Write failure!"},
+        {"slow", [](DriveConfig& d) { d.card->writeSpeed = 5; }, "Speed too low!"},
+        {"beyond 16 MiB", [](DriveConfig& d) { d.faults.corruptAtCluster = 1025; }, "Test success."},
+        {"wraps at 32 MiB", [](DriveConfig& d) { d.faults.wrapAt = 32u << 20; }, "Test success."},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.fault);
+        config = test::QuietDefaultStation();
+        for (char letter : {'E', 'F', 'G', 'H'}) Drive(letter).card = Card(16384, 4096);
+        c.set(Drive('F'));
+        view.rows.clear();
+        StartRecording("TestMiB=16\r\nMinSpeed=10\r\n");
+        Scan();
+        ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+        const bool passes = std::string(c.status) == "Test success.";
+        ExpectRow(1, kRows[1], c.status, passes ? kRowPassed : kRowFailed);
+        ExpectRow(2, kRows[2], passes ? "Test success." : "", passes ? kRowPassed : kRowNeutral);
+        EXPECT_EQ(TestFilesOnAnyCard(), 0u);
+    }
+    EXPECT_EQ(RecordedRun(1)[0][10], "16.0") << "MiB tested";
+    EXPECT_EQ(view.texts.front().second, "Testting(64/1024)....");
+    EXPECT_EQ(view.status, std::string(kChipText) + "   Testing 16 MiB of each card");
+    // A test amount the settings refuse tests no slot and is named.
+    view.rows.clear();
+    StartRecording("TestMiB=16x\r\n");
+    Scan();
+    ExpectRow(0, kRows[0], "", kRowNeutral);
+    EXPECT_EQ(view.status, "TestMiB: \"16x\" is not a whole number from 0 to 65535");
+}
+
+// TestAllSlots=1: a repair bench sees every slot's verdict, failures
+// included; a stop still ends the run.
+TEST_F(TestRun, TestAllSlotsTestsTheSlotsAfterAFailureAndAStopStillEndsTheRun) {
+    Drive('F').faults.corruptAtCluster = 3;
+    Drive('G').faults.repeatSectorAtCluster = 100;
+    StartRecording("TestAllSlots=1\r\n");
+    Scan();
+    ExpectRow(0, kRows[0], "Test success.", kRowPassed);
+    ExpectRow(1, kRows[1], "Compare failure!", kRowFailed);
+    ExpectRow(2, kRows[2], "Compare failure!", kRowFailed);
+    ExpectRow(3, kRows[3], "Test success.", kRowPassed);
+    EXPECT_EQ(VerdictsRecorded(1), VerdictsShown());
+
+    view.rows.clear();
+    view.onPump = [&](std::uint64_t) {
+        if (view.rows.size() == 4 && view.rows[1].status.rfind("Testting", 0) == 0) view.running = 0;
+    };
+    Scan();
+    ExpectRow(1, kRows[1], "Test stop", kRowStopped);
+    ExpectRow(2, kRows[2], "", kRowNeutral);
+    EXPECT_EQ(TestFilesOnAnyCard(), 0u);
 }
 
 TEST_F(TestRun, TheReadinessWait) {
@@ -487,11 +585,14 @@ TEST_F(TestRun, TheTrainingStationsEndAsTheirCommentsSay) {
         char faultTakenOut;
         std::size_t failedRow;
         const char* status;
+        const char* settingsText = "";
     } steps[] = {
         {"faults.station", 0, 2, "Compare failure!"},     {nullptr, 'G', 3, "Write failure!"},
         {"cards.station", 0, 1, "Compare failure!"},      {nullptr, 'F', 2, "Compare failure!"},
         {nullptr, 'G', 3, "Write failure!"},              {"quick-test.station", 0, 1, "Compare failure!"},
         {nullptr, 'F', 2, "Compare failure!"},
+        // The quick test does not reach F's fault nor G's wrap: every slot passes.
+        {"quick-test.station", 0, 4, "", "[Program set]\r\nTestMiB=16\r\n"},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(std::string(step.station ? step.station : "") + " " + step.faultTakenOut);
@@ -507,12 +608,13 @@ TEST_F(TestRun, TheTrainingStationsEndAsTheirCommentsSay) {
             Drive(step.faultTakenOut).faults = DriveFaults{};
         }
         view.rows.clear();
+        settings.Write(step.settingsText);
         Start();
         recorder->keepBytes = false;
         Scan();
         for (std::size_t row = 0; row < step.failedRow; ++row)
             ExpectRow(row, kRows[row], "Test success.", kRowPassed);
-        ExpectRow(step.failedRow, kRows[step.failedRow], step.status, kRowFailed);
+        if (step.failedRow < 4) ExpectRow(step.failedRow, kRows[step.failedRow], step.status, kRowFailed);
         EXPECT_EQ(TestFilesOnAnyCard(), 0u);
     }
 }

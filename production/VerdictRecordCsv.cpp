@@ -1,4 +1,4 @@
-#include "production/RecordCsv.h"
+#include "production/VerdictRecordCsv.h"
 
 #include <algorithm>
 #include <cctype>
