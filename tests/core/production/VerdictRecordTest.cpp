@@ -233,6 +233,7 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         test::TempFolder records;
         Record(*platform, records.path)->Add(SlotVerdict("CF Card", "Test success."));
         TroubledPlatform troubled(*platform);
+        platform->GetLocalTime(troubled.now);  // the same day's file as the records around it
         std::tie(troubled.refusal, troubled.landing, troubled.truncates) = std::tie(c.refusal, c.landing, c.truncates);
         std::tie(troubled.killAtAppend, troubled.killAtTruncate) = std::tie(c.killAtAppend, c.killAtTruncate);
         const auto interrupted = [&] { Record(troubled, records.path)->Add(SlotVerdict("SM Card", "Read failure!")); };
