@@ -72,6 +72,8 @@ private:
     // The verdict goes to the record, once a run for a slot whose row is
     // still there; `verdict` holds what only the caller knows (texts, word,
     // figures, image fields). A verdict of no slot (no reader) has no row.
+    RunJudgement ProgramFirstReader(const std::string& driveText, bool refused, const SettingsSnapshot& settings,
+                                    Verdict& verdict);
     void RecordVerdict(ReaderSlot* slot, Verdict verdict);
     // Hands the record this GO's folder, and keeps what the status line says
     // of the settings of `section` for the record's warning column.

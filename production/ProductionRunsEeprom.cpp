@@ -74,6 +74,33 @@ void RemovePreviousResult(ProductionView& view) {
 
 void ProductionRuns::RunEepromProgramming() { RunEepromProgramming(ReadSettings()); }
 
+// The first reader's row and record, or the no-reader row. A reader that was
+// written counts in the shift's counts; one the settings or the serials kept
+// from writing is no reader's fault.
+RunJudgement ProductionRuns::ProgramFirstReader(const std::string& driveText, bool refused,
+                                                const SettingsSnapshot& settings, Verdict& verdict) {
+    if (driveText.empty()) {
+        verdict.text = view.LoadText(IDS_NO_READER);
+        view.InsertRow(view.RowCount(), verdict.text.c_str(), kRowFailed);
+        RecordVerdict(nullptr, verdict);
+        return RunJudgement::NotJudged;
+    }
+    // The first reader's slot, the last one discovery listed.
+    ReaderSlot& slot = slots.back();
+    std::string refusal;
+    const bool programmed =
+        !refused && ProgramReader(platform, view, driveText, settings, settingsPath, slot.row, verdict, refusal);
+    ShowEepromVerdict(view, slot.row, programmed, refusal, verdict);
+    RunJudgement judgement = programmed ? RunJudgement::Passed : RunJudgement::Failed;
+    // A settings fault, or a block that gives no serial, is no fault of the reader's.
+    if (refused || !refusal.empty()) {
+        verdict.word = VerdictWord::Refused;
+        judgement = RunJudgement::NotJudged;
+    }
+    RecordVerdict(&slot, verdict);
+    return judgement;
+}
+
 void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
     tally = {};  // the judgement is this GO's
     view.EnableButtons(false, true);
@@ -91,28 +118,7 @@ void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
     verdict.warning = settings.StatusText(kDeviceSection);
     if (!verdict.warning.empty()) view.SetStatusText(verdict.warning.c_str());
     verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
-    // A reader that was written counts in the shift's counts; one the
-    // settings or the serials kept from writing is no reader's fault.
-    RunJudgement judgement = RunJudgement::NotJudged;
-    if (driveText.empty()) {
-        verdict.text = view.LoadText(IDS_NO_READER);
-        view.InsertRow(view.RowCount(), verdict.text.c_str(), kRowFailed);
-        RecordVerdict(nullptr, verdict);
-    } else {
-        // The first reader's slot, the last one discovery listed.
-        ReaderSlot& slot = slots.back();
-        std::string refusal;
-        const bool programmed =
-            !refused && ProgramReader(platform, view, driveText, settings, settingsPath, slot.row, verdict, refusal);
-        ShowEepromVerdict(view, slot.row, programmed, refusal, verdict);
-        // A settings fault, or a block that gives no serial, is no fault of the reader's.
-        if (refused || !refusal.empty())
-            verdict.word = VerdictWord::Refused;
-        else
-            judgement = programmed ? RunJudgement::Passed : RunJudgement::Failed;
-        RecordVerdict(&slot, verdict);
-    }
-    tally.Judge(judgement);
+    tally.Judge(ProgramFirstReader(driveText, refused, settings, verdict));
     view.Running() = 0;
     view.EnableButtons(false, true);
     view.EnableButtons(true, true);

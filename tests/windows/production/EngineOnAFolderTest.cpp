@@ -15,6 +15,7 @@
 #include "tests/core/settings/SettingsTestSupport.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"
+#include "tests/windows/production/FolderNames.h"
 
 namespace talven {
 namespace {
@@ -141,18 +142,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     // What the folder holds, by name.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return names;
-        do {
-            const std::string name = found.cFileName;
-            if (name != "." && name != "..") names.push_back(name);
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-        return names;
-    }
+    std::vector<std::string> Names() const { return test::FolderNames(path); }
     const std::string& Path() const { return path; }
 
 private:

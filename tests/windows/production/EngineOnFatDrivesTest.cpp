@@ -16,6 +16,7 @@
 #include "production/ProductionRuns.h"
 #include "tests/core/settings/SettingsTestSupport.h"
 #include "tests/support/ListModel.h"
+#include "tests/windows/production/FolderNames.h"
 
 namespace talven {
 namespace {
@@ -27,19 +28,7 @@ std::string Environment(const char* name) {
 }
 
 // What the root lists, by name; fusefat shows the volume label as a file.
-std::vector<std::string> RootNames(const std::string& drive) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((drive + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> RootNames(const std::string& drive) { return test::FolderNames(drive); }
 
 struct FatDrive {
     const char* name;
