@@ -19,7 +19,6 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 wine32:i386 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick
   dosfstools fusefat f3
-  gnumeric  # ssconvert: scripts/shift.sh reads the record back as a spreadsheet does
   "$@"
 )
 

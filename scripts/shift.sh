@@ -27,6 +27,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+# ssconvert reads the record back as a spreadsheet does; only the shift
+# needs it, so the test run's install leaves it out.
+scripts/setup.sh gnumeric
 build=$(realpath "${1:-build/win64}")
 exe=$build/app/TalvenSim.exe
 probe=$build/tests/windows/shift/talven-shift-probe.exe
@@ -406,7 +409,7 @@ if command -v ssconvert >/dev/null; then
     done < <(python3 "$check" "$work/Logs" spreadsheet "$csv_file" "$work/back.csv")
   done
 else
-  Problem "ssconvert is missing (scripts/setup.sh): the spreadsheet check did not run"
+  Problem "ssconvert is missing (scripts/setup.sh gnumeric): the spreadsheet check did not run"
 fi
 mkdir -p "$root/build/shift"
 cp "$work"/Logs/*.csv "$root/build/shift/" 2>/dev/null && echo "The record: build/shift/$(cd "$work/Logs" && ls)"
