@@ -4,7 +4,7 @@
 #include "about/VersionInfo.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
-#include "settings/SetupDialog.h"
+#include "app/SetupDialog.h"
 #include "ui/DataExchange.h"
 #include "ui/MessagePump.h"
 #include "ui/WinApp.h"

@@ -9,8 +9,8 @@
 
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
-#include "production/ShiftCounts.h"
-#include "production/VerdictRecord.h"
+#include "record/ShiftCounts.h"
+#include "record/VerdictRecord.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsSnapshot.h"

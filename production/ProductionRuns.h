@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "production/CardTest.h"
+#include "production/TestEngine.h"
 #include "production/ProductionView.h"
 #include "production/ReaderSlot.h"
-#include "production/ShiftCounts.h"
+#include "record/ShiftCounts.h"
 #include "production/SpeedRule.h"
 #include "settings/SettingsSnapshot.h"
 
@@ -39,7 +39,7 @@ public:
     std::string FindFirstReader();
 
     // ---- Read/write test ----
-    // One card's test (CardTest) with the settings read now, its progress in row `row`.
+    // One card's test (TestEngine) with the settings read now, its progress in row `row`.
     TestOutcome TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures = nullptr);
 
     // ---- EEPROM programming ----

@@ -6,8 +6,8 @@
 
 #include "production/ConfigurationImage.h"
 #include "production/ProductionRuns.h"
-#include "production/StationSerials.h"
-#include "production/VerdictRecord.h"
+#include "record/StationSerials.h"
+#include "record/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsText.h"

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "production/ProductionRuns.h"
-#include "production/VerdictRecord.h"
+#include "record/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 
@@ -89,7 +89,7 @@ bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings
     device.reset();
     view.PumpMessages();
 
-    CardTest test(platform, view, settings, slot);
+    TestEngine test(platform, view, settings, slot);
     const TestOutcome outcome = test.Run();
     return EndSlot(slot, outcome, test.figures, settings);
 }
@@ -127,7 +127,7 @@ TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_
     // A drive tested without a row (the benchmark) shows its progress at
     // `row` all the same, where a list ignores it.
     if (row >= view.RowCount()) slot.number = 0;
-    CardTest test(platform, view, settings, slot);
+    TestEngine test(platform, view, settings, slot);
     const TestOutcome outcome = test.Run();
     if (figures != nullptr) *figures = test.figures;
     return outcome;

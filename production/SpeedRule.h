@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "production/CardTest.h"
+#include "production/TestEngine.h"
 
 namespace talven {
 

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/profile/ProfileFile.h"
+#include "platform/ini/ProfileFile.h"
 
 namespace talven {
 

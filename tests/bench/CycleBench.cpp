@@ -13,7 +13,7 @@
 
 #include "platform/host/HostPlatform.h"
 #include "production/ProductionRuns.h"
-#include "production/VerdictRecord.h"
+#include "record/VerdictRecord.h"
 #include "sim/SimulatedStation.h"
 #include "sim/StationParser.h"
 #include "tests/support/ForwardingPlatform.h"

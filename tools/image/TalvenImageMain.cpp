@@ -19,10 +19,10 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/profile/ProfileFile.h"
+#include "platform/ini/ProfileFile.h"
 #include "production/ConfigurationImage.h"
-#include "production/StationSerials.h"
-#include "production/StationState.h"
+#include "record/StationSerials.h"
+#include "record/StationState.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsSnapshot.h"
 #include "settings/SettingsText.h"

@@ -11,11 +11,11 @@
 #include <set>
 
 #include "production/ConfigurationImage.h"
-#include "production/StationSerials.h"
-#include "production/StationState.h"
-#include "production/VerdictRecord.h"
+#include "record/StationSerials.h"
+#include "record/StationState.h"
+#include "record/VerdictRecord.h"
 #include "tests/core/production/ProductionTestSupport.h"
-#include "tests/core/production/RecordTestSupport.h"
+#include "tests/core/record/RecordTestSupport.h"
 
 namespace talven {
 namespace {

@@ -8,11 +8,11 @@
 #include <sstream>
 #include <tuple>
 
-#include "production/VerdictRecord.h"
+#include "record/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "sim/StationParser.h"
 #include "tests/core/production/ProductionTestSupport.h"
-#include "tests/core/production/RecordTestSupport.h"
+#include "tests/core/record/RecordTestSupport.h"
 
 namespace talven {
 namespace {

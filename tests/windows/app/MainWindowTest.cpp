@@ -8,7 +8,7 @@
 #include "app/ProductionDialog.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
-#include "settings/SetupDialog.h"
+#include "app/SetupDialog.h"
 #include "tests/support/TestStation.h"
 #include "tests/windows/app/WindowProbe.h"
 #include "tests/windows/ui/DialogDriver.h"

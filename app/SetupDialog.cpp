@@ -1,4 +1,4 @@
-#include "settings/SetupDialog.h"
+#include "app/SetupDialog.h"
 
 #include <commctrl.h>
 

@@ -3,8 +3,8 @@
 // the line's own fields.
 #include <cstdio>
 
-#include "production/VerdictRecordCsv.h"
-#include "production/VerdictRecord.h"
+#include "record/VerdictRecordCsv.h"
+#include "record/VerdictRecord.h"
 #include "resources/StringTable.h"
 
 namespace talven {

@@ -1,6 +1,6 @@
 // Writes of our private-profile implementation: they change what they must
 // and keep every other line, comment and section byte for byte.
-#include "platform/profile/ProfileFile.h"
+#include "platform/ini/ProfileFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "production/StationSerials.h"
+#include "record/StationSerials.h"
 
 #include <cstdio>
 
 #include "production/ConfigurationImage.h"
 #include "platform/PathText.h"
-#include "production/StationState.h"
+#include "record/StationState.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsText.h"
 

@@ -1,4 +1,4 @@
-#include "production/VerdictRecordCsv.h"
+#include "record/VerdictRecordCsv.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
-#include "production/VerdictRecord.h"
+#include "record/VerdictRecord.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <random>
 
-#include "production/VerdictRecordCsv.h"
+#include "record/VerdictRecordCsv.h"
 #include "platform/PathText.h"
 #include "production/SpeedRule.h"
 #include "resources/StringTable.h"

@@ -1,33 +1,10 @@
-// The slots discovery lists, and what the runs hand to the verdict record:
-// each verdict with its slot, once a run.
+// What the runs hand to the verdict record: each verdict with its slot,
+// once a run.
 #include "production/ProductionRuns.h"
-#include "production/VerdictRecord.h"
+#include "record/VerdictRecord.h"
 #include "resources/StringTable.h"
 
 namespace talven {
-
-namespace {
-
-// The INQUIRY text in its blank-filled field, as a spreadsheet wants it.
-std::string Trimmed(const std::string& text) {
-    const std::size_t last = text.find_last_not_of(' ');
-    return last == std::string::npos ? std::string() : text.substr(0, last + 1);
-}
-
-}  // namespace
-
-ReaderSlot& ProductionRuns::AddSlot(std::uint16_t row, const std::string& chip, const std::string& drive,
-                                    const std::string& product) {
-    ReaderSlot slot;
-    slot.number = static_cast<std::uint32_t>(slots.size() + 1);
-    slot.drive = drive;
-    slot.product = Trimmed(product);
-    slot.chip = chip;
-    slot.row = row;
-    view.SetRowSlot(row, slot.number);
-    slots.push_back(slot);
-    return slots.back();
-}
 
 void ProductionRuns::BeginRecord(const SettingsSnapshot& settings, const char* section) {
     // This GO's folder holds all of its lines, also those that wait.

@@ -2,7 +2,7 @@
 // glued to a cut-off one, never lost while the file cannot be written (nor
 // across a close or a kill), never written twice, and run numbers that go on
 // after a restart.
-#include "production/VerdictRecord.h"
+#include "record/VerdictRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <unistd.h>
 #endif
 
-#include "tests/core/production/RecordTestSupport.h"
+#include "tests/core/record/RecordTestSupport.h"
 #include "tests/core/settings/SettingsTestSupport.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"

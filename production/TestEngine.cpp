@@ -3,7 +3,7 @@
 // test's own value, read every
 // file back from the medium, compare every byte, and delete the files again
 // on every path.
-#include "production/CardTest.h"
+#include "production/TestEngine.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -76,7 +76,7 @@ private:
 
 // The figures are only taken when the query succeeded and describe a cluster
 // we can hold; a cluster size that changes is another volume.
-bool CardTest::QueryFreeClusters(std::uint32_t& freeClusters) {
+bool TestEngine::QueryFreeClusters(std::uint32_t& freeClusters) {
     DiskFreeSpace space;
     // Windows wants the root with its backslash.
     if (!platform.GetDiskFreeSpaceA((driveText + "\\").c_str(), space)) return false;
@@ -87,7 +87,7 @@ bool CardTest::QueryFreeClusters(std::uint32_t& freeClusters) {
     return true;
 }
 
-TestOutcome CardTest::Run() {
+TestOutcome TestEngine::Run() {
     const std::uint64_t start = platform.GetTickCount64();
     figures.ticksPerSecond = platform.QueryPerformanceFrequency();
     TestOutcome outcome = SetUp();
@@ -104,12 +104,12 @@ TestOutcome CardTest::Run() {
     return outcome;  // the buffers go with this object
 }
 
-TestOutcome CardTest::FailAndDelete(TestOutcome outcome) {
+TestOutcome TestEngine::FailAndDelete(TestOutcome outcome) {
     DeleteTestFiles(platform, driveText, created);
     return outcome;
 }
 
-std::uint8_t* CardTest::Pattern(std::uint32_t number) const {
+std::uint8_t* TestEngine::Pattern(std::uint32_t number) const {
     switch (number % 3) {
         case 0: return counting.Data();
         case 1: return allAa.Data();
@@ -117,7 +117,7 @@ std::uint8_t* CardTest::Pattern(std::uint32_t number) const {
     }
 }
 
-TestOutcome CardTest::SetUp() {
+TestOutcome TestEngine::SetUp() {
     const std::uint32_t fileSize = settings.LargeTestFiles() ? kLargeTestFileSize : kSmallTestFileSize;
     // No figures, or no free cluster: nothing could be tested.
     if (!QueryFreeClusters(startFreeClusters) || startFreeClusters == 0) return TestOutcome::WriteFailed;
@@ -140,7 +140,7 @@ TestOutcome CardTest::SetUp() {
     return FillPatterns(RequestBytes()) ? TestOutcome::Passed : TestOutcome::WriteFailed;
 }
 
-bool CardTest::FillPatterns(std::uint32_t requestBytes) {
+bool TestEngine::FillPatterns(std::uint32_t requestBytes) {
     counting = PageBuffer(requestBytes);
     allAa = PageBuffer(requestBytes);
     all55 = PageBuffer(requestBytes);
@@ -160,7 +160,7 @@ bool CardTest::FillPatterns(std::uint32_t requestBytes) {
 // (an hour repeated in autumn differs), the fine clock, the tests this
 // program has run and the drive. A sector left by any earlier test, of this
 // program or another start of it, then compares wrong wherever it lies.
-std::uint64_t CardTest::RunStamp() {
+std::uint64_t TestEngine::RunStamp() {
     static std::uint64_t cardTests = 0;
     LocalTime now;
     platform.GetLocalTime(now);
@@ -187,12 +187,12 @@ TestFilePlan PlanTestFiles(std::uint32_t freeClusters, std::uint32_t clusterSize
     return plan;
 }
 
-std::uint32_t CardTest::Untested(std::uint32_t freeClusters) const {
+std::uint32_t TestEngine::Untested(std::uint32_t freeClusters) const {
     const std::uint64_t written = std::accumulate(fileClusters.begin(), fileClusters.end(), std::uint64_t{0});
     return written >= amountClusters ? 0 : std::min<std::uint64_t>(freeClusters, amountClusters - written);
 }
 
-void CardTest::ShowProgress() {
+void TestEngine::ShowProgress() {
     char text[128];
     std::snprintf(text, sizeof text, view.LoadText(IDS_TESTING).c_str(), static_cast<unsigned>(progress),
                   static_cast<unsigned>(startFreeClusters));
@@ -202,7 +202,7 @@ void CardTest::ShowProgress() {
 // Files are written while the card reports a free cluster before the next
 // create. What a file gets is taken after its create, since a FAT32 or exFAT
 // directory grows into the free space; the last file allowed takes the rest.
-TestOutcome CardTest::WritePhase() {
+TestOutcome TestEngine::WritePhase() {
     while (created < fileLimit) {
         if (Stopped()) return TestOutcome::Stopped;
         std::uint32_t freeClusters = 0;
@@ -218,7 +218,7 @@ TestOutcome CardTest::WritePhase() {
     return written == 0 ? TestOutcome::WriteFailed : TestOutcome::Passed;
 }
 
-TestOutcome CardTest::WriteFile(std::uint32_t number) {
+TestOutcome TestEngine::WriteFile(std::uint32_t number) {
     OpenTestFile file(platform, platform.FileCreate(TestFilePath(driveText, number).c_str()));
     if (!file.IsOpen()) return FailAndDelete(TestOutcome::WriteFailed);
     ++created;
@@ -242,7 +242,7 @@ TestOutcome CardTest::WriteFile(std::uint32_t number) {
     return TestOutcome::Passed;
 }
 
-TestOutcome CardTest::WriteClusters(Handle file, std::uint32_t number, std::uint32_t clusters) {
+TestOutcome TestEngine::WriteClusters(Handle file, std::uint32_t number, std::uint32_t clusters) {
     std::uint8_t* pattern = Pattern(number);
     std::uint32_t& written = fileClusters.back();
     for (std::uint32_t left = clusters; left > 0;) {
@@ -265,7 +265,7 @@ TestOutcome CardTest::WriteClusters(Handle file, std::uint32_t number, std::uint
     return TestOutcome::Passed;
 }
 
-TestOutcome CardTest::ReadPhase() {
+TestOutcome TestEngine::ReadPhase() {
     for (std::uint32_t number = 0; number < fileClusters.size(); ++number) {
         if (Stopped()) return TestOutcome::Stopped;
         const TestOutcome outcome = VerifyFile(number);
@@ -274,7 +274,7 @@ TestOutcome CardTest::ReadPhase() {
     return TestOutcome::Passed;
 }
 
-TestOutcome CardTest::VerifyFile(std::uint32_t number) {
+TestOutcome TestEngine::VerifyFile(std::uint32_t number) {
     OpenTestFile file(platform, platform.FileOpen(TestFilePath(driveText, number).c_str()));
     if (!file.IsOpen()) return FailAndDelete(TestOutcome::ReadFailed);
     const TestOutcome outcome = ReadAndCompare(file.Get(), number, std::uint64_t{fileClusters[number]} * clusterSize);
@@ -285,7 +285,7 @@ TestOutcome CardTest::VerifyFile(std::uint32_t number) {
 
 // Every byte read back is compared with the stamped pattern of its place; a
 // file that comes back longer or shorter than it was written lost data.
-TestOutcome CardTest::ReadAndCompare(Handle file, std::uint32_t number, std::uint64_t expected) {
+TestOutcome TestEngine::ReadAndCompare(Handle file, std::uint32_t number, std::uint64_t expected) {
     std::uint8_t* pattern = Pattern(number);
     std::uint64_t received = 0;
     for (;;) {

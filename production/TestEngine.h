@@ -73,9 +73,9 @@ bool DeleteTestFiles(Platform& platform, const std::string& driveText, std::uint
 
 // One card's test: its figures, its four buffers, the files it created and
 // its progress in the slot's row.
-class CardTest {
+class TestEngine {
 public:
-    CardTest(Platform& platform, ProductionView& view, const SettingsSnapshot& settings, const ReaderSlot& slot)
+    TestEngine(Platform& platform, ProductionView& view, const SettingsSnapshot& settings, const ReaderSlot& slot)
         : platform(platform), view(view), settings(settings), slot(slot), driveText(slot.drive) {}
 
     TestOutcome Run();

@@ -1,4 +1,4 @@
-#include "production/StationState.h"
+#include "record/StationState.h"
 
 #include <cstdio>
 #include <optional>

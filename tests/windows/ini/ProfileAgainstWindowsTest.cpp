@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile/ProfileFile.h"
+#include "platform/ini/ProfileFile.h"
 
 namespace talven {
 namespace {

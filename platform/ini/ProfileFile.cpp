@@ -1,4 +1,4 @@
-#include "platform/profile/ProfileFile.h"
+#include "platform/ini/ProfileFile.h"
 
 #include <cstdio>
 #include <cstring>

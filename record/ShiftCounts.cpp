@@ -1,8 +1,8 @@
-#include "production/ShiftCounts.h"
+#include "record/ShiftCounts.h"
 
 #include <cstdio>
 
-#include "production/VerdictRecord.h"
+#include "record/VerdictRecord.h"
 #include "resources/StringTable.h"
 
 namespace talven {
