@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace talven {
 
@@ -169,6 +170,15 @@ public:
     // short or failed append leaves nothing behind; Done also when the file
     // is no longer than that already.
     virtual FileResult FileTruncate(const char* path, std::uint64_t size) = 0;
+
+    // ---- The line report ----
+    // FindFirstFileA/FindNextFileA over "folder\*": the names of the files
+    // directly in `folder`, folders left out; Missing when it is no folder.
+    virtual FileResult FindFiles(const char* folder, std::vector<std::string>& names) = 0;
+    // Up to `size` bytes of the file from `offset`, the file shared for
+    // reading and writing while open, so that a station may append meanwhile;
+    // `bytes` is 0 at or beyond its end.
+    virtual FileEnd FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) = 0;
 };
 
 }  // namespace talven

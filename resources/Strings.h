@@ -83,6 +83,79 @@
     X(240, IDS_TAB_CHARACTER, "a tab") \
     X(241, IDS_CONTROL_CHARACTER, "a control character 0x%02X") \
     X(242, IDS_TEXT_BEYOND, "character %u is U+%04X; the field holds none above U+%04X") \
-    X(243, IDS_SWITCH_READ_AS, "%s: \"%s\" is not 0 or 1; read as %u (any number but 0 is 1)")
+    X(243, IDS_SWITCH_READ_AS, "%s: \"%s\" is not 0 or 1; read as %u (any number but 0 is 1)") \
+    X(300, IDS_REPORT_TITLE, "Line report") \
+    X(301, IDS_REPORT_SUMMARY, "From %s to %s, %s: %u record files, %llu lines, %llu GOs. Made %s.") \
+    X(302, IDS_REPORT_BY_DAY, "by calendar day") \
+    X(303, IDS_REPORT_BY_SHIFT, "by shift") \
+    X(304, IDS_REPORT_NO_RECORD, "The folder holds no record in this range.") \
+    X(305, IDS_REPORT_YIELD, "Yield per station") \
+    X(306, IDS_REPORT_STATION, "Station") \
+    X(307, IDS_REPORT_PERIOD, "Period") \
+    X(308, IDS_REPORT_TESTED, "Tested") \
+    X(309, IDS_REPORT_PASSED, "Passed") \
+    X(310, IDS_REPORT_FAILED, "Failed") \
+    X(311, IDS_REPORT_NOT_JUDGED, "Not judged") \
+    X(312, IDS_REPORT_YIELD_COLUMN, "Yield") \
+    X(313, IDS_REPORT_ALL, "All") \
+    X(314, IDS_REPORT_MESSAGES, "Failures by message") \
+    X(315, IDS_REPORT_MESSAGE, "Message") \
+    X(316, IDS_REPORT_FAILURES, "Failures") \
+    X(317, IDS_REPORT_SHARE, "Share") \
+    X(318, IDS_REPORT_CUMULATIVE, "Cumulative") \
+    X(319, IDS_REPORT_NONE_FAILED, "No reader failed.") \
+    X(320, IDS_REPORT_OTHER_MESSAGES, "(other messages)") \
+    X(321, IDS_REPORT_POSITIONS, "Failures by slot position") \
+    X(322, IDS_REPORT_SLOT, "Slot") \
+    X(323, IDS_REPORT_SUSPECT_SLOT, "station %s, slot %c: %u of %u readers failed here, %u of %u in the other slots: check the test card in slot %c") \
+    X(324, IDS_REPORT_SPEED, "Speed per slot position") \
+    X(325, IDS_REPORT_SPEED_NOTE, "Each hour's median in MB/s, with the band from the 10th to the 90th percentile. A card wearing or a hub slowing shows here before verdicts fail.") \
+    X(326, IDS_REPORT_SPEED_LEGEND, "blue: write, green: read (MB/s)") \
+    X(327, IDS_REPORT_HOUR, "Hour") \
+    X(328, IDS_REPORT_SPEED_WRITE, "Write MB/s median (10-90 %)") \
+    X(329, IDS_REPORT_SPEED_READ, "Read MB/s median (10-90 %)") \
+    X(330, IDS_REPORT_LEDGER, "Serial ledger") \
+    X(331, IDS_REPORT_NO_SERIALS, "No serial was written in this range.") \
+    X(332, IDS_REPORT_BLOCKS, "Serials written per block") \
+    X(333, IDS_REPORT_BLOCK, "Block") \
+    X(334, IDS_REPORT_WRITTEN_COUNT, "Written") \
+    X(335, IDS_REPORT_HIGHEST, "Highest") \
+    X(336, IDS_REPORT_STATIONS, "Highest per station") \
+    X(337, IDS_REPORT_DUPLICATES_HEAD, "Serials written more than once") \
+    X(338, IDS_REPORT_DUPLICATES, "%u serials written more than once.") \
+    X(339, IDS_REPORT_SERIAL, "Serial") \
+    X(340, IDS_REPORT_TIMES, "Times") \
+    X(341, IDS_REPORT_WHERE, "Where and when") \
+    X(342, IDS_REPORT_NO_TESTED_SERIALS, "The read/write test's lines carry no serial: nothing to match them against.") \
+    X(343, IDS_REPORT_NEVER_PROGRAMMED, "Readers tested whose serial was never seen written") \
+    X(344, IDS_REPORT_NEVER_TESTED, "Serials written that were never seen tested") \
+    X(345, IDS_REPORT_UNMATCHED, "%u serials.") \
+    X(346, IDS_REPORT_TIME, "Time") \
+    X(347, IDS_REPORT_QUALITY, "Data quality") \
+    X(348, IDS_REPORT_UNREADABLE, "%llu lines could not be read, in %u files.") \
+    X(349, IDS_REPORT_FILE, "File") \
+    X(350, IDS_REPORT_LINE, "Line") \
+    X(351, IDS_REPORT_WHY, "Why") \
+    X(352, IDS_REPORT_FEWER_COLUMNS, "fewer columns than the header names") \
+    X(353, IDS_REPORT_NO_TIME, "no time in the time column") \
+    X(354, IDS_REPORT_NO_RUN, "no run number") \
+    X(355, IDS_REPORT_UNKNOWN_RESULT, "result \"%s\" is none the record writes") \
+    X(356, IDS_REPORT_NUL_BYTES, "NUL bytes") \
+    X(357, IDS_REPORT_FILE_MISSING, "the file went away while the report was made") \
+    X(358, IDS_REPORT_FILE_IN_USE, "held by another program: not read") \
+    X(359, IDS_REPORT_FILE_DENIED, "no right to read it") \
+    X(360, IDS_REPORT_FILE_FAILED, "could not be read to its end") \
+    X(361, IDS_REPORT_REFUSED, "Refused runs") \
+    X(362, IDS_REPORT_WARNINGS, "Settings warnings the stations recorded") \
+    X(363, IDS_REPORT_WARNING, "Warning") \
+    X(364, IDS_REPORT_FIRST, "First") \
+    X(365, IDS_REPORT_LAST, "Last") \
+    X(366, IDS_REPORT_NONE, "None.") \
+    X(367, IDS_REPORT_BAD_DATE, "\"%s\" is not a date YYYY-MM-DD") \
+    X(368, IDS_REPORT_BACKWARDS, "--from %s comes after --to %s") \
+    X(369, IDS_REPORT_NO_FOLDER, "%s is no folder that can be read") \
+    X(370, IDS_REPORT_NOT_WRITTEN, "the report could not be written to %s") \
+    X(371, IDS_REPORT_NO_RECORD_IN, "No record from %s to %s; the page says so:") \
+    X(372, IDS_REPORT_WRITTEN, "Report written to %s")
 
 #endif

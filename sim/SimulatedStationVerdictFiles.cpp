@@ -30,4 +30,12 @@ FileResult SimulatedStation::FileTruncate(const char* path, std::uint64_t size) 
     return outer.FileTruncate(path, size);
 }
 
+FileResult SimulatedStation::FindFiles(const char* folder, std::vector<std::string>& names) {
+    return outer.FindFiles(folder, names);
+}
+
+FileEnd SimulatedStation::FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) {
+    return outer.FileReadAt(path, offset, buffer, size);
+}
+
 }  // namespace talven

@@ -431,4 +431,35 @@ FileResult HostPlatform::MoveFileExA(const char* from, const char* to) {
     return synced ? FileResult::Done : FromErrno(error);
 }
 
+FileResult HostPlatform::FindFiles(const char* folder, std::vector<std::string>& names) {
+    std::error_code error;
+    std::filesystem::directory_iterator entry(HostPath(folder), error);
+    if (error) return error == std::errc::no_such_file_or_directory ? FileResult::Missing : FromErrno(error.value());
+    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        if (error) return FromErrno(error.value());
+        if (!entry->is_directory(error)) names.push_back(entry->path().filename().string());
+    }
+    return error ? FromErrno(error.value()) : FileResult::Done;
+}
+
+FileEnd HostPlatform::FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) {
+    FileEnd end;
+    const LockedFile file(HostPath(path), O_RDONLY, LOCK_SH);
+    struct stat info;
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
+        end.result = file.Get() < 0 ? file.Error() : FromErrno(errno);
+        return end;
+    }
+    end.size = static_cast<std::uint64_t>(info.st_size);
+    end.result = FileResult::Done;
+    if (offset >= end.size) return end;
+    const ssize_t read = ::pread(file.Get(), buffer, size, static_cast<off_t>(offset));
+    if (read < 0) {
+        end.result = FromErrno(errno);
+        return end;
+    }
+    end.bytes = static_cast<std::uint32_t>(read);
+    return end;
+}
+
 }  // namespace talven

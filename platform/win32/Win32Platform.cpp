@@ -255,4 +255,44 @@ FileResult Win32Platform::MoveFileExA(const char* from, const char* to) {
     return FromLastError();
 }
 
+FileResult Win32Platform::FindFiles(const char* folder, std::vector<std::string>& names) {
+    WIN32_FIND_DATAA found;
+    const std::string pattern = std::string(folder) + "\\*";
+    HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        // An empty folder has no file, not even "." on some file systems.
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? FileResult::Done : FromLastError();
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
+    } while (::FindNextFileA(search, &found));
+    const DWORD error = ::GetLastError();
+    ::FindClose(search);
+    return error == ERROR_NO_MORE_FILES ? FileResult::Done : FileResult::Failed;
+}
+
+FileEnd Win32Platform::FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) {
+    FileEnd end;
+    FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER length{};
+    if (!file.IsOpen() || !::GetFileSizeEx(file.Get(), &length)) {
+        end.result = FromLastError();
+        return end;
+    }
+    end.size = static_cast<std::uint64_t>(length.QuadPart);
+    end.result = FileResult::Done;
+    if (offset >= end.size) return end;
+    LARGE_INTEGER from{};
+    from.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD read = 0;
+    if (!::SetFilePointerEx(file.Get(), from, nullptr, FILE_BEGIN) ||
+        !::ReadFile(file.Get(), buffer, size, &read, nullptr)) {
+        end.result = FromLastError();
+        return end;
+    }
+    end.bytes = read;
+    return end;
+}
+
 }  // namespace talven

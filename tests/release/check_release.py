@@ -24,8 +24,10 @@ work = os.path.join(os.path.dirname(os.path.abspath(package)), "check")
 EXECUTABLES = [
     ("Talven.exe", "pei-x86-64", "Windows GUI", "requireAdministrator"),
     ("talven-image.exe", "pei-x86-64", "Windows CUI", "asInvoker"),
+    ("talven-report.exe", "pei-x86-64", "Windows CUI", "asInvoker"),
     ("x86/Talven.exe", "pei-i386", "Windows GUI", "requireAdministrator"),
     ("x86/talven-image.exe", "pei-i386", "Windows CUI", "asInvoker"),
+    ("x86/talven-report.exe", "pei-i386", "Windows CUI", "asInvoker"),
     ("training/TalvenSim.exe", "pei-x86-64", "Windows GUI", "asInvoker"),
 ]
 TRAINING_STATIONS = ["good.station", "faults.station", "cards.station", "quick-test.station"]

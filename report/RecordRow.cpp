@@ -1,0 +1,107 @@
+#include "report/RecordRow.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "resources/StringTable.h"
+
+namespace talven {
+
+namespace {
+
+struct NamedColumn {
+    const char* name;
+    int RowColumns::*column;
+    bool needed;
+};
+
+constexpr NamedColumn kNamedColumns[] = {
+    {"time", &RowColumns::time, true},          {"mode", &RowColumns::mode, true},
+    {"run", &RowColumns::run, true},            {"drive", &RowColumns::drive, true},
+    {"verdict", &RowColumns::verdict, true},    {"result", &RowColumns::result, true},
+    {"write MB/s", &RowColumns::writeSpeed, false}, {"read MB/s", &RowColumns::readSpeed, false},
+    {"serial", &RowColumns::serial, false},     {"warning", &RowColumns::warning, false},
+    {"lot", &RowColumns::lot, false},           {"simulated", &RowColumns::simulated, false},
+};
+
+constexpr const char* kOldestHeader[] = {"time", "computer", "version", "mode", "run", "chip", "drive", "product",
+                                         "verdict", "result", "MiB tested", "write MB/s", "read MB/s", "seconds",
+                                         "VID", "PID", "serial", "checksum"};
+
+std::string_view Field(const std::vector<std::string>& fields, int column) {
+    return column >= 0 && static_cast<std::size_t>(column) < fields.size() ? std::string_view(fields[column])
+                                                                          : std::string_view();
+}
+
+double Speed(std::string_view text) {
+    double value = -1;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && value >= 0 ? value : -1;
+}
+
+}  // namespace
+
+bool ReadHeader(const std::vector<std::string>& fields, RowColumns& columns) {
+    if (fields.empty() || fields[0] != "time") return false;
+    columns = {};
+    for (const NamedColumn& named : kNamedColumns) {
+        const auto found = std::find(fields.begin(), fields.end(), named.name);
+        if (found == fields.end()) {
+            if (named.needed) return false;
+            continue;
+        }
+        columns.*named.column = static_cast<int>(found - fields.begin());
+        if (named.needed) columns.needed = std::max(columns.needed, static_cast<std::size_t>(columns.*named.column) + 1);
+    }
+    return true;
+}
+
+RowColumns DefaultColumns() {
+    RowColumns columns;
+    ReadHeader(std::vector<std::string>(std::begin(kOldestHeader), std::end(kOldestHeader)), columns);
+    return columns;
+}
+
+void SplitFields(std::string_view line, std::vector<std::string>& fields) {
+    std::size_t count = 1;
+    if (fields.empty()) fields.emplace_back();
+    fields[0].clear();
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+            fields[count - 1] += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            if (fields.size() == count) fields.emplace_back();
+            fields[count++].clear();
+        } else {
+            fields[count - 1] += c;
+        }
+    }
+    fields.resize(count);
+}
+
+std::string ReadRow(const std::vector<std::string>& fields, const RowColumns& columns, RecordRow& row) {
+    if (fields.size() < columns.needed) return StringText(IDS_REPORT_FEWER_COLUMNS);
+    if (!ParseRecordMoment(fields[columns.time], row.moment)) return StringText(IDS_REPORT_NO_TIME);
+    const std::string_view run = Field(fields, columns.run);
+    const auto [end, error] = std::from_chars(run.data(), run.data() + run.size(), row.run);
+    if (run.empty() || error != std::errc() || end != run.data() + run.size()) return StringText(IDS_REPORT_NO_RUN);
+    row.mode = Field(fields, columns.mode);
+    row.drive = Field(fields, columns.drive);
+    row.verdict = Field(fields, columns.verdict);
+    row.result = Field(fields, columns.result);
+    row.serial = Field(fields, columns.serial);
+    if (!row.serial.empty() && row.serial.front() == '#') row.serial.remove_prefix(1);
+    row.warning = Field(fields, columns.warning);
+    row.lot = Field(fields, columns.lot);
+    row.writeSpeed = Speed(Field(fields, columns.writeSpeed));
+    row.readSpeed = Speed(Field(fields, columns.readSpeed));
+    row.simulated = Field(fields, columns.simulated) == "yes";
+    return {};
+}
+
+}  // namespace talven
