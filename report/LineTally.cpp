@@ -71,6 +71,7 @@ std::uint16_t LineTally::ModeIndex(std::string_view name) {
 void LineTally::BeginFile(const RecordFileName& file) {
     fileName = file.name;
     station = Station(file.computer);
+    fileSimulated = file.simulated;
     columns = DefaultColumns();
     headerSeen = false;
     ++filesRead;
@@ -100,7 +101,8 @@ void LineTally::AddLine(std::string_view line, std::uint32_t number) {
     }
     if (line.find('\0') != std::string_view::npos) problem = StringText(IDS_REPORT_NUL_BYTES);
     if (!problem.empty()) return Unreadable(number, std::move(problem));
-    if (row.simulated != simulated || row.result == "reset") return;
+    // The trainer's file or its line says so: either holds the trainer's run.
+    if ((fileSimulated || row.simulated) != simulated || row.result == "reset") return;
     TakeRow(row);
 }
 

@@ -116,6 +116,7 @@ private:
     bool simulated;
     std::string fileName;
     std::uint16_t station = 0;
+    bool fileSimulated = false;
     RowColumns columns;
     bool headerSeen = false;
     std::vector<std::string> fields;
