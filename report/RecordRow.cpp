@@ -62,24 +62,36 @@ RowColumns DefaultColumns() {
     return columns;
 }
 
-void SplitFields(std::string_view line, std::vector<std::string>& fields) {
-    std::size_t count = 1;
-    if (fields.empty()) fields.emplace_back();
-    fields[0].clear();
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields[count - 1] += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            if (fields.size() == count) fields.emplace_back();
-            fields[count++].clear();
-        } else {
-            fields[count - 1] += c;
+// A quoted field from `at`, just after its opening quote: up to the closing
+// one, "" read as one quote; `at` ends after the closing quote.
+void QuotedField(std::string_view line, std::size_t& at, std::string& field) {
+    for (;;) {
+        const std::size_t quote = line.find('"', at);
+        if (quote == std::string_view::npos) {
+            field.append(line.substr(at));
+            at = line.size();
+            return;
         }
+        field.append(line.substr(at, quote - at));
+        at = quote + 1;
+        if (at >= line.size() || line[at] != '"') return;
+        field += '"';
+        ++at;
+    }
+}
+
+void SplitFields(std::string_view line, std::vector<std::string>& fields) {
+    std::size_t count = 0;
+    for (std::size_t at = 0;;) {
+        if (fields.size() == count) fields.emplace_back();
+        std::string& field = fields[count++];
+        field.clear();
+        if (at < line.size() && line[at] == '"') QuotedField(line, ++at, field);
+        // Whole runs up to the next comma: most fields are never quoted.
+        const std::size_t comma = line.find(',', at);
+        field.append(line.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
+        if (comma == std::string_view::npos) break;
+        at = comma + 1;
     }
     fields.resize(count);
 }
