@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "record/RecordColumns.h"
 #include "resources/StringTable.h"
 
 namespace talven {
@@ -10,23 +11,28 @@ namespace talven {
 namespace {
 
 struct NamedColumn {
-    const char* name;
+    std::string_view name;
     int RowColumns::*column;
     bool needed;
 };
 
-constexpr NamedColumn kNamedColumns[] = {
-    {"time", &RowColumns::time, true},          {"mode", &RowColumns::mode, true},
-    {"run", &RowColumns::run, true},            {"drive", &RowColumns::drive, true},
-    {"verdict", &RowColumns::verdict, true},    {"result", &RowColumns::result, true},
-    {"write MB/s", &RowColumns::writeSpeed, false}, {"read MB/s", &RowColumns::readSpeed, false},
-    {"serial", &RowColumns::serial, false},     {"warning", &RowColumns::warning, false},
-    {"lot", &RowColumns::lot, false},           {"simulated", &RowColumns::simulated, false},
-};
+constexpr std::string_view Name(RecordColumn column) { return kRecordColumnNames[ColumnIndex(column)]; }
 
-constexpr const char* kOldestHeader[] = {"time", "computer", "version", "mode", "run", "chip", "drive", "product",
-                                         "verdict", "result", "MiB tested", "write MB/s", "read MB/s", "seconds",
-                                         "VID", "PID", "serial", "checksum"};
+constexpr NamedColumn kNamedColumns[] = {
+    {Name(RecordColumn::Time), &RowColumns::time, true},
+    {Name(RecordColumn::Mode), &RowColumns::mode, true},
+    {Name(RecordColumn::Run), &RowColumns::run, true},
+    {Name(RecordColumn::Drive), &RowColumns::drive, true},
+    {Name(RecordColumn::Verdict), &RowColumns::verdict, true},
+    {Name(RecordColumn::Result), &RowColumns::result, true},
+    {Name(RecordColumn::WriteSpeed), &RowColumns::writeSpeed, false},
+    {Name(RecordColumn::ReadSpeed), &RowColumns::readSpeed, false},
+    {Name(RecordColumn::Serial), &RowColumns::serial, false},
+    {Name(RecordColumn::Warning), &RowColumns::warning, false},
+    // Columns newer than the table this was built with.
+    {"lot", &RowColumns::lot, false},
+    {"simulated", &RowColumns::simulated, false},
+};
 
 std::string_view Field(const std::vector<std::string>& fields, int column) {
     return column >= 0 && static_cast<std::size_t>(column) < fields.size() ? std::string_view(fields[column])
@@ -42,7 +48,7 @@ double Speed(std::string_view text) {
 }  // namespace
 
 bool ReadHeader(const std::vector<std::string>& fields, RowColumns& columns) {
-    if (fields.empty() || fields[0] != "time") return false;
+    if (fields.empty() || fields[0] != Name(RecordColumn::Time)) return false;
     columns = {};
     for (const NamedColumn& named : kNamedColumns) {
         const auto found = std::find(fields.begin(), fields.end(), named.name);
@@ -58,7 +64,7 @@ bool ReadHeader(const std::vector<std::string>& fields, RowColumns& columns) {
 
 RowColumns DefaultColumns() {
     RowColumns columns;
-    ReadHeader(std::vector<std::string>(std::begin(kOldestHeader), std::end(kOldestHeader)), columns);
+    ReadHeader(std::vector<std::string>(kRecordColumnNames, kRecordColumnNames + kFirstRecordColumns), columns);
     return columns;
 }
 

@@ -6,12 +6,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace talven {
 
 // The position of a slot, its drive letter as the station shows it ("F:"
 // or "F"); 0 when the text names none.
-char SlotPosition(const std::string& drive);
+char SlotPosition(std::string_view drive);
 
 // Over a stretch of time: whether `failedHere` readers failed in one
 // position stands far above the `failedElsewhere` failures of the station's

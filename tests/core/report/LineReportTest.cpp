@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "record/VerdictRecord.h"
+#include "record/RecordColumns.h"
 #include "report/LineReport.h"
 #include "tests/core/record/RecordTestSupport.h"
 #include "tests/core/settings/SettingsTestSupport.h"
