@@ -137,7 +137,10 @@ std::string QualitySection(const LineTally& tally) {
                   static_cast<unsigned>(tally.unreadableByFile.size()));
     std::string section = "<h2>" + Escaped(StringText(IDS_REPORT_QUALITY)) + "</h2><p>" + Escaped(text) + "</p>";
     if (!tally.unreadable.empty()) {
-        section += "<table>" + TableHead({StringText(IDS_REPORT_FILE), StringText(IDS_REPORT_LINE), StringText(IDS_REPORT_WHY)});
+        section += "<table>" + TableHead({StringText(IDS_REPORT_FILE), StringText(IDS_REPORT_LINES)});
+        for (const auto& [file, count] : tally.unreadableByFile) section += TableRow({file, std::to_string(count)});
+        section += "</table><table>" +
+                   TableHead({StringText(IDS_REPORT_FILE), StringText(IDS_REPORT_LINE), StringText(IDS_REPORT_WHY)});
         for (const UnreadableLine& line : tally.unreadable)
             section += TableRow({line.file, std::to_string(line.line), line.reason});
         section += "</table>";

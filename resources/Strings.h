@@ -156,6 +156,7 @@
     X(369, IDS_REPORT_NO_FOLDER, "%s is no folder that can be read") \
     X(370, IDS_REPORT_NOT_WRITTEN, "the report could not be written to %s") \
     X(371, IDS_REPORT_NO_RECORD_IN, "No record from %s to %s; the page says so:") \
-    X(372, IDS_REPORT_WRITTEN, "Report written to %s")
+    X(372, IDS_REPORT_WRITTEN, "Report written to %s") \
+    X(373, IDS_REPORT_LINES, "Lines")
 
 #endif
