@@ -16,14 +16,10 @@ namespace talven {
 
 namespace {
 
-// The row's text and icon, and the same text for the record; a refusal
-// says why nothing was written.
-void ShowEepromVerdict(ProductionView& view, std::uint16_t row, bool programmed, const std::string& refusal,
-                       Verdict& verdict) {
+// The text for the row and the record; a refusal says why nothing was written.
+void TellEepromVerdict(ProductionView& view, bool programmed, const std::string& refusal, Verdict& verdict) {
     verdict.text = !refusal.empty() ? refusal : view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS);
     verdict.word = programmed ? VerdictWord::Pass : VerdictWord::Fail;
-    view.SetRowText(row, verdict.text.c_str());
-    view.SetRowIcon(row, programmed ? kRowPassed : kRowFailed);
 }
 
 // What the record keeps of the image the run wrote, read back out of its fields.
@@ -79,10 +75,11 @@ void ProductionRuns::RunEepromProgramming() { RunEepromProgramming(ReadSettings(
 // from writing is no reader's fault.
 RunJudgement ProductionRuns::ProgramFirstReader(const std::string& driveText, bool refused,
                                                 const SettingsSnapshot& settings, Verdict& verdict) {
+    // Each verdict is recorded before it is shown.
     if (driveText.empty()) {
         verdict.text = view.LoadText(IDS_NO_READER);
-        view.InsertRow(view.RowCount(), verdict.text.c_str(), kRowFailed);
         RecordVerdict(nullptr, verdict);
+        view.InsertRow(view.RowCount(), verdict.text.c_str(), kRowFailed);
         return RunJudgement::NotJudged;
     }
     // The first reader's slot, the last one discovery listed.
@@ -90,7 +87,7 @@ RunJudgement ProductionRuns::ProgramFirstReader(const std::string& driveText, bo
     std::string refusal;
     const bool programmed =
         !refused && ProgramReader(platform, view, driveText, settings, settingsPath, slot.row, verdict, refusal);
-    ShowEepromVerdict(view, slot.row, programmed, refusal, verdict);
+    TellEepromVerdict(view, programmed, refusal, verdict);
     RunJudgement judgement = programmed ? RunJudgement::Passed : RunJudgement::Failed;
     // A settings fault, or a block that gives no serial, is no fault of the reader's.
     if (refused || !refusal.empty()) {
@@ -98,6 +95,8 @@ RunJudgement ProductionRuns::ProgramFirstReader(const std::string& driveText, bo
         judgement = RunJudgement::NotJudged;
     }
     RecordVerdict(&slot, verdict);
+    view.SetRowText(slot.row, verdict.text.c_str());
+    view.SetRowIcon(slot.row, programmed ? kRowPassed : kRowFailed);
     return judgement;
 }
 

@@ -71,10 +71,12 @@ void ProductionRuns::ShowRowIcon(const ReaderSlot& slot, int icon) {
     if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowIcon(at, icon);
 }
 
+// The record has the verdict on the disk before the row shows it: a kill
+// in between loses nothing the operator saw.
 void ProductionRuns::ShowVerdict(ReaderSlot& slot, const SlotVerdict& verdict, const TestFigures* figures) {
+    RecordVerdict(slot, verdict, figures);
     ShowRowText(slot, verdict.text);
     ShowRowIcon(slot, verdict.icon);
-    RecordVerdict(slot, verdict, figures);
 }
 
 bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings) {
@@ -95,30 +97,26 @@ bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings
 }
 
 // The row's verdict, its speed after it, and its record, on the disk before
-// the next slot starts; false ends the sequence.
+// the row shows it and before the next slot starts; false ends the sequence.
+// A stop asked for in the pump after a slot passed ends the run on that slot.
 bool ProductionRuns::EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFigures& figures,
                              const SettingsSnapshot& settings) {
     // The lowest speed's whole number: the image takes numbers' low 8 bits only.
     const auto lowest = static_cast<std::int32_t>(settings.Number(kMinimumSpeedKey));
     const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures, lowest);
-    const SlotVerdict verdict = tooSlow ? kTooSlow : OutcomeVerdict(outcome);
+    SlotVerdict verdict = tooSlow ? kTooSlow : OutcomeVerdict(outcome);
+    if (verdict.word == VerdictWord::Pass) {
+        view.PumpMessages();
+        if (view.Running() == 0) verdict = kStopped;
+    }
+    RecordVerdict(slot, verdict, &figures);
     ShowRowText(slot, verdict.text);
     const std::string speed = SpeedText(figures);
     if (const int at = view.FindRow(slot.number, slot.row); at >= 0 && !speed.empty())
         view.SetRowSpeed(at, speed.c_str());
     view.PumpMessages();
     ShowRowIcon(slot, verdict.icon);
-    if (verdict.word != VerdictWord::Pass) {
-        RecordVerdict(slot, verdict, &figures);
-        return false;
-    }
-    view.PumpMessages();
-    if (view.Running() == 0) {
-        ShowVerdict(slot, kStopped, &figures);
-        return false;
-    }
-    RecordVerdict(slot, verdict, &figures);
-    return true;
+    return verdict.word == VerdictWord::Pass;
 }
 
 TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
