@@ -10,10 +10,10 @@
 
 namespace talven {
 
-// A phase this short tells the clock's step and the system's hiccups, not
-// the card: MinSpeed does not judge it.
+// A phase that moved less tells the card's caches, not the card: MinSpeed
+// does not judge it. Any time the fine clock saw is long enough to judge,
+// so that no speed under MinSpeed escapes by being quick.
 inline constexpr std::uint64_t kLeastJudgedBytes = 1u << 20;
-inline constexpr std::uint64_t kLeastJudgedMilliseconds = 50;
 
 // A measured phase's MB/s (10^6 bytes a second) by the time its I/O took;
 // none when it moved nothing or its clock did not see it take time, since
@@ -21,7 +21,7 @@ inline constexpr std::uint64_t kLeastJudgedMilliseconds = 50;
 std::optional<double> WriteSpeed(const TestFigures& figures);
 std::optional<double> ReadSpeed(const TestFigures& figures);
 
-// Whether a measured phase long enough to judge was slower than `lowest`
+// Whether a measured phase large enough to judge was slower than `lowest`
 // MB/s; a lowest speed of 0 or less is off.
 bool TooSlow(const TestFigures& figures, std::int32_t lowest);
 
