@@ -24,15 +24,11 @@ void TellEepromVerdict(ProductionView& view, bool programmed, const std::string&
 
 // What the record keeps of the image the run wrote, read back out of its fields.
 void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
+    const ImageIdentity identity = IdentityOf(image);
+    verdict.vendorId = identity.vendorId;
+    verdict.productId = identity.productId;
+    verdict.serial = identity.serial;
     char text[16];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kVendorIdKey), image)));
-    verdict.vendorId = text;
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kProductIdKey), image)));
-    verdict.productId = text;
-    // The record is UTF-8; the spaces that fill the field up are not the serial's.
-    std::u32string serial = FieldCharacters(*ImageFieldOf(kSerialNumberKey), image);
-    serial.erase(serial.find_last_not_of(U' ') + 1);
-    verdict.serial = Utf8(serial);
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(ImageChecksum(image)));
     verdict.checksum = text;
 }

@@ -22,11 +22,19 @@ void ProductionRuns::RecordVerdict(ReaderSlot* slot, Verdict verdict) {
         verdict.chip = slot->chip;
         verdict.drive = slot->drive;
         verdict.product = slot->product;
+        // The read/write test's identity is the reader's; the EEPROM job's is the image it wrote.
+        if (verdict.vendorId.empty()) {
+            verdict.vendorId = slot->vendorId;
+            verdict.productId = slot->productId;
+            verdict.serial = slot->serial;
+        }
     }
     if (run == 0) run = record->StartRun();
     verdict.run = run;
     if (verdict.mode.empty()) verdict.mode = view.LoadText(IDS_WRITE_READ_TEST);
     if (verdict.warning.empty()) verdict.warning = runWarning;
+    if (slot != nullptr && !slot->identityProblem.empty())
+        verdict.warning += (verdict.warning.empty() ? "" : "; ") + slot->identityProblem;
     record->Add(verdict);
     view.SetRecordNote(RecordBehindText(*record, view).c_str());
 }

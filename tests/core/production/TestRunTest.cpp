@@ -328,6 +328,31 @@ TEST_F(TestRun, PulledAndWriteProtectedCardsEndTheRunWithTheirMessage) {
     EXPECT_EQ(TestFilesOnAnyCard(), 0u);
 }
 
+// Each of a reader's lines names it as its EEPROM holds it, the serial
+// without its padding; a reader whose EEPROM cannot be read is tested all
+// the same, and its lines say why they name none.
+TEST_F(TestRun, EachLineNamesItsReaderAsItsEepromHoldsIt) {
+    StartRecording("[VX5308]\r\nVID=2E10\r\nPID=0781\r\nSN=TLV00000101\r\n");
+    runs->RunEepromProgramming();
+    view.rows.clear();
+    runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), record.get());
+    Scan();
+    Drive('G').faults.commands.push_back({0xF2, 0x20, false, 2});
+    StartRecording();  // a reader never programmed
+    view.rows.clear();
+    Scan();
+    std::vector<std::string> named;
+    for (int run = 2; run <= 3; ++run)
+        for (const test::CsvRow& line : RecordedRun(run))
+            named.push_back(line[6] + line[8] + line[14] + line[15] + line[16] + "|" + line[19]);
+    const std::string unread = "|reader's EEPROM could not be read: VID, PID and serial unknown";
+    EXPECT_EQ(named, (std::vector<std::string>{
+                         "E:Test success.0x2E100x0781TLV00000101|", "F:Test success.0x2E100x0781TLV00000101|",
+                         "G:Test success.0x2E100x0781TLV00000101|", "H:Test success.0x2E100x0781TLV00000101|",
+                         "E:Test success.0xFFFF0xFFFF|", "F:Test success.0xFFFF0xFFFF|", "G:Test success." + unread,
+                         "H:Test success.0xFFFF0xFFFF|"}));
+}
+
 // Whatever way a run ends, the record holds one line per verdict the rows
 // show: none lost, none twice (a slot found empty by discovery and again by
 // the sequence, a pass turned into a stop), none for a row that went away.
