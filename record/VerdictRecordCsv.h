@@ -10,15 +10,10 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "record/RecordColumns.h"
 
 namespace talven {
 
-// The columns of a line, and the ones the record reads back.
-inline constexpr std::size_t kRecordColumns = 22;
-inline constexpr std::size_t kRecordRunColumn = 4;
-inline constexpr std::size_t kRecordLineColumn = 20;
-// Lines written before the line identity existed; their run numbers count.
-inline constexpr std::size_t kFirstRecordColumns = 18;
 // Lines with the identity but not the columns added after it.
 inline constexpr std::size_t kIdentifiedRecordColumns = kRecordLineColumn + 1;
 

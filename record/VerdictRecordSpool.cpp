@@ -80,6 +80,8 @@ bool VerdictRecord::Spool(const Line& line) {
     return appended == FileResult::Done;
 }
 
+std::string VerdictRecord::BehindText(const ProductionView& view) const { return RecordBehindText(*this, view); }
+
 std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view) {
     char text[1024] = "";
     if (record.Waiting() > 0)

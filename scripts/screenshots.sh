@@ -123,7 +123,7 @@ Capture() {
 }
 
 Start() {
-  (cd "$work" && exec wine TalvenSim.exe >/dev/null 2>&1) &
+  (cd "$work" && exec "$TALVEN_WINE" TalvenSim.exe >/dev/null 2>&1) &
   program_pid=$!
   main=$(FindWindow "$talven_sim_title") || exit 1
   # Give it the keyboard (there is no window manager to do so), so the keys
