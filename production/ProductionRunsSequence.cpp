@@ -29,7 +29,9 @@ void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
     // A repair bench wants every slot's verdict; a stop ends the run all the same.
     const bool allSlots = settings.Number(kTestAllSlotsKey) != 0;
     for (const std::uint32_t number : listed)
-        if (!TestSlot(slots[number - 1], settings) && (!allSlots || view.Running() == 0)) return;
+        if (!TestSlot(slots[number - 1], settings) && (!allSlots || view.Running() == 0)) break;
+    // The set amount is this run's: the chip text alone stays.
+    if (settings.Number(kTestMebibytesKey) != 0 && !slots.empty()) view.SetStatusText(slots.back().chip.c_str());
 }
 
 // A set amount per card is named after the chip text, so that nobody takes
@@ -83,7 +85,10 @@ bool ProductionRuns::EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFi
     // The lowest speed's whole number: the image takes numbers' low 8 bits only.
     const auto lowest = static_cast<std::int32_t>(settings.Number(kMinimumSpeedKey));
     const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures, lowest);
-    Verdict verdict = NewVerdict(CardTestFace(outcome, tooSlow), &slot);
+    // No pass without the amount to test written: a test card too full to take it is its own fault.
+    const bool tooFull = outcome == TestOutcome::Passed && !tooSlow &&
+                         figures.bytesWritten < LeastTestedBytes(settings.Number(kTestMebibytesKey));
+    Verdict verdict = NewVerdict(tooFull ? CardFullFace() : CardTestFace(outcome, tooSlow), &slot);
     if (verdict.word == VerdictWord::Pass) {
         view.PumpMessages();
         if (view.Running() == 0) verdict = NewVerdict(StopFace(), &slot);

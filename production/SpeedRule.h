@@ -15,6 +15,12 @@ namespace talven {
 // so that no speed under MinSpeed escapes by being quick.
 inline constexpr std::uint64_t kLeastJudgedBytes = 1u << 20;
 
+// What a card's test must write to pass: the set amount (TestMiB, 0 for the
+// whole card), or for the whole card at least what MinSpeed judges.
+constexpr std::uint64_t LeastTestedBytes(std::uint32_t testMebibytes) {
+    return testMebibytes != 0 ? std::uint64_t{testMebibytes} << 20 : kLeastJudgedBytes;
+}
+
 // A measured phase's MB/s (10^6 bytes a second) by the time its I/O took;
 // none when it moved nothing or its clock did not see it take time, since
 // no figure would be true then.

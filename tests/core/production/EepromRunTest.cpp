@@ -276,7 +276,7 @@ TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenARefusalAndAMissingReader) {
                                      rows[2][18], statuses[1], rows[2][20], ""}));
     EXPECT_EQ(statuses[1], "VID: \"0x12345\" is not 1 to 4 hexadecimal digits");
     EXPECT_EQ(rows[3], (test::CsvRow{rows[3][0], rows[3][1], "v1.00", "Write EEPROM", "3", "", "", "",
-                                     "No card reader device.", "fail", "", "", "", "", "", "", "", "", rows[3][18],
+                                     "No card reader device.", "not judged", "", "", "", "", "", "", "", "", rows[3][18],
                                      statuses[2], rows[3][20], ""}));
     EXPECT_EQ(statuses[2].rfind("Warning: ", 0), 0u) << statuses[2];
 }
