@@ -110,7 +110,8 @@ private:
 // stations that share the program's folder never share a spool.
 std::string DefaultSpoolPath(Platform& platform, bool simulated = false);
 
-// The status line's note on a record that is behind; empty when none waits.
+// The status line's note on a record that is behind, or on a spool it cannot
+// read; empty when neither.
 std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view);
 // What closing the window with lines waiting says: how many, why, and where
 // they are kept.
