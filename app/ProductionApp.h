@@ -9,12 +9,14 @@ namespace talven {
 
 class ProductionApp : public ui::CWinApp {
 public:
-    explicit ProductionApp(Platform& platform) : platform(platform) {}
+    // A `simulated` station (the trainer) keeps a record apart from the line's.
+    explicit ProductionApp(Platform& platform, bool simulated = false) : platform(platform), simulated(simulated) {}
 
     bool InitInstance() override;
 
 private:
     Platform& platform;
+    bool simulated;
 };
 
 }  // namespace talven

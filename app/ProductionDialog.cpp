@@ -20,9 +20,10 @@ std::string ProgramVersion() { return ReadOwnVersionTexts().version; }
 
 }  // namespace
 
-ProductionDialog::ProductionDialog(Platform& platform, ui::CWnd* parent)
+ProductionDialog::ProductionDialog(Platform& platform, ui::CWnd* parent, bool simulated)
     : ui::CDialog(IDD_PRODUCTION_DIALOG, parent),
       platform(platform),
+      simulated(simulated),
       appIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))) {}
 
 ProductionDialog::~ProductionDialog() { DestroyWindow(); }
@@ -41,7 +42,8 @@ bool ProductionDialog::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
     DeriveSettingsPath(platform, settingsPath);
-    record = std::make_unique<VerdictRecord>(platform, DefaultSpoolPath(platform), ProgramVersion());
+    record = std::make_unique<VerdictRecord>(platform, DefaultSpoolPath(platform, simulated), ProgramVersion(),
+                                             simulated);
     LoadShiftCounts();
     const SettingsSnapshot settings = ReadSettings();
     FollowRecordFolder(settings);
@@ -216,7 +218,9 @@ void ProductionDialog::FollowRecordFolder(const SettingsSnapshot& settings) {
 }
 
 void ProductionDialog::RetryRecord() {
-    if (record == nullptr || record->Waiting() == 0 || ++ticksSinceRecordTry < kRecordRetryTicks) return;
+    if (record == nullptr || (record->Waiting() == 0 && !record->SpoolUnread()) ||
+        ++ticksSinceRecordTry < kRecordRetryTicks)
+        return;
     ticksSinceRecordTry = 0;
     record->Flush();
     SetRecordNote(RecordBehindText(*record, *this).c_str());

@@ -25,7 +25,8 @@ namespace talven {
 
 class ProductionDialog : public ui::CDialog, public ProductionView {
 public:
-    explicit ProductionDialog(Platform& platform, ui::CWnd* parent = nullptr);
+    // A `simulated` station's record goes to files and a spool of its own.
+    explicit ProductionDialog(Platform& platform, ui::CWnd* parent = nullptr, bool simulated = false);
     ~ProductionDialog() override;
 
     bool PreTranslateMessage(MSG* message) override;
@@ -121,6 +122,7 @@ private:
     void ShowNextSerial(const SettingsSnapshot& settings);
 
     Platform& platform;
+    bool simulated;
     ui::CBitmapButton goButton;
     ui::CBitmapButton exitButton;
     ui::CStatic statusLine;

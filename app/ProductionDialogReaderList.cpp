@@ -112,11 +112,18 @@ std::string ProductionDialog::ListedValue(const CheckedSetting& checked) const {
     }
 }
 
-void ProductionDialog::InsertRow(int index, const char* text, int image) { readerList.InsertItem(index, text, image); }
+// A new row, and a row whose verdict comes, is scrolled into view: in EEPROM
+// mode the result row lies below the settings rows.
+void ProductionDialog::InsertRow(int index, const char* text, int image) {
+    readerList.EnsureVisible(readerList.InsertItem(index, text, image));
+}
 
 void ProductionDialog::SetRowText(int index, const char* text) { readerList.SetItemText(index, 1, text); }
 
-void ProductionDialog::SetRowIcon(int index, int image) { readerList.SetItemImage(index, image); }
+void ProductionDialog::SetRowIcon(int index, int image) {
+    readerList.SetItemImage(index, image);
+    readerList.EnsureVisible(index);
+}
 
 void ProductionDialog::SetRowSpeed(int index, const char* text) { readerList.SetItemText(index, 2, text); }
 

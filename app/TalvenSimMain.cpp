@@ -18,6 +18,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ::MessageBoxA(nullptr, error.c_str(), "TalvenSim", MB_OK | MB_ICONERROR);
         return 1;
     }
-    talven::ProductionApp app(*station);
+    talven::ProductionApp app(*station, true);
     return talven::ui::RunWinApp(app);
 }

@@ -1,5 +1,9 @@
 #include "production/ConfigurationImage.h"
 
+#include <cstdio>
+
+#include "settings/SettingsText.h"
+
 namespace talven {
 
 namespace {
@@ -55,6 +59,30 @@ std::u32string FieldCharacters(const ImageField& field, const std::uint8_t* imag
         for (std::size_t i = 2; i + 1 < field.size; i += 2) characters += static_cast<char32_t>(at[i] | at[i + 1] << 8);
     }
     return characters;
+}
+
+std::u32string UnpaddedCharacters(const ImageField& field, const std::uint8_t* image) {
+    std::u32string characters = FieldCharacters(field, image);
+    characters.erase(characters.find_last_not_of(U' ') + 1);
+    return characters;
+}
+
+ImageIdentity IdentityOf(const std::uint8_t* image) {
+    ImageIdentity identity;
+    char text[16];
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kVendorIdKey), image)));
+    identity.vendorId = text;
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kProductIdKey), image)));
+    identity.productId = text;
+    // An EEPROM never programmed (all 0xFF) holds no string descriptor there: no serial.
+    const ImageField& serial = *ImageFieldOf(kSerialNumberKey);
+    const std::uint8_t size = image[serial.offset];
+    if (image[serial.offset + 1] == kStringDescriptorType && size >= 2 && size <= serial.size) {
+        std::u32string characters = UnpaddedCharacters(serial, image).substr(0, (size - 2) / 2u);
+        characters.erase(characters.find_last_not_of(U' ') + 1);
+        identity.serial = Utf8(characters);
+    }
+    return identity;
 }
 
 std::uint32_t ImageChecksum(const std::uint8_t* image) {

@@ -101,6 +101,18 @@ void EncodeField(std::uint8_t* destination, std::u32string_view characters, std:
 std::uint32_t FieldNumber(const ImageField& field, const std::uint8_t* image);
 std::u32string FieldCharacters(const ImageField& field, const std::uint8_t* image);
 
+// A text field's characters without the blanks that fill it up.
+std::u32string UnpaddedCharacters(const ImageField& field, const std::uint8_t* image);
+
+// What the record keeps of a reader's identity as an image holds it: the
+// IDs as four hexadecimal digits, the serial in UTF-8 without its padding.
+struct ImageIdentity {
+    std::string vendorId;
+    std::string productId;
+    std::string serial;
+};
+ImageIdentity IdentityOf(const std::uint8_t* image);
+
 // CRC-32 (the one of zip and Ethernet) of the image's 110 bytes: one number
 // that tells two programmed configurations apart.
 std::uint32_t ImageChecksum(const std::uint8_t* image);

@@ -51,6 +51,7 @@ public:
 private:
     void ExamineDrives(std::uint32_t driveMask, const SettingsSnapshot& settings);
     bool ExamineDrive(const std::string& driveText, bool waitForCard);
+    void ReadReaderIdentity(ReaderDevice& device, ReaderSlot& slot);
     // A new slot for row `row`, whose slot number it sets.
     ReaderSlot& AddSlot(std::uint16_t row, const std::string& chip, const std::string& drive,
                         const std::string& product);

@@ -1,7 +1,9 @@
 // Reader discovery: which drive letters are slots of a VX5308 reader, their
 // rows in the list, the chip text in the status line and the wait for a card.
+#include <array>
 #include <cstdio>
 
+#include "production/ConfigurationImage.h"
 #include "production/ProductionRuns.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
@@ -101,11 +103,26 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     view.InsertRow(row, rowText.c_str(), kRowNeutral);
     ReaderSlot& slot = AddSlot(row, chipText, driveText, product);
     if (!waitForCard) return true;
+    ReadReaderIdentity(device, slot);
     if (WaitUntilReady(&device, true)) return true;
     // The wait pumps messages: the drive watch may have removed rows above.
     ShowVerdict(slot, NewVerdict(EmptySlotFace(), &slot));
     view.PumpMessages();
     return false;
+}
+
+// Before any of its slots is tested, so that each of the reader's lines in
+// the record names the reader; the verdicts do not depend on it.
+void ProductionRuns::ReadReaderIdentity(ReaderDevice& device, ReaderSlot& slot) {
+    std::array<std::uint8_t, kWorkingBufferSize> eeprom{};
+    if (!device.ReadEeprom(eeprom.data())) {
+        slot.identityProblem = view.LoadText(IDS_IDENTITY_UNREAD);
+        return;
+    }
+    const ImageIdentity identity = IdentityOf(eeprom.data());
+    slot.vendorId = identity.vendorId;
+    slot.productId = identity.productId;
+    slot.serial = identity.serial;
 }
 
 bool ProductionRuns::WaitUntilReady(ReaderDevice* device, bool retry) {

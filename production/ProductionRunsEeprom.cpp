@@ -17,15 +17,11 @@ namespace {
 
 // What the record keeps of the image the run wrote, read back out of its fields.
 void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
+    const ImageIdentity identity = IdentityOf(image);
+    verdict.vendorId = identity.vendorId;
+    verdict.productId = identity.productId;
+    verdict.serial = identity.serial;
     char text[16];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kVendorIdKey), image)));
-    verdict.vendorId = text;
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(FieldNumber(*ImageFieldOf(kProductIdKey), image)));
-    verdict.productId = text;
-    // The record is UTF-8; the spaces that fill the field up are not the serial's.
-    std::u32string serial = FieldCharacters(*ImageFieldOf(kSerialNumberKey), image);
-    serial.erase(serial.find_last_not_of(U' ') + 1);
-    verdict.serial = Utf8(serial);
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(ImageChecksum(image)));
     verdict.checksum = text;
 }
@@ -69,12 +65,13 @@ void RemovePreviousResult(ProductionView& view) {
 void ProductionRuns::RunEepromProgramming() { RunEepromProgramming(ReadSettings()); }
 
 // A reader that was written counts in the shift's counts; one the settings
-// or the serials kept from writing is no reader's fault.
+// or the serials kept from writing is no reader's fault. Each verdict is
+// handed on before it is shown.
 void ProductionRuns::ProgramFirstReader(const std::string& driveText, bool refused, const SettingsSnapshot& settings) {
     if (driveText.empty()) {
         const Verdict verdict = NewVerdict(NoReaderFace(), nullptr);
-        view.InsertRow(view.RowCount(), verdict.text.c_str(), verdict.icon);
         HandOn(nullptr, verdict);
+        view.InsertRow(view.RowCount(), verdict.text.c_str(), verdict.icon);
         return;
     }
     tally.Start(GoJob::Eeprom);
@@ -86,9 +83,9 @@ void ProductionRuns::ProgramFirstReader(const std::string& driveText, bool refus
     Verdict verdict = NewVerdict(EepromFace(job.programmed, refused || !job.refusal.empty()), &slot);
     if (!job.refusal.empty()) verdict.text = job.refusal;
     if (job.imageBuilt) AddImageFields(verdict, job.image.data());
+    HandOn(&slot, verdict);
     view.SetRowText(slot.row, verdict.text.c_str());
     view.SetRowIcon(slot.row, verdict.icon);
-    HandOn(&slot, verdict);
 }
 
 void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {

@@ -16,6 +16,8 @@ Verdict ProductionRuns::NewVerdict(const VerdictFace& face, const ReaderSlot* sl
     Verdict verdict = MakeVerdict(view, face, slot);
     verdict.mode = runMode;
     verdict.warning = runWarning;
+    if (slot != nullptr && !slot->identityProblem.empty())
+        verdict.warning += (verdict.warning.empty() ? "" : "; ") + slot->identityProblem;
     return verdict;
 }
 

@@ -29,7 +29,9 @@ void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
     // A repair bench wants every slot's verdict; a stop ends the run all the same.
     const bool allSlots = settings.Number(kTestAllSlotsKey) != 0;
     for (const std::uint32_t number : listed)
-        if (!TestSlot(slots[number - 1], settings) && (!allSlots || view.Running() == 0)) return;
+        if (!TestSlot(slots[number - 1], settings) && (!allSlots || view.Running() == 0)) break;
+    // The set amount is this run's: the chip text alone stays.
+    if (settings.Number(kTestMebibytesKey) != 0 && !slots.empty()) view.SetStatusText(slots.back().chip.c_str());
 }
 
 // A set amount per card is named after the chip text, so that nobody takes
@@ -50,10 +52,12 @@ void ProductionRuns::ShowRowIcon(const ReaderSlot& slot, int icon) {
     if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowIcon(at, icon);
 }
 
+// The record has the verdict on the disk before the row shows it: a kill
+// in between loses nothing the operator saw.
 void ProductionRuns::ShowVerdict(ReaderSlot& slot, const Verdict& verdict) {
+    HandOn(&slot, verdict);
     ShowRowText(slot, verdict.text);
     ShowRowIcon(slot, verdict.icon);
-    HandOn(&slot, verdict);
 }
 
 bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings) {
@@ -74,36 +78,30 @@ bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings
 }
 
 // The row's verdict, its speed after it, and its record, on the disk before
-// the next slot starts; false ends the sequence.
+// the row shows it and before the next slot starts; false ends the sequence.
+// A stop asked for in the pump after a slot passed ends the run on that slot.
 bool ProductionRuns::EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFigures& figures,
                              const SettingsSnapshot& settings) {
     // The lowest speed's whole number: the image takes numbers' low 8 bits only.
     const auto lowest = static_cast<std::int32_t>(settings.Number(kMinimumSpeedKey));
     const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures, lowest);
-    Verdict verdict = NewVerdict(CardTestFace(outcome, tooSlow), &slot);
+    // No pass without the amount to test written: a test card too full to take it is its own fault.
+    const bool tooFull = outcome == TestOutcome::Passed && !tooSlow &&
+                         figures.bytesWritten < LeastTestedBytes(settings.Number(kTestMebibytesKey));
+    Verdict verdict = NewVerdict(tooFull ? CardFullFace() : CardTestFace(outcome, tooSlow), &slot);
+    if (verdict.word == VerdictWord::Pass) {
+        view.PumpMessages();
+        if (view.Running() == 0) verdict = NewVerdict(StopFace(), &slot);
+    }
     verdict.figures = figures;
+    HandOn(&slot, verdict);
     ShowRowText(slot, verdict.text);
     const std::string speed = SpeedText(figures);
     if (const int at = view.FindRow(slot.number, slot.row); at >= 0 && !speed.empty())
         view.SetRowSpeed(at, speed.c_str());
     view.PumpMessages();
     ShowRowIcon(slot, verdict.icon);
-    if (verdict.word != VerdictWord::Pass) {
-        HandOn(&slot, verdict);
-        return false;
-    }
-    view.PumpMessages();
-    if (view.Running() == 0) {
-        // A stop while the pass was shown ends the run: a second verdict,
-        // "Test stop", takes the row, and it alone goes to the counts and
-        // the record.
-        Verdict stopped = NewVerdict(StopFace(), &slot);
-        stopped.figures = figures;
-        ShowVerdict(slot, stopped);
-        return false;
-    }
-    HandOn(&slot, verdict);
-    return true;
+    return verdict.word == VerdictWord::Pass;
 }
 
 TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {

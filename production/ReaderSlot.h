@@ -14,6 +14,12 @@ struct ReaderSlot {
     std::string chip;          // the chip text as the status line showed it
     std::uint16_t row = 0;     // where discovery listed it; looked at first
     bool recorded = false;     // a run records one verdict a slot
+    // The reader's identity as its EEPROM holds it, for the record; why it
+    // is unknown when it could not be read.
+    std::string vendorId;
+    std::string productId;
+    std::string serial;
+    std::string identityProblem;
 };
 
 }  // namespace talven

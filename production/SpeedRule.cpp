@@ -14,10 +14,7 @@ std::optional<double> PhaseSpeed(bool measured, std::uint64_t bytes, std::uint64
 bool PhaseTooSlow(bool measured, std::uint64_t bytes, std::uint64_t ticks, std::uint64_t perSecond,
                   std::int32_t lowest) {
     const std::optional<double> speed = PhaseSpeed(measured, bytes, ticks, perSecond);
-    // Compared as counts: ticks / perSecond seconds against the least time.
-    const bool longEnough = static_cast<double>(ticks) * 1000 >=
-                            static_cast<double>(kLeastJudgedMilliseconds) * static_cast<double>(perSecond);
-    return speed && bytes >= kLeastJudgedBytes && longEnough && *speed < lowest;
+    return speed && bytes >= kLeastJudgedBytes && *speed < lowest;
 }
 
 void AppendSpeed(std::string& text, const std::optional<double>& speed) {

@@ -9,8 +9,8 @@ namespace talven {
 
 namespace {
 
-constexpr const char* kWordTexts[] = {"pass", "fail", "stop", "empty", "refused", "reset"};
-static_assert(std::size(kWordTexts) == static_cast<std::size_t>(VerdictWord::Reset) + 1);
+constexpr const char* kWordTexts[] = {"pass", "fail", "stop", "empty", "refused", "reset", "not judged", "card full"};
+static_assert(std::size(kWordTexts) == static_cast<std::size_t>(VerdictWord::CardFull) + 1);
 
 }  // namespace
 
@@ -47,7 +47,9 @@ VerdictFace EepromFace(bool programmed, bool refused) {
 
 VerdictFace EmptySlotFace() { return {IDS_INSERT_CARD, kRowFailed, VerdictWord::Empty}; }
 VerdictFace StopFace() { return {IDS_TEST_STOP, kRowStopped, VerdictWord::Stop}; }
-VerdictFace NoReaderFace() { return {IDS_NO_READER, kRowFailed, VerdictWord::Fail}; }
+VerdictFace NoReaderFace() { return {IDS_NO_READER, kRowFailed, VerdictWord::NotJudged}; }
+// Not the pass icon, nor the failed one: the reader is not judged.
+VerdictFace CardFullFace() { return {IDS_CARD_TOO_FULL, kRowStopped, VerdictWord::CardFull}; }
 
 Verdict MakeVerdict(const ProductionView& view, const VerdictFace& face, const ReaderSlot* slot) {
     Verdict verdict;
@@ -56,6 +58,10 @@ Verdict MakeVerdict(const ProductionView& view, const VerdictFace& face, const R
         verdict.chip = slot->chip;
         verdict.drive = slot->drive;
         verdict.product = slot->product;
+        // The read/write test's reader as its EEPROM holds it; the EEPROM job puts the image it wrote here.
+        verdict.vendorId = slot->vendorId;
+        verdict.productId = slot->productId;
+        verdict.serial = slot->serial;
     }
     verdict.text = view.LoadText(face.text);
     verdict.icon = face.icon;
@@ -67,9 +73,9 @@ RunJudgement JudgeReader(std::span<const VerdictWord> words, GoJob job) {
     if (words.empty()) return RunJudgement::None;
     if (job == GoJob::None) return RunJudgement::NotJudged;
     if (std::find(words.begin(), words.end(), VerdictWord::Fail) != words.end()) return RunJudgement::Failed;
-    const auto passes = static_cast<std::uint32_t>(std::count(words.begin(), words.end(), VerdictWord::Pass));
     const std::uint32_t judged = job == GoJob::TestSequence ? kSlotsOfAReader : 1;
-    return passes == judged ? RunJudgement::Passed : RunJudgement::NotJudged;
+    const bool allPassed = std::all_of(words.begin(), words.end(), [](VerdictWord w) { return w == VerdictWord::Pass; });
+    return allPassed && words.size() == judged ? RunJudgement::Passed : RunJudgement::NotJudged;
 }
 
 }  // namespace talven

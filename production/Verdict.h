@@ -47,10 +47,13 @@ struct TestFigures {
 // The record's result word. `Refused`: the settings were refused and nothing
 // was tried, so that a settings fault never counts against the readers.
 // Reset is no verdict: the line that says when the shift's counts were reset.
-enum class VerdictWord : std::uint8_t { Pass, Fail, Stop, Empty, Refused, Reset };
+// `NotJudged`: a GO that found no reader. `CardFull`: the test card had too
+// little free space for the amount to test, the card's fault, not the reader's.
+enum class VerdictWord : std::uint8_t { Pass, Fail, Stop, Empty, Refused, Reset, NotJudged, CardFull };
 
-// "pass", "fail", "stop", "empty", "refused", "reset": the word as the record
-// writes it, and back from a record's text (false for no such word).
+// "pass", "fail", "stop", "empty", "refused", "reset", "not judged", "card
+// full": the word as the record writes it, and back from a record's text
+// (false for no such word).
 const char* VerdictWordText(VerdictWord word);
 bool ParseVerdictWord(std::string_view text, VerdictWord& word);
 
@@ -71,6 +74,7 @@ VerdictFace EepromFace(bool programmed, bool refused);
 VerdictFace EmptySlotFace();  // no card in a slot
 VerdictFace StopFace();       // the operator stopped the test
 VerdictFace NoReaderFace();   // a GO that found no reader
+VerdictFace CardFullFace();   // less than the amount to test could be written
 
 struct Verdict {
     // Whose it is: the slot's number (0: a verdict of no slot, a GO that
@@ -119,7 +123,8 @@ enum class GoJob : std::uint8_t {
 // The reader-level rule, for the station's counts and for whatever reads
 // the record back: the result words of one reader's verdicts in one GO, in
 // their order, and the job that made them. A fail fails the reader; it
-// passes when every slot the job judges passed.
+// passes only when every verdict is a pass, one for each slot the job
+// judges: two readers' slots never add up to one reader.
 RunJudgement JudgeReader(std::span<const VerdictWord> words, GoJob job);
 
 // The words of one GO as its verdicts come, judged by the rule above.

@@ -32,7 +32,8 @@ namespace talven {
     X(Checksum, "checksum")        \
     X(UtcOffset, "UTC offset")     \
     X(Warning, "warning")          \
-    X(Line, "line")
+    X(Line, "line")                \
+    X(Simulated, "simulated")
 
 enum class RecordColumn : std::size_t {
 #define TALVEN_RECORD_COLUMN_ID(id, name) id,

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <random>
+#include <set>
 
 #include "record/VerdictRecordCsv.h"
 #include "platform/PathText.h"
@@ -60,6 +61,7 @@ struct LineFacts {
     const std::string& computer;
     const std::string& version;
     const std::string& identity;
+    bool simulated;
 };
 
 // The figures' fields are empty where the test did not run, a phase's
@@ -86,7 +88,7 @@ struct ColumnField {
 constexpr ColumnField kColumnFields[] = {
     {RecordColumn::Time, [](const LineFacts& f) { return RecordTime(f.time); }},
     {RecordColumn::Computer, [](const LineFacts& f) { return RecordText(f.computer); }},
-    {RecordColumn::Version, [](const LineFacts& f) { return RecordVersion(RecordText(f.version)); }},
+    {RecordColumn::Version, [](const LineFacts& f) { return RecordVersion(RecordText(f.version), f.simulated); }},
     {RecordColumn::Mode, [](const LineFacts& f) { return RecordText(f.verdict.mode); }},
     {RecordColumn::Run, [](const LineFacts& f) { return std::to_string(f.verdict.run); }},
     {RecordColumn::Chip, [](const LineFacts& f) { return RecordText(f.verdict.chip); }},
@@ -105,6 +107,7 @@ constexpr ColumnField kColumnFields[] = {
     {RecordColumn::UtcOffset, [](const LineFacts& f) { return RecordUtcOffset(f.time); }},
     {RecordColumn::Warning, [](const LineFacts& f) { return RecordText(f.verdict.warning); }},
     {RecordColumn::Line, [](const LineFacts& f) { return f.identity; }},
+    {RecordColumn::Simulated, [](const LineFacts& f) { return std::string(f.simulated ? "yes" : ""); }},
 };
 
 constexpr bool FieldsInColumnOrder() {
@@ -115,18 +118,26 @@ constexpr bool FieldsInColumnOrder() {
 static_assert(FieldsInColumnOrder(), "one field for each column of the record, in the columns' order");
 
 // One append that leaves the file as it was when it fails: a short write or
-// one whose flush failed is cut off again.
-FileResult Append(Platform& platform, const std::string& path, const std::string& bytes, std::uint64_t oldSize) {
+// one whose flush failed is cut off again. `cutBack` is false when that
+// failed too, so that the bytes may be in the file.
+FileResult Append(Platform& platform, const std::string& path, const std::string& bytes, std::uint64_t oldSize,
+                  bool& cutBack) {
     const FileResult appended =
         platform.FileAppend(path.c_str(), bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    if (appended != FileResult::Done) platform.FileTruncate(path.c_str(), oldSize);
+    cutBack = appended == FileResult::Done || platform.FileTruncate(path.c_str(), oldSize) == FileResult::Done;
     return appended;
 }
 
+constexpr const char* kSimulatedName = "TalvenSim";
+
 }  // namespace
 
-VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::string version)
-    : platform(platform), spoolPath(std::move(spoolPath)), version(std::move(version)), session(NewSession(platform)) {
+VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::string version, bool simulated)
+    : platform(platform),
+      spoolPath(std::move(spoolPath)),
+      version(std::move(version)),
+      simulated(simulated),
+      session(NewSession(platform)) {
     SetFolder(kRecordFolderKey.defaultValue);
     LoadSpool();
 }
@@ -151,14 +162,15 @@ std::string VerdictRecord::Computer() const {
 std::string VerdictRecord::FileName(const LocalTime& time) const {
     const std::string computer = ComputerInName(platform);
     char name[64];
-    std::snprintf(name, sizeof name, "Talven-%04u-%02u-%02u", time.year, time.month, time.day);
+    std::snprintf(name, sizeof name, "%s-%04u-%02u-%02u", simulated ? kSimulatedName : "Talven", time.year,
+                  time.month, time.day);
     return std::string(name) + (computer.empty() ? "" : "-" + computer) + ".csv";
 }
 
 std::vector<std::string> VerdictRecord::Fields(const Verdict& verdict, const LocalTime& time) {
     const std::string computer = Computer();
     const std::string identity = session + "-" + std::to_string(++linesMade);
-    const LineFacts facts{verdict, time, computer, version, identity};
+    const LineFacts facts{verdict, time, computer, version, identity, simulated};
     std::vector<std::string> fields;
     fields.reserve(kRecordColumns);
     for (const ColumnField& column : kColumnFields) fields.push_back(column.field(facts));
@@ -207,10 +219,11 @@ std::size_t VerdictRecord::Unspooled() const {
 }
 
 bool VerdictRecord::Flush() {
+    if (spoolUnread) LoadSpool();
     trouble = waiting.empty() ? FileResult::Done : MakeFolder(folder);
     while (trouble == FileResult::Done && !waiting.empty()) trouble = WriteFirstFile();
     // The spool is emptied only once every line it held is in its file.
-    if (waiting.empty() && spoolHolds) {
+    if (waiting.empty() && spoolHolds && !spoolUnread) {
         const FileResult cut = platform.FileTruncate(spoolPath.c_str(), 0);
         spoolHolds = cut != FileResult::Done && cut != FileResult::Missing;
     }
@@ -220,36 +233,49 @@ bool VerdictRecord::Flush() {
 FileResult VerdictRecord::WriteFirstFile() {
     const std::string fileName = waiting.front().fileName;
     const std::string path = JoinPath(folder, fileName);
-    const RecordTail tail = ReadRecordTail(platform, path);
+    std::set<std::string> sought;
+    for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i)
+        if (waiting[i].maybeWritten) sought.insert(waiting[i].fields[kRecordLineColumn]);
+    const RecordTail tail = ReadRecordTail(platform, path, sought);
     if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
-    DropWritten(fileName, tail.lastLine, tail.lastLineRun);
+    DropWritten(fileName, tail);
     Renumber(fileName, tail.highestRun);
-    std::string bytes;
-    if (tail.size == 0) {
-        bytes = std::string(kByteOrderMark) + kRecordHeader + kLineEnd;
-    } else if (!tail.endsWithLineEnd) {
-        bytes = kLineEnd;  // a line cut off, or NUL bytes, stay apart from the next line
-    }
+    // A line a power cut left open is ended, also when it is a waiting
+    // line's own; a cut-off line or NUL bytes stay apart from the next line.
+    std::string bytes = tail.size == 0 ? std::string(kByteOrderMark) + kRecordHeader + kLineEnd : tail.finish;
     std::size_t count = 0;
     for (; count < waiting.size() && waiting[count].fileName == fileName; ++count)
         bytes += CsvLine(waiting[count].fields);
-    if (count == 0) return FileResult::Done;
-    const FileResult appended = Append(platform, path, bytes, tail.size);
+    if (count == 0 && tail.finish.empty()) return FileResult::Done;
+    bool cutBack = true;
+    const FileResult appended = Append(platform, path, bytes, tail.size, cutBack);
+    for (std::size_t i = 0; i < count; ++i) waiting[i].maybeWritten = !cutBack;
     if (appended == FileResult::Done) waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(count));
     return appended;
 }
 
-// Lines are appended in order and only this station writes its file: when
-// the file ends with a waiting line, that line and all before it are there.
-void VerdictRecord::DropWritten(const std::string& fileName, const std::string& lastLine, std::uint32_t lastLineRun) {
-    if (lastLine.empty()) return;
-    for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i) {
-        if (waiting[i].fields[kRecordLineColumn] != lastLine) continue;
-        if (fileName != renumberedFile) renumbered.clear();
-        renumberedFile = fileName;
-        renumbered[waiting[i].run] = lastLineRun;
-        waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(i + 1));
-        return;
+// A line is in the file when a whole line there has its identity, whoever
+// wrote the lines around it, or when the open last line is this very line,
+// its run perhaps renumbered. The tail was read as far back as the lines
+// that may be there, so one not found is not there.
+void VerdictRecord::DropWritten(const std::string& fileName, const RecordTail& tail) {
+    if (fileName != renumberedFile) renumbered.clear();
+    renumberedFile = fileName;
+    for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName;) {
+        Line& line = waiting[i];
+        line.maybeWritten = false;
+        std::vector<std::string> open = tail.openLine;
+        if (open.size() == line.fields.size()) open[kRecordRunColumn] = line.fields[kRecordRunColumn];
+        const auto found = tail.found.find(line.fields[kRecordLineColumn]);
+        bool numbered = found != tail.found.end();
+        std::uint32_t run = numbered ? found->second : 0;
+        if (!numbered && open == line.fields) run = RecordRun(tail.openLine, numbered);
+        if (!numbered) {
+            ++i;
+            continue;
+        }
+        renumbered[line.run] = run;
+        waiting.erase(waiting.begin() + static_cast<long>(i));
     }
 }
 
@@ -281,13 +307,14 @@ FileResult VerdictRecord::MakeFolder(const std::string& path) {
     return parentMade == FileResult::Done ? platform.CreateDirectoryA(path.c_str()) : parentMade;
 }
 
-std::string DefaultSpoolPath(Platform& platform) {
+std::string DefaultSpoolPath(Platform& platform, bool simulated) {
     const std::string program = ProgramPath(platform);
     const std::size_t nameStart = program.find_last_of("\\/") + 1;
     std::size_t dot = program.rfind('.');
     if (dot == std::string::npos || dot < nameStart) dot = program.size();
+    const std::string base = simulated ? program.substr(0, nameStart) + kSimulatedName : program.substr(0, dot);
     const std::string computer = ComputerInName(platform);
-    return program.substr(0, dot) + (computer.empty() ? "" : "-" + computer) + ".spool";
+    return base + (computer.empty() ? "" : "-" + computer) + ".spool";
 }
 
 }  // namespace talven

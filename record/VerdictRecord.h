@@ -7,7 +7,7 @@
 // once it is there. A line that cannot be written waits there, across a
 // close or a kill, and goes out in order with the next write that succeeds.
 // Each line carries an identity, so that a line the day's file already holds
-// is never appended again.
+// is never appended again, whoever wrote the lines after it.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,7 @@
 #include "production/Verdict.h"
 #include "production/VerdictSink.h"
 #include "record/RecordColumns.h"
+#include "record/VerdictRecordCsv.h"
 
 namespace talven {
 
@@ -29,8 +30,9 @@ class VerdictRecord final : public VerdictSink {
 public:
     // `spoolPath` keeps the lines until they are in the day's file; what an
     // earlier program left there is taken up at once. `version` is the
-    // program's, as its version record holds it.
-    VerdictRecord(Platform& platform, std::string spoolPath, std::string version);
+    // program's, as its version record holds it. A `simulated` station (the
+    // trainer) writes files of its own and marks every line.
+    VerdictRecord(Platform& platform, std::string spoolPath, std::string version, bool simulated = false);
 
     // The folder as the settings name it (RecordFolder), taken from the
     // program's folder when relative; the runs hand it over at GO.
@@ -51,8 +53,10 @@ public:
     FileResult Trouble() const { return trouble; }
     const std::string& Folder() const { return folder; }
     const std::string& SpoolPath() const { return spoolPath; }
+    // The spool held by another program: its lines are still owed.
+    bool SpoolUnread() const { return spoolUnread; }
     // "Talven-YYYY-MM-DD-COMPUTER.csv": every station writes a file of its own,
-    // also when several share one folder.
+    // also when several share one folder; the trainer's start "TalvenSim-".
     std::string FileName(const LocalTime& time) const;
 
 private:
@@ -61,6 +65,9 @@ private:
         std::vector<std::string> fields;  // as written, but for a renumbered run
         std::uint32_t run = 0;            // as the run was given
         bool spooled = false;
+        // A line that may be in its file already: taken from the spool, or
+        // in an append that failed and could not be cut back.
+        bool maybeWritten = false;
     };
 
     std::string Computer() const;
@@ -70,8 +77,8 @@ private:
     FileResult MakeFolder(const std::string& path);
     // Appends the waiting lines of the first one's file in one write.
     FileResult WriteFirstFile();
-    // Takes away the lines the file already holds, up to its last line.
-    void DropWritten(const std::string& fileName, const std::string& lastLine, std::uint32_t lastLineRun);
+    // Takes away the waiting lines the file's tail already holds.
+    void DropWritten(const std::string& fileName, const RecordTail& tail);
     // Gives runs numbered while the file could not be read numbers above
     // the file's own, the same one to every line of a run.
     void Renumber(const std::string& fileName, std::uint32_t highestRun);
@@ -85,7 +92,9 @@ private:
     std::string folder;
     std::deque<Line> waiting;
     FileResult trouble = FileResult::Done;
+    bool simulated;
     bool spoolHolds = false;  // the spool may hold lines
+    bool spoolUnread = false;
     std::string runFile;
     std::uint32_t lastRun = 0;
     bool runKnown = false;
@@ -99,9 +108,10 @@ private:
 
 // The spool beside the program, named after it and the computer, so that
 // stations that share the program's folder never share a spool.
-std::string DefaultSpoolPath(Platform& platform);
+std::string DefaultSpoolPath(Platform& platform, bool simulated = false);
 
-// The status line's note on a record that is behind; empty when none waits.
+// The status line's note on a record that is behind, or on a spool it cannot
+// read; empty when neither.
 std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view);
 // What closing the window with lines waiting says: how many, why, and where
 // they are kept.

@@ -27,7 +27,7 @@ std::string Quoted(const std::string& field) {
 
 // Every whole line of `bytes`, a file's end that starts with a whole line
 // only when `fromStart`, noted in `tail`; false when none is a record line.
-bool ScanLines(const std::string& bytes, bool fromStart, RecordTail& tail) {
+bool ScanLines(const std::string& bytes, bool fromStart, const std::set<std::string>& sought, RecordTail& tail) {
     bool found = false;
     std::size_t start = 0;
     if (!fromStart) start = bytes.find('\n') == std::string::npos ? bytes.size() : bytes.find('\n') + 1;
@@ -38,10 +38,23 @@ bool ScanLines(const std::string& bytes, bool fromStart, RecordTail& tail) {
         if (!numbered) continue;
         found = true;
         tail.highestRun = std::max(tail.highestRun, run);
-        tail.lastLine = fields.size() == kRecordColumns ? fields[kRecordLineColumn] : std::string();
-        tail.lastLineRun = run;
+        if (fields.size() >= kIdentifiedRecordColumns && sought.count(fields[kRecordLineColumn]) != 0)
+            tail.found[fields[kRecordLineColumn]] = run;
+    }
+    if (start < bytes.size()) {
+        const bool loneCr = bytes.back() == '\r';
+        tail.openLine = SplitCsvLine(bytes.substr(start, bytes.size() - start - (loneCr ? 1 : 0)));
     }
     return found;
+}
+
+// Whether every sought identity is in a line of the tail, the open one included.
+bool FoundAll(const RecordTail& tail, const std::set<std::string>& sought) {
+    for (const std::string& identity : sought) {
+        const bool open = tail.openLine.size() >= kIdentifiedRecordColumns && tail.openLine[kRecordLineColumn] == identity;
+        if (!open && tail.found.count(identity) == 0) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -77,7 +90,11 @@ std::string RecordHex(const std::string& digits) {
     return "0x" + digits;
 }
 
-std::string RecordVersion(const std::string& version) { return version.empty() ? version : "v" + version; }
+std::string RecordVersion(const std::string& version, bool simulated) {
+    const std::string shown = version.empty() ? version : "v" + version;
+    if (!simulated) return shown;
+    return shown.empty() ? "simulated" : shown + " simulated";
+}
 
 // Digits with at most signs, separators and an exponent read as a number,
 // a date or a time; a letter makes a text of it.
@@ -122,18 +139,20 @@ std::uint32_t RecordRun(const std::vector<std::string>& fields, bool& numbered, 
     return static_cast<std::uint32_t>(std::stoul(run));
 }
 
-RecordTail ReadRecordTail(Platform& platform, const std::string& path) {
+RecordTail ReadRecordTail(Platform& platform, const std::string& path, const std::set<std::string>& sought) {
     RecordTail tail;
-    for (std::uint32_t size = kTailSize;; size *= 8) {
+    for (std::uint32_t size = kTailSize;; size = std::min(size * 8, kLongestTail)) {
         std::string bytes(size, '\0');
         const FileEnd end = platform.FileReadEnd(path.c_str(), bytes.data(), size);
         tail.result = end.result;
         tail.size = end.size;
         if (end.result != FileResult::Done) return tail;
         bytes.resize(end.bytes);
-        tail.endsWithLineEnd = bytes.empty() || bytes.back() == '\n';
+        tail.finish = bytes.empty() || bytes.back() == '\n' ? "" : bytes.back() == '\r' ? "\n" : kLineEnd;
         const bool fromStart = end.bytes == end.size;
-        if (ScanLines(bytes, fromStart, tail) || fromStart || size >= kLongestTail) return tail;
+        tail.openLine.clear();
+        const bool lines = ScanLines(bytes, fromStart, sought, tail);
+        if ((lines && FoundAll(tail, sought)) || fromStart || size >= kLongestTail) return tail;
     }
 }
 

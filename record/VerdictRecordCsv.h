@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,9 @@
 #include "record/RecordColumns.h"
 
 namespace talven {
+
+// Lines with the identity but not the columns added after it.
+inline constexpr std::size_t kIdentifiedRecordColumns = kRecordLineColumn + 1;
 
 // A station text (Windows code page) as UTF-8, control characters as
 // blanks, so that every line of the record is one line of text.
@@ -20,9 +25,10 @@ std::string RecordTime(const LocalTime& time);
 // "UTC+01:00": a spreadsheet keeps it as text and never takes it for a time.
 std::string RecordUtcOffset(const LocalTime& time);
 // Forms a spreadsheet keeps as text: "0x2E10" for an ID, "v1.00" for the
-// version, and "#000123" for a serial it would otherwise take for a number.
+// version ("v1.00 simulated" for the trainer's), and "#000123" for a serial
+// it would otherwise take for a number.
 std::string RecordHex(const std::string& digits);
-std::string RecordVersion(const std::string& version);
+std::string RecordVersion(const std::string& version, bool simulated = false);
 std::string RecordSerial(const std::string& serial);
 
 // The fields as one CSV line with its line end.
@@ -39,14 +45,19 @@ std::uint32_t RecordRun(const std::vector<std::string>& fields, bool& numbered, 
 struct RecordTail {
     FileResult result = FileResult::Failed;
     std::uint64_t size = 0;
-    bool endsWithLineEnd = true;  // also when the file is empty
+    // What ends the file's last line when a power cut left it open: CR LF,
+    // or LF after a lone CR; empty when the file is empty or ends a line.
+    std::string finish;
     std::uint32_t highestRun = 0;
-    // The identity and run of the file's last whole line; empty when it has none.
-    std::string lastLine;
-    std::uint32_t lastLineRun = 0;
+    // The fields of that open last line, a lone CR left off.
+    std::vector<std::string> openLine;
+    // The sought identities that whole lines of the tail hold, with their runs.
+    std::map<std::string, std::uint32_t> found;
 };
 
-RecordTail ReadRecordTail(Platform& platform, const std::string& path);
+// Reads back as far as it takes to find every sought identity, up to the
+// file's start or 64 MiB.
+RecordTail ReadRecordTail(Platform& platform, const std::string& path, const std::set<std::string>& sought = {});
 
 // A whole file's bytes, or as much of its end as the record ever reads.
 std::string ReadRecordFile(Platform& platform, const std::string& path, FileResult& result);

@@ -34,25 +34,38 @@ std::string Reason(const VerdictRecord& record, const ProductionView& view) {
 
 }  // namespace
 
-// Whole lines only: one a kill cut off was never shown as kept.
+// Whole lines only: one a kill cut off was never shown as kept. A spool
+// that cannot be read (another program holds it) is left as it is and read
+// again later: its lines are still owed.
 void VerdictRecord::LoadSpool() {
     FileResult result = FileResult::Failed;
     const std::string bytes = ReadRecordFile(platform, spoolPath, result);
+    spoolUnread = result != FileResult::Done && result != FileResult::Missing;
+    if (spoolUnread) return;
+    std::deque<Line> loaded;
     std::size_t start = 0;
     for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
         std::vector<std::string> fields = SplitCsvLine(bytes.substr(start, end - start));
-        if (fields.size() != kRecordColumns + 1 || !IsRecordFileName(fields[0]) || fields.back().empty()) continue;
+        if (fields.size() < kIdentifiedRecordColumns + 1 || !IsRecordFileName(fields[0]) ||
+            fields[kRecordLineColumn + 1].empty())
+            continue;
         bool numbered = false;
         const std::uint32_t run = RecordRun(fields, numbered, 1);
         if (!numbered) continue;
-        Line line{fields[0], std::vector<std::string>(fields.begin() + 1, fields.end()), run, true};
-        waiting.push_back(std::move(line));
+        Line line{fields[0], std::vector<std::string>(fields.begin() + 1, fields.end()), run, true, true};
+        // An earlier version's line gets the columns added since, empty.
+        if (line.fields.size() < kRecordColumns) line.fields.resize(kRecordColumns);
+        loaded.push_back(std::move(line));
     }
-    spoolHolds = !bytes.empty();
+    waiting.insert(waiting.begin(), loaded.begin(), loaded.end());
+    spoolHolds = spoolHolds || !bytes.empty();
 }
 
 // On the disk before it returns, so before the next slot starts.
 bool VerdictRecord::Spool(const Line& line) {
+    // Nothing is added to a spool whose own lines are not taken up yet.
+    if (spoolUnread) LoadSpool();
+    if (spoolUnread) return false;
     std::vector<std::string> entry = {line.fileName};
     entry.insert(entry.end(), line.fields.begin(), line.fields.end());
     char last = '\n';
@@ -70,11 +83,16 @@ bool VerdictRecord::Spool(const Line& line) {
 std::string VerdictRecord::BehindText(const ProductionView& view) const { return RecordBehindText(*this, view); }
 
 std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view) {
-    if (record.Waiting() == 0) return {};
-    char text[256];
-    std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_BEHIND).c_str(), static_cast<unsigned>(record.Waiting()),
-                  Reason(record, view).c_str());
-    return text;
+    char text[1024] = "";
+    if (record.Waiting() > 0)
+        std::snprintf(text, sizeof text, view.LoadText(IDS_RECORD_BEHIND).c_str(),
+                      static_cast<unsigned>(record.Waiting()), Reason(record, view).c_str());
+    std::string note = text;
+    if (record.SpoolUnread()) {
+        std::snprintf(text, sizeof text, view.LoadText(IDS_SPOOL_UNREAD).c_str(), record.SpoolPath().c_str());
+        note += (note.empty() ? "" : "   ") + std::string(text);
+    }
+    return note;
 }
 
 std::string RecordClosingText(const VerdictRecord& record, const ProductionView& view) {

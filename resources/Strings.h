@@ -51,6 +51,9 @@
     X(171, IDS_RECORD_FAILED, "file cannot be written") \
     X(174, IDS_RECORD_KEPT, "%u verdicts could not be written to the record in %s: %s.\n\nThey are kept in %s and go to the record when the program starts again.") \
     X(175, IDS_RECORD_NOT_KEPT, "%u verdicts could not be written to the record in %s: %s.\n\n%u of them could not be kept in %s either and are lost when the program closes. Close anyway?") \
+    X(176, IDS_SPOOL_UNREAD, "spool %s cannot be read: its verdicts wait there") \
+    X(177, IDS_IDENTITY_UNREAD, "reader's EEPROM could not be read: VID, PID and serial unknown") \
+    X(178, IDS_CARD_TOO_FULL, "Test card has too little free space!") \
     X(180, IDS_SETTING_REFUSED, "%s: %s") \
     X(181, IDS_SETTINGS_WARNING, "Warning: %s") \
     X(182, IDS_BAD_HEXADECIMAL, "\"%s\" is not 1 to 4 hexadecimal digits") \

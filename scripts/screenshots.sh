@@ -5,8 +5,9 @@
 #   main-test-running.png the same during a run: the second card being tested
 #   main-test-slow.png    a run that faults.station's slow second slot ends:
 #                         "Speed too low!" under MinSpeed=10
-#   main-eeprom-mode.png  the main window in the EEPROM mode (settings listing,
-#                         the serial the next GO writes from a block)
+#   main-eeprom-mode.png  the main window in the EEPROM mode after a GO (settings
+#                         listing, the serial the next GO writes from a block,
+#                         the reader's result row in view below them)
 #   setup-dialog.png      Help > Setting...
 #   about-box.png         Help > About Talven
 #   line-report.png       the top of talven-report's page over nine stations'
@@ -243,9 +244,12 @@ WaitForRunEnd "$main" 120 || true
 Stop
 rm -f "$work/TalvenSim.station"
 
-# Main window, EEPROM mode: the settings listing.
+# Main window, EEPROM mode: the settings listing and a GO's result row, which
+# the list scrolls into view.
 WriteSettings 1
 Start
+PressGo "$main" || { echo "screenshots: GO did not appear" >&2; exit 1; }
+WaitForRunEnd "$main" 30 || true
 Capture "$main" main-eeprom-mode.png
 
 # The setup dialog over it.

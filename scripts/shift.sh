@@ -17,7 +17,7 @@
 # verdict of the held run must reach it; the program killed while the file is
 # held loses none of them either, and its next start writes them. At the end
 # the whole record must read as a spreadsheet reads CSV: a header, then rows
-# of 21 fields; and converted to a spreadsheet and back by gnumeric's
+# of 22 fields, each marked simulated; and converted to a spreadsheet and back by gnumeric's
 # ssconvert, its version, VID, PID and serial columns must stay as written.
 #
 # It prints one line per run, copies the record to build/shift/ and ends with
@@ -74,10 +74,12 @@ check=$work/check.py
 cat >"$check" <<'EOF'
 import csv, glob, io, os, sys
 logs, command = sys.argv[1], sys.argv[2]
+# The record's columns; the trainer marks every line simulated in the last.
+COLUMNS = 22
 
 def records():
     lines = []
-    for path in sorted(glob.glob(os.path.join(logs, "Talven-*.csv"))):
+    for path in sorted(glob.glob(os.path.join(logs, "TalvenSim-*.csv"))):
         data = open(path, "rb").read()
         rows = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline="")))
         lines += [(path, row) for row in rows[1:]]
@@ -146,8 +148,8 @@ elif command == "run":
     if len(runs) > 1:
         problems.append("one run's lines carry run numbers %s" % runs)
     for row in new:
-        if len(row) != 21:
-            problems.append("a line of %d fields: %s" % (len(row), row))
+        if len(row) != COLUMNS or row[-1] != "yes":
+            problems.append("a line of %d fields, not marked simulated: %s" % (len(row), row))
     shown_counts = [r[1] for r in (line.rstrip("\r\n").split("\t") for line in open(rows_file, encoding="latin-1"))
                     if r[0] == "counts"]
     if shown_counts != [counts(eeprom)]:
@@ -157,7 +159,7 @@ elif command == "run":
         print("PROBLEM " + p)
 elif command == "whole":
     problems = []
-    for path in glob.glob(os.path.join(logs, "Talven-*.csv")):
+    for path in glob.glob(os.path.join(logs, "TalvenSim-*.csv")):
         data = open(path, "rb").read()
         if not data.startswith(b"\xef\xbb\xbf"):
             problems.append("%s: no byte-order mark" % path)
@@ -166,7 +168,7 @@ elif command == "whole":
         rows = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline="")))
         if rows[0][:2] != ["time", "computer"] or [r for r in rows if r[:2] == ["time", "computer"]] != [rows[0]]:
             problems.append("%s: not one header line at the top" % path)
-        problems += ["%s: a line of %d fields" % (path, len(r)) for r in rows if len(r) != 21]
+        problems += ["%s: a line of %d fields" % (path, len(r)) for r in rows if len(r) != COLUMNS]
     for p in problems:
         print("PROBLEM " + p)
 elif command == "spreadsheet":
@@ -282,7 +284,7 @@ $reader_lines
 $card_lines"
 StartStation "$good_station" "WR=0" || exit 1
 Go "four good cards"
-file=$(ls "$work"/Logs/Talven-*.csv 2>/dev/null | head -n 1)
+file=$(ls "$work"/Logs/TalvenSim-*.csv 2>/dev/null | head -n 1)
 if [ -z "$file" ]; then
   Problem "no record file in Logs after the first run"
 else
@@ -388,7 +390,7 @@ done
 grep -q "serial numbers used up: TLV00001000 was the last" "$work/rows-$runs.txt" ||
   Problem "the fourth GO does not say the serials are used up"
 recorded_serials=$(python3 -c 'import csv, glob, io, sys
-rows = [r for p in sorted(glob.glob(sys.argv[1] + "/Talven-*.csv"))
+rows = [r for p in sorted(glob.glob(sys.argv[1] + "/TalvenSim-*.csv"))
         for r in csv.reader(io.StringIO(open(p, "rb").read().decode("utf-8-sig"), newline=""))]
 print(" ".join(r[16] for r in rows if r[16].startswith("TLV")))' "$work/Logs")
 [ "$recorded_serials" = "TLV00000998 TLV00000999 TLV00001000" ] || Problem "the record holds the serials $recorded_serials"
@@ -400,7 +402,7 @@ done < <(python3 "$check" "$work/Logs" whole)
 recorded=$(Recorded)
 [ "$recorded" = "$shown_total" ] || Problem "$shown_total verdicts shown, $recorded lines in the record"
 if command -v ssconvert >/dev/null; then
-  for csv_file in "$work"/Logs/Talven-*.csv; do
+  for csv_file in "$work"/Logs/TalvenSim-*.csv; do
     ssconvert -I Gnumeric_stf:stf_csvtab "$csv_file" "$work/sheet.gnumeric" >/dev/null 2>&1 &&
       ssconvert "$work/sheet.gnumeric" "$work/back.csv" >/dev/null 2>&1 ||
       { Problem "ssconvert could not convert $csv_file"; continue; }

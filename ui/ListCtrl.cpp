@@ -48,6 +48,8 @@ bool CListCtrl::SetItemImage(int item, int image) {
     return SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&record)) != 0;
 }
 
+bool CListCtrl::EnsureVisible(int item) { return SendMessage(LVM_ENSUREVISIBLE, item, FALSE) != 0; }
+
 bool CListCtrl::SetItemData(int item, std::uintptr_t data) {
     LVITEMA record{};
     record.mask = LVIF_PARAM;

@@ -20,6 +20,8 @@ public:
     bool SetItemText(int item, int subItem, const std::wstring& text);
     // Changes only the image of a row.
     bool SetItemImage(int item, int image);
+    // Scrolls the list until the whole row is in view.
+    bool EnsureVisible(int item);
     std::string GetItemText(int item, int subItem) const;
     // The row's own value (LVIF_PARAM); a row inserted by InsertItem holds 0.
     bool SetItemData(int item, std::uintptr_t data);

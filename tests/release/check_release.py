@@ -42,7 +42,7 @@ WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "vers
 
 MESSAGES = ["Please insert disk card!", "Test success.", "Write failure!", "Read failure!", "Compare failure!",
             "Disk be removed!", "Test stop", "Write EEPROM...", "Write EEPROM success.", "Write EEPROM unsuccess.",
-            "No card reader device.", "Speed too low!"]
+            "No card reader device.", "Speed too low!", "Test card has too little free space!"]
 PROGRESS = re.compile(r"Testting\(\d+/\d+\)\.\.\.\.")
 
 failures = []

@@ -88,6 +88,8 @@ std::string Decoded(const std::uint8_t* image, const ImageField& field) {
             return text;
         case FieldEncoding::DescriptorText:
         case FieldEncoding::ScsiText:
+            // A serial is shown as the record keeps it: the blanks that fill its field up are not its own.
+            if (field.key == &kSerialNumberKey) return Readable(UnpaddedCharacters(field, image));
             return Readable(FieldCharacters(field, image));
     }
     return {};

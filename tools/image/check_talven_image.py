@@ -146,6 +146,8 @@ with open(os.path.join(work, "default.bin"), "rb") as f:
 check("(402 zero bytes)" in result.stdout and "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" not in result.stdout,
       "default run: the zeros after the image are not folded")
 check("250 (500 mA)" in result.stdout, "default run: no power in mA")
+# A serial is shown as the record keeps it, without the blank that fills its field up.
+check('(SN)               "123456789abcdef"\n' in result.stdout, "default run: the serial's padding shown")
 
 # Every kind of refused value, one line at a time: exit 2 naming line 2 and
 # the key, and the bytes the old rules made of it.

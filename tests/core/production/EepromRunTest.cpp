@@ -270,14 +270,14 @@ TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenARefusalAndAMissingReader) {
     // The default image over an erased EEPROM; its CRC-32 computed apart.
     EXPECT_EQ(rows[1], (test::CsvRow{rows[1][0], rows[1][1], "v1.00", "Write EEPROM", "1", chip, "E:", "CF Card",
                                      "Write EEPROM success.", "pass", "", "", "", "", "0x3C71", "0x5308",
-                                     "123456789abcdef", "CE9CB358", rows[1][18], "", rows[1][20]}));
+                                     "123456789abcdef", "CE9CB358", rows[1][18], "", rows[1][20], ""}));
     EXPECT_EQ(rows[2], (test::CsvRow{rows[2][0], rows[2][1], "v1.00", "Write EEPROM", "2", chip, "E:", "CF Card",
                                      "Write EEPROM unsuccess.", "refused", "", "", "", "", "", "", "", "",
-                                     rows[2][18], statuses[1], rows[2][20]}));
+                                     rows[2][18], statuses[1], rows[2][20], ""}));
     EXPECT_EQ(statuses[1], "VID: \"0x12345\" is not 1 to 4 hexadecimal digits");
     EXPECT_EQ(rows[3], (test::CsvRow{rows[3][0], rows[3][1], "v1.00", "Write EEPROM", "3", "", "", "",
-                                     "No card reader device.", "fail", "", "", "", "", "", "", "", "", rows[3][18],
-                                     statuses[2], rows[3][20]}));
+                                     "No card reader device.", "not judged", "", "", "", "", "", "", "", "", rows[3][18],
+                                     statuses[2], rows[3][20], ""}));
     EXPECT_EQ(statuses[2].rfind("Warning: ", 0), 0u) << statuses[2];
 }
 

@@ -24,7 +24,7 @@
 namespace talven {
 namespace {
 
-constexpr std::size_t kColumns = 21;
+constexpr std::size_t kColumns = 22;
 
 Verdict SlotVerdict(const std::string& product, const std::string& text, std::uint32_t run = 0) {
     Verdict verdict;
@@ -38,29 +38,41 @@ Verdict SlotVerdict(const std::string& product, const std::string& text, std::ui
 }
 
 // A seam whose appends to the day's file end as a test says: refused, half
-// written (a disk that runs full), written but not flushed, or with the
-// program killed there or before the spool is emptied; whose cut-backs may
-// fail; and whose clock a test may set.
+// written (a disk that runs full), short of its last bytes (a power cut),
+// written but not flushed, or with the program killed there or before the
+// spool is emptied; whose spool may refuse appends; whose cut-backs may
+// fail; whose day's file may seem endless; and whose clock a test may set.
 class TroubledPlatform final : public test::ForwardingPlatform {
 public:
     using ForwardingPlatform::ForwardingPlatform;
     FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override {
-        if (refusal == FileResult::Done || std::string(path).find(".csv") == std::string::npos)
-            return inner.FileAppend(path, data, size);
-        if (landing > 0) inner.FileAppend(path, data, static_cast<std::uint32_t>(size * landing));
+        const bool csv = std::string(path).find(".csv") != std::string::npos;
+        if (!csv && spoolRefused) return FileResult::DiskFull;
+        if (refusal == FileResult::Done || !csv) return inner.FileAppend(path, data, size);
+        if (landing > 0) inner.FileAppend(path, data, static_cast<std::uint32_t>(size * landing) - shortBy);
         if (killAtAppend) std::_Exit(0);
         return refusal;
     }
     FileResult FileTruncate(const char* path, std::uint64_t size) override {
-        if (killAtTruncate) std::_Exit(0);
+        if (killAtTruncate && size == 0) std::_Exit(0);
         return truncates ? inner.FileTruncate(path, size) : FileResult::Failed;
+    }
+    FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override {
+        biggestAsk = std::max(biggestAsk, size);
+        if (!endless) return inner.FileReadEnd(path, buffer, size);
+        std::fill(buffer, buffer + size, 'x');
+        return {FileResult::Done, std::uint64_t{1} << 32, size};
     }
     void GetLocalTime(LocalTime& time) override { time = now; }
     FileResult refusal = FileResult::Done;
     double landing = 0;  // the part of a refused append that reaches the file
+    std::uint32_t shortBy = 0;
     bool truncates = true;
     bool killAtAppend = false;
-    bool killAtTruncate = false;
+    bool killAtTruncate = false;  // when the spool is emptied
+    bool spoolRefused = false;
+    bool endless = false;
+    std::uint32_t biggestAsk = 0;
     LocalTime now{2026, 12, 7, 22, 1, 50, 60};
 };
 
@@ -143,12 +155,24 @@ TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndGoesOnAfterACutOffLineAndNulByte
     EXPECT_EQ(rows[0].size(), kColumns);
     EXPECT_EQ(rows[1], (test::CsvRow{"2026-12-07 22:01:50", rows[1][1], "v1.00", "Write/Read Test", "1", "", "E:",
                                      "Card, \"7\"", "Test success.", "pass", "", "", "", "", "", "", "#000123", "",
-                                     "UTC+01:00", "", rows[1][20]}));
+                                     "UTC+01:00", "", rows[1][20], ""}));
     EXPECT_EQ(rows[2], (test::CsvRow{"2024-05-14T22:13:05+02:00", cutOff.substr(26)}));
     EXPECT_EQ(rows[3], (test::CsvRow{"2026-12-07 22:02:09", rows[1][1], "v1.00", "Write/Read Test", "2", "", "E:",
                                      "SD Card", "Compare failure!", "fail", "", "", "", "", "0x2E10", "0x0781",
-                                     "TLV00000124", "", "UTC-05:30", "", rows[3][20]}));
+                                     "TLV00000124", "", "UTC-05:30", "", rows[3][20], ""}));
     EXPECT_NE(rows[1][20], rows[3][20]) << "each line its own identity";
+
+    // The trainer's lines go to a file and a spool of its own, each marked.
+    VerdictRecord trainer(clock, folder.Spool(), "1.00", true);
+    trainer.SetFolder(records.string());
+    trainer.Add(SlotVerdict("CF Card", "Test success.", 1));
+    const std::string name = trainer.FileName(clock.now);
+    EXPECT_EQ(name.rfind("TalvenSim-2026-12-07", 0), 0u) << name;
+    const std::vector<test::CsvRow> practice = test::ParseCsv(test::ReadWhole(records / name).substr(3));
+    ASSERT_EQ(practice.size(), 2u);
+    EXPECT_EQ(practice[1][2] + "," + practice[1][21], "v1.00 simulated,yes");
+    EXPECT_NE(DefaultSpoolPath(clock, true), DefaultSpoolPath(clock));
+    EXPECT_NE(DefaultSpoolPath(clock, true).find("TalvenSim-"), std::string::npos);
 }
 
 TEST_F(RecordFile, AHeldFileGetsNothingAndLosesNothingAcrossACloseAndRestart) {
@@ -213,21 +237,38 @@ TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
 }
 
 // An append cut short by a full disk, one that landed but whose flush
-// failed and that could not be cut back, and the program killed before the
-// day's file got the line or after it, before the spool was emptied: after
+// failed and that could not be cut back, one a power cut left without its
+// CR LF or with a lone CR, and the program killed before the day's file got
+// the line or after it, before the spool was emptied: also when the spool
+// never took the last line, and when another program's line followed. After
 // the next start, no junk row and every line once.
 TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
     const struct {
         const char* what;
         FileResult refusal;
-        double landing;
-        bool truncates;
-        bool killAtAppend;
-        bool killAtTruncate;
-    } kCases[] = {{"half written, disk full", FileResult::DiskFull, 0.5, true, false, false},
-                  {"written, flush failed, not cut back", FileResult::Failed, 1.0, false, false, false},
-                  {"killed before the day's file", FileResult::Failed, 0, true, true, false},
-                  {"killed before the spool was emptied", FileResult::Done, 0, true, false, true}};
+        double landing = 0;
+        std::uint32_t shortBy = 0;
+        bool truncates = true;
+        bool killAtAppend = false;
+        bool killAtTruncate = false;
+        bool unspooledNext = false;  // a second line the spool refuses, then the kill
+        bool otherWriter = false;    // another program's line after the kill
+        std::size_t rowsLeft = 2;
+    } kCases[] = {
+        {.what = "half written, disk full", .refusal = FileResult::DiskFull, .landing = 0.5, .rowsLeft = 1},
+        {.what = "written, flush failed, not cut back", .refusal = FileResult::Failed, .landing = 1.0,
+         .truncates = false},
+        {.what = "killed before the day's file", .refusal = FileResult::Failed, .killAtAppend = true, .rowsLeft = 1},
+        {.what = "killed before the spool was emptied", .refusal = FileResult::Done, .killAtTruncate = true},
+        {.what = "power cut before the CR LF", .refusal = FileResult::Failed, .landing = 1.0, .shortBy = 2,
+         .killAtAppend = true},
+        {.what = "power cut between CR and LF", .refusal = FileResult::Failed, .landing = 1.0, .shortBy = 1,
+         .killAtAppend = true},
+        {.what = "next line unspooled, killed before the spool was emptied", .refusal = FileResult::Failed,
+         .unspooledNext = true, .rowsLeft = 3},
+        {.what = "killed before the spool was emptied, another program wrote on", .refusal = FileResult::Done,
+         .killAtTruncate = true, .otherWriter = true},
+    };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
         test::TempFolder records;
@@ -236,16 +277,60 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         platform->GetLocalTime(troubled.now);  // the same day's file as the records around it
         std::tie(troubled.refusal, troubled.landing, troubled.truncates) = std::tie(c.refusal, c.landing, c.truncates);
         std::tie(troubled.killAtAppend, troubled.killAtTruncate) = std::tie(c.killAtAppend, c.killAtTruncate);
-        const auto interrupted = [&] { Record(troubled, records.path)->Add(SlotVerdict("SM Card", "Read failure!")); };
-        if (!c.killAtAppend && !c.killAtTruncate) {
+        troubled.shortBy = c.shortBy;
+        const auto interrupted = [&] {
+            auto record = Record(troubled, records.path);
+            record->Add(SlotVerdict("SM Card", "Read failure!"));
+            if (!c.unspooledNext) return;
+            std::tie(troubled.refusal, troubled.spoolRefused, troubled.killAtTruncate) =
+                std::tuple(FileResult::Done, true, true);
+            record->Add(SlotVerdict("MS/MS Pro Card", "Test stop"));
+        };
+        if (!c.killAtAppend && !c.killAtTruncate && !c.unspooledNext) {
             interrupted();
         } else if (!KilledInChild(interrupted)) {
             continue;  // Windows forks no child
         }
-        EXPECT_EQ(Column(records, 7).size(), c.truncates && !c.killAtTruncate ? 1u : 2u) << "no junk row";
+        EXPECT_EQ(Column(records, 7).size(), c.rowsLeft) << "no junk row";
+        std::vector<std::string> expected = {"CF Card", "SM Card"};
+        if (c.unspooledNext) expected.push_back("MS/MS Pro Card");
+        if (c.otherWriter) {
+            VerdictRecord other(*platform, (folder.path / "other.spool").string(), "1.00");
+            other.SetFolder(records.path.string());
+            other.Add(SlotVerdict("xD Card", "Test success."));
+            expected.push_back("xD Card");
+        }
         Record(*platform, records.path)->Add(SlotVerdict("SD/MMC Card", "Test success."));
-        EXPECT_EQ(Column(records, 7), (std::vector<std::string>{"CF Card", "SM Card", "SD/MMC Card"}));
+        expected.push_back("SD/MMC Card");
+        EXPECT_EQ(Column(records, 7), expected);
+        EXPECT_EQ(test::ReadWhole(records.RecordFile()).find("\r\r"), std::string::npos);
     }
+}
+
+// A spool another program holds at the start is left as it is: the note
+// says so, and its lines go out first once it can be read.
+TEST_F(RecordFile, AHeldSpoolIsLeftAsItIsAndItsLinesStillOwed) {
+    TroubledPlatform refusing(*platform);
+    refusing.refusal = FileResult::Denied;
+    platform->GetLocalTime(refusing.now);
+    Record(refusing, folder.path)->Add(SlotVerdict("CF Card", "Test success."));
+    test::HeldFile held(folder.Spool());
+    auto record = Record();
+    EXPECT_EQ(Note(*record), "spool " + folder.Spool() + " cannot be read: its verdicts wait there");
+    held.Release();
+    record->Add(SlotVerdict("SM Card", "Test success."));
+    EXPECT_EQ(Note(*record), "");
+    EXPECT_EQ(Column(folder, 7), (std::vector<std::string>{"CF Card", "SM Card"}));
+    EXPECT_EQ(test::ReadWhole(folder.Spool()), "");
+}
+
+// A file whose end holds no line end as far back as it goes is read back
+// no further than the bound the 32-bit build can always allocate.
+TEST_F(RecordFile, TheTailIsReadBackNoFurtherThan64MiB) {
+    TroubledPlatform endless(*platform);
+    endless.endless = true;
+    EXPECT_EQ(Record(endless, folder.path)->StartRun(), 1u);
+    EXPECT_EQ(endless.biggestAsk, 64u << 20);
 }
 
 }  // namespace

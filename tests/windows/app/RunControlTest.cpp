@@ -244,44 +244,79 @@ TEST_F(RunControl, AHeldRecordIsNotedAfterTheChipTextAndCatchesUpOnceFreeOrAfter
     EXPECT_EQ(Status().find("Record behind"), std::string::npos) << Status();
 }
 
-// The counts above the buttons after a pass, a failure and an empty slot,
-// each GO in a program of its own: they survive the restarts, match what the
-// record says of each run, and a reset starts them anew and is recorded.
+// A mixed shift, each GO in a program of its own: a pass, a failure, an
+// empty slot, no reader, two half-loaded readers tested slot by slot, a test
+// card too full to test, and a reader programmed. The counts above the buttons
+// survive the restarts and are what the record says, counted by the same
+// rule; each verdict row is in view; a reset starts the counts anew and is
+// recorded.
 TEST_F(RunControl, TheShiftsCountsMatchTheRecordSurviveARestartAndAResetIsRecorded) {
     auto counts = [&] { return test::ItemText(dialog, IDC_SHIFT_COUNTS); };
+    auto inView = [&](int row) {
+        RECT item{LVIR_BOUNDS, 0, 0, 0};
+        RECT client{};
+        ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        ::GetClientRect(list, &client);
+        return item.top > 0 && item.bottom <= client.bottom;
+    };
     const std::function<void(StationConfig&)> stations[] = {
         [](StationConfig&) {},
         [](StationConfig& c) { c.drives[kFirstSlot + 2].faults.corruptAtCluster = 3; },
         [](StationConfig& c) { c.drives[kFirstSlot + 1].card.reset(); },
+        [](StationConfig& c) {
+            for (const char letter : {'E', 'F', 'G', 'H'}) test::DriveOf(c, letter).kind = SimDriveKind::Removable;
+        },
+        [](StationConfig& c) {
+            c.readers.push_back(c.readers[0]);
+            for (const char letter : {'I', 'J', 'K', 'L'}) c.drives.push_back({letter, SimDriveKind::ReaderSlot, 1, {}, {}, {}});
+            for (const char letter : {'I', 'J'}) test::DriveOf(c, letter).card = CardConfig{};
+            for (const char letter : {'G', 'H'}) test::DriveOf(c, letter).card.reset();
+        },
+        [](StationConfig& c) {
+            std::optional<CardConfig>& card = test::DriveOf(c, 'F').card;
+            card->freeClusters = 40;  // 640 KiB
+            card->writeSpeed = card->readSpeed = 0.5;
+        },
+        [&](StationConfig&) { folder.WriteSettings("[Program set]\r\nWR=1\r\n"); },
     };
     for (const auto& change : stations) {
         window.reset();
         config = DefaultStation("");
         config.timeScale = 0;
         config.readers[0].eepromPath.clear();
+        folder.WriteSettings("[Program set]\r\nTestAllSlots=1\r\nMinSpeed=10\r\n");
         change(config);
         OpenOnStation();
         PostGo();
         HandlePosted();
+        int last = RowCount(list) - 1;
+        while (last > 0 && CellText(list, last, 1).empty() && CellText(list, last, 0) != "No card reader device.") --last;
+        EXPECT_TRUE(inView(last)) << "row " << last << " of " << RowCount(list);
     }
-    EXPECT_EQ(counts(), "Tested 2   Passed 1   Failed 1   Yield 50.0 %   Not judged 1");
-    // Each run of the record: a failure fails it, four passes pass it.
-    std::map<std::string, std::vector<std::string>> runs;
+    EXPECT_EQ(CellText(list, 11, 1), "Write EEPROM success.");
+    EXPECT_EQ(counts(), "Tested 1   Passed 1   Failed 0   Yield 100.0 %   Not judged 0");
+    folder.WriteSettings("");
+    window->FollowSettings(SettingsSnapshot(SettingsFile(folder.GetPlatform(), folder.SettingsPath().c_str())));
+    EXPECT_EQ(counts(), "Tested 2   Passed 1   Failed 1   Yield 50.0 %   Not judged 4");
+    // Each GO of the record judged by the rule the counts use.
+    std::map<std::pair<std::string, std::string>, std::vector<VerdictWord>> runs;
     const std::string record = folder.RecordFolder() + "\\" + folder.RecordFiles().at(0);
-    for (const test::CsvRow& row : test::ParseCsv(test::ReadWhole(record))) runs[row[4]].push_back(row[9]);
-    ModeCounts recorded;
-    for (const auto& [run, words] : runs) {
-        if (run == "run") continue;
-        const bool failed = std::count(words.begin(), words.end(), "fail") > 0;
-        const bool passed = std::count(words.begin(), words.end(), "pass") == 4;
-        recorded.Add(failed ? RunJudgement::Failed : passed ? RunJudgement::Passed : RunJudgement::NotJudged);
+    for (const test::CsvRow& row : test::ParseCsv(test::ReadWhole(record))) {
+        VerdictWord word{};
+        if (ParseVerdictWord(row[9], word)) runs[{row[3], row[4]}].push_back(word);
     }
-    EXPECT_EQ(counts(), CountsText(recorded));
+    ShiftCounts recorded;
+    for (const auto& [run, words] : runs) {
+        const bool eeprom = run.first == "Write EEPROM";
+        recorded.Of(eeprom).Add(JudgeReader(words, eeprom ? GoJob::Eeprom : GoJob::TestSequence));
+    }
+    EXPECT_EQ(counts(), CountsText(recorded.test));
+    EXPECT_EQ(window->Counts(), recorded);
 
     ::SendMessageA(dialog, WM_COMMAND, IDM_RESET_COUNTS, 0);
     EXPECT_EQ(counts(), "Tested 0   Passed 0   Failed 0   Yield -   Not judged 0");
     const std::vector<test::CsvRow> rows = test::ParseCsv(test::ReadWhole(record));
-    EXPECT_EQ(rows.back()[8], "Counts reset: tested 2, passed 1, failed 1, not judged 1");
+    EXPECT_EQ(rows.back()[8], "Counts reset: tested 2, passed 1, failed 1, not judged 4");
     EXPECT_EQ(rows.back()[9], "reset");
     window.reset();
     OpenOnStation();
