@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 
-#include "record/StationSerials.h"
-#include "record/StationState.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
 #include "tests/support/MemoryPlatform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
