@@ -5,6 +5,7 @@
 // never ask for more than the most it ever reads of a file.
 #include <algorithm>
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "record/VerdictRecordCsv.h"
@@ -22,7 +23,7 @@ void LastLine(const std::string& bytes, std::string& identity, std::uint32_t& ru
         bool numbered = false;
         const std::uint32_t number = talven::RecordRun(fields, numbered);
         if (!numbered) continue;
-        identity = fields.size() == talven::kRecordColumns ? fields[talven::kRecordLineColumn] : std::string();
+        identity = fields.size() >= talven::kIdentifiedRecordColumns ? fields[talven::kRecordLineColumn] : std::string();
         run = number;
     }
 }
@@ -38,15 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     talven::test::MemoryPlatform platform;
     platform.files["D:\\records\\day.csv"] = bytes;
 
-    const talven::RecordTail tail = talven::ReadRecordTail(platform, "D:\\records\\day.csv");
-    Require(platform.largestRead <= kLongestRead, "the tail reader asks for more than its bound");
-    Require(tail.result == talven::FileResult::Done && tail.size == bytes.size(), "the file's size");
-    Require(tail.endsWithLineEnd == (bytes.empty() || bytes.back() == '\n'), "whether the file ends a line");
     std::string identity;
     std::uint32_t run = 0;
     LastLine(bytes, identity, run);
-    if (bytes.size() <= kLongestRead)
-        Require(tail.lastLine == identity && tail.lastLineRun == run, "the last whole line");
+    std::set<std::string> sought;
+    if (!identity.empty()) sought.insert(identity);
+    const talven::RecordTail tail = talven::ReadRecordTail(platform, "D:\\records\\day.csv", sought);
+    Require(platform.largestRead <= kLongestRead, "the tail reader asks for more than its bound");
+    Require(tail.result == talven::FileResult::Done && tail.size == bytes.size(), "the file's size");
+    Require(tail.finish.empty() == (bytes.empty() || bytes.back() == '\n'), "whether the file ends a line");
+    if (!identity.empty() && bytes.size() <= kLongestRead)
+        Require(tail.found.count(identity) == 1, "the last whole line's identity");
 
     talven::FileResult result = talven::FileResult::Failed;
     const std::string whole = talven::ReadRecordFile(platform, "D:\\records\\day.csv", result);
