@@ -13,7 +13,8 @@
 namespace talven {
 namespace {
 
-const std::string kHeader = std::string("\xEF\xBB\xBF") + kRecordHeader + ",lot,simulated";
+// The lines below hold every column of the table, lot and simulated last.
+const std::string kHeader = std::string("\xEF\xBB\xBF") + kRecordHeader;
 
 // One line of the read/write test: a slot's verdict.
 std::string Test(const std::string& time, int run, char slot, const std::string& result, const std::string& sim = "") {
