@@ -113,6 +113,10 @@ bool ProductionDialog::OnCommand(UINT id, UINT code) {
         OnResetCounts();
         return true;
     }
+    if (id == IDM_LINE_REPORT && code == 0) {
+        OnLineReport();
+        return true;
+    }
     return ui::CDialog::OnCommand(id, code);
 }
 

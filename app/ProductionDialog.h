@@ -47,6 +47,8 @@ public:
     // Help > Reset counts: the counts of the mode shown start anew, and the
     // record says when.
     void OnResetCounts();
+    // Help > Line report: the last 7 days of the record folder in the browser.
+    void OnLineReport();
 
     // ProductionView over the real list control.
     void InsertRow(int index, const char* text, int image) override;
