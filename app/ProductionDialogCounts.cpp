@@ -3,8 +3,8 @@
 #include <iterator>
 
 #include "app/ProductionDialog.h"
-#include "record/StationSerials.h"
-#include "record/StationState.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsText.h"
 

@@ -67,6 +67,8 @@ bool VerdictRecord::Spool(const Line& line) {
     return appended == FileResult::Done;
 }
 
+std::string VerdictRecord::BehindText(const ProductionView& view) const { return RecordBehindText(*this, view); }
+
 std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view) {
     if (record.Waiting() == 0) return {};
     char text[256];

@@ -21,8 +21,8 @@
 
 #include "platform/ini/ProfileFile.h"
 #include "production/ConfigurationImage.h"
-#include "record/StationSerials.h"
-#include "record/StationState.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsSnapshot.h"
 #include "settings/SettingsText.h"

@@ -11,8 +11,8 @@
 #include <set>
 
 #include "production/ConfigurationImage.h"
-#include "record/StationSerials.h"
-#include "record/StationState.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
 #include "record/VerdictRecord.h"
 #include "tests/core/production/ProductionTestSupport.h"
 #include "tests/core/record/RecordTestSupport.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "record/ShiftCounts.h"
+#include "production/ShiftCounts.h"
 #include "settings/SerialBlock.h"
 
 namespace talven {

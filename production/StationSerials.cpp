@@ -1,10 +1,10 @@
-#include "record/StationSerials.h"
+#include "production/StationSerials.h"
 
 #include <cstdio>
 
 #include "production/ConfigurationImage.h"
 #include "platform/PathText.h"
-#include "record/StationState.h"
+#include "production/StationState.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsText.h"
 

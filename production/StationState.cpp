@@ -1,4 +1,4 @@
-#include "record/StationState.h"
+#include "production/StationState.h"
 
 #include <cstdio>
 #include <optional>
