@@ -42,8 +42,8 @@ void ProductionDialog::OnLineReport() {
     const bool written = WriteStationReport(platform, record->Folder(), trainer, page, message);
     ::SetCursor(cursor);
     if (written) {
-        const auto started = reinterpret_cast<INT_PTR>(
-            ::ShellExecuteA(hwnd, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        const auto started =
+            reinterpret_cast<INT_PTR>(::ShellExecuteA(hwnd, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         // Anything up to 32 is ShellExecute's error.
         if (started > 32) return;
         char text[1024];

@@ -12,7 +12,6 @@ namespace {
 constexpr std::size_t kNamedUnreadable = 200;
 constexpr std::size_t kModes = 8;
 constexpr std::size_t kStations = 500;
-constexpr std::size_t kSlotsOfAReader = 4;
 
 bool Before(const RecordMoment& a, const RecordMoment& b) {
     return a.day != b.day ? a.day < b.day : a.minute < b.minute;

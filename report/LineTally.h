@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "record/ShiftCounts.h"
+#include "production/ShiftCounts.h"
 #include "report/RecordFiles.h"
 #include "report/RecordRow.h"
 #include "report/ReportDates.h"
