@@ -193,7 +193,7 @@ TEST(ShippedSettings, ReadAsTheProgramReadsItEveryKeyHoldsTheProgrammingRunsDefa
     test::TempSettings file("shipped");
     file.Write(ShippedSettingsText());
     const SettingsFile settings(*platform, file.Path());
-    const char* values[] = {"0",   "0", "0", "0", "0", "Logs", "3C71", "5308", "KVe", "USBCard Reader",
+    const char* values[] = {"0",   "0", "0", "0", "0", "Logs", "3", "3C71", "5308", "KVe", "USBCard Reader",
                             "123456789abcdef", "", "", "KVe", "0", "0", "0", "0", "0", "0", "250", "65"};
     ASSERT_EQ(std::size(values), std::size(kSettingsKeys));
     for (std::size_t i = 0; i < std::size(values); ++i) {
