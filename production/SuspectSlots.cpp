@@ -8,7 +8,7 @@
 
 namespace talven {
 
-char SlotPosition(const std::string& drive) {
+char SlotPosition(std::string_view drive) {
     if (drive.empty() || (drive.size() > 1 && drive[1] != ':')) return 0;
     const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])));
     return letter >= 'A' && letter <= 'Z' ? letter : 0;

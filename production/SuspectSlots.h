@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,7 +18,7 @@ namespace talven {
 
 // The position of a slot, its drive letter as the station shows it ("F:"
 // or "F"); 0 when the text names none.
-char SlotPosition(const std::string& drive);
+char SlotPosition(std::string_view drive);
 
 // Whether a position that failed `failuresInARow` readers in a row calls for
 // the warning; `suspectAfter` 0 turns it off.

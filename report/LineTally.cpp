@@ -19,24 +19,9 @@ bool Before(const RecordMoment& a, const RecordMoment& b) {
 
 }  // namespace
 
-bool KnownResult(std::string_view result) {
-    for (const char* word : {"pass", "fail", "stop", "empty", "refused", "reset"})
-        if (result == word) return true;
-    return false;
-}
-
-RunJudgement JudgeRecordedRun(const std::vector<RecordedVerdict>& verdicts, bool eeprom) {
-    std::size_t passes = 0;
-    bool failed = false;
-    // A verdict without a slot is "No card reader device.": no reader was judged.
-    for (const RecordedVerdict& verdict : verdicts) {
-        if (!verdict.slot) continue;
-        passes += verdict.result == "pass" ? 1 : 0;
-        failed = failed || verdict.result == "fail";
-    }
-    if (failed) return RunJudgement::Failed;
-    if (passes == (eeprom ? 1 : kSlotsOfAReader)) return RunJudgement::Passed;
-    return verdicts.empty() ? RunJudgement::None : RunJudgement::NotJudged;
+GoJob RecordedJob(bool eeprom, bool slotShown) {
+    if (!slotShown) return GoJob::None;
+    return eeprom ? GoJob::Eeprom : GoJob::TestSequence;
 }
 
 void Occurrences::Add(const RecordMoment& moment) {
@@ -63,6 +48,7 @@ std::uint16_t LineTally::ModeIndex(std::string_view name) {
         if (modes[i] == name) return static_cast<std::uint16_t>(i);
     if (modes.size() == kModes) return static_cast<std::uint16_t>(kModes - 1);
     modes.emplace_back(name);
+    modeIsEeprom.push_back(name == StringText(IDS_WRITE_EEPROM));
     messages.emplace_back();
     return static_cast<std::uint16_t>(modes.size() - 1);
 }
@@ -70,6 +56,7 @@ std::uint16_t LineTally::ModeIndex(std::string_view name) {
 void LineTally::BeginFile(const RecordFileName& file) {
     fileName = file.name;
     station = Station(file.computer);
+    fileSimulated = file.simulated;
     columns = DefaultColumns();
     headerSeen = false;
     ++filesRead;
@@ -92,18 +79,20 @@ void LineTally::AddLine(std::string_view line, std::uint32_t number) {
     headerSeen = true;
     RecordRow row;
     std::string problem = ReadRow(fields, columns, row);
-    if (problem.empty() && !KnownResult(row.result)) {
+    VerdictWord word = VerdictWord::Fail;
+    if (problem.empty() && !ParseVerdictWord(row.result, word)) {
         char text[256];
         std::snprintf(text, sizeof text, StringText(IDS_REPORT_UNKNOWN_RESULT), std::string(row.result.substr(0, 40)).c_str());
         problem = text;
     }
     if (line.find('\0') != std::string_view::npos) problem = StringText(IDS_REPORT_NUL_BYTES);
     if (!problem.empty()) return Unreadable(number, std::move(problem));
-    if (row.simulated != simulated || row.result == "reset") return;
-    TakeRow(row);
+    // The trainer's file or its line says so: either holds the trainer's run.
+    if ((fileSimulated || row.simulated) != simulated || word == VerdictWord::Reset) return;
+    TakeRow(row, word);
 }
 
-void LineTally::TakeRow(const RecordRow& row) {
+void LineTally::TakeRow(const RecordRow& row, VerdictWord word) {
     if (inRun && row.run != run) EndRun();
     if (!inRun) {
         inRun = true;
@@ -111,16 +100,14 @@ void LineTally::TakeRow(const RecordRow& row) {
         runStart = row.moment;
         mode = ModeIndex(row.mode);
         runRows.clear();
-        if (!row.warning.empty() && row.result != "refused")
+        if (!row.warning.empty() && word != VerdictWord::Refused)
             warnings[{stations[station].name, std::string(row.warning)}].Add(row.moment);
     }
-    GoRow go{std::string(row.result), SlotPosition(std::string(row.drive)), std::string(row.verdict),
-             std::string(row.serial)};
-    if (row.result == "refused")
+    GoRow go{word, SlotPosition(row.drive), std::string(row.verdict), std::string(row.serial)};
+    if (word == VerdictWord::Refused)
         refusals[{stations[station].name, std::string(row.warning.empty() ? row.verdict : row.warning)}].Add(
             row.moment);
-    const bool eeprom = modes[mode] == StringText(IDS_WRITE_EEPROM);
-    if (!eeprom && go.position != 0 && (row.writeSpeed >= 0 || row.readSpeed >= 0) && row.moment.day >= periods.First() &&
+    if (!modeIsEeprom[mode] && go.position != 0 && (row.writeSpeed >= 0 || row.readSpeed >= 0) && row.moment.day >= periods.First() &&
         row.moment.day <= periods.Last()) {
         const auto hour = static_cast<std::uint32_t>((row.moment.day - periods.First()) * 24 + row.moment.minute / 60);
         SpeedCell& cell = speeds[{station, go.position, hour}];

@@ -82,6 +82,7 @@ public:
     // Readers counted by station, mode and period; modes by name.
     std::map<std::tuple<std::uint16_t, std::uint16_t, std::uint32_t>, ModeCounts> counts;
     std::vector<std::string> modes;
+    std::vector<bool> modeIsEeprom;
     std::vector<StationTally> stations;
     // Failures by message, per mode.
     std::vector<std::map<std::string, std::uint32_t>> messages;
@@ -98,14 +99,14 @@ public:
 
 private:
     struct GoRow {
-        std::string result;
+        VerdictWord word = VerdictWord::Fail;
         char position = 0;
         std::string verdict;
         std::string serial;
     };
 
     void Unreadable(std::uint32_t line, std::string reason);
-    void TakeRow(const RecordRow& row);
+    void TakeRow(const RecordRow& row, VerdictWord word);
     void EndRun();
     void CountPositions(RunJudgement judgement, std::size_t period);
     void AddSerial(const std::string& serial, bool tested, const RecordMoment& moment);
@@ -116,6 +117,7 @@ private:
     bool simulated;
     std::string fileName;
     std::uint16_t station = 0;
+    bool fileSimulated = false;
     RowColumns columns;
     bool headerSeen = false;
     std::vector<std::string> fields;
@@ -131,14 +133,8 @@ private:
     std::map<std::string, std::uint32_t> blockIndex;
 };
 
-// One recorded verdict of a GO: its result word and whether a reader's slot showed it.
-struct RecordedVerdict {
-    std::string_view result;
-    bool slot = false;
-};
-// The reader-level rule of the station's counts line over a GO's recorded verdicts.
-RunJudgement JudgeRecordedRun(const std::vector<RecordedVerdict>& verdicts, bool eeprom);
-// Whether the record writes this result word.
-bool KnownResult(std::string_view result);
+// The job a GO's recorded rows show: a row of a reader's slot means the
+// job judged a reader, while a GO of rows without one found no reader.
+GoJob RecordedJob(bool eeprom, bool slotShown);
 
 }  // namespace talven

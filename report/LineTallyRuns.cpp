@@ -26,23 +26,28 @@ bool SplitSerial(const std::string& serial, std::string& prefix, std::size_t& wi
 
 void LineTally::EndRun() {
     inRun = false;
-    const bool eeprom = modes[mode] == StringText(IDS_WRITE_EEPROM);
-    std::vector<RecordedVerdict> verdicts;
-    for (const GoRow& row : runRows) verdicts.push_back({row.result, row.position != 0});
-    const RunJudgement judgement = JudgeRecordedRun(verdicts, eeprom);
+    const bool eeprom = modeIsEeprom[mode];
+    std::vector<VerdictWord> words;
+    bool slotShown = false;
+    for (const GoRow& row : runRows) {
+        words.push_back(row.word);
+        slotShown = slotShown || row.position != 0;
+    }
+    // The station's own rule, the one its counts line is made by.
+    const RunJudgement judgement = JudgeReader(words, RecordedJob(eeprom, slotShown));
     std::size_t period = 0;
     if (!periods.PeriodOf(runStart, period)) return;
     ++runs;
     counts[{station, mode, static_cast<std::uint32_t>(period)}].Add(judgement);
     for (const GoRow& row : runRows) {
-        if (row.result != "fail" || row.position == 0) continue;
+        if (row.word != VerdictWord::Fail || row.position == 0) continue;
         std::map<std::string, std::uint32_t>& texts = messages[mode];
         if (texts.size() < kMessagesAMode || texts.count(row.verdict) != 0) ++texts[row.verdict];
         else ++texts[StringText(IDS_REPORT_OTHER_MESSAGES)];
     }
     for (const GoRow& row : runRows) {
         if (row.serial.empty()) continue;
-        if (!eeprom || row.result == "pass") AddSerial(row.serial, !eeprom, runStart);
+        if (!eeprom || row.word == VerdictWord::Pass) AddSerial(row.serial, !eeprom, runStart);
         break;
     }
     if (!eeprom) CountPositions(judgement, period);
@@ -56,8 +61,8 @@ void LineTally::CountPositions(RunJudgement judgement, std::size_t period) {
     ++tally.readers[period];
     ++tally.readersTotal;
     for (const GoRow& row : runRows) {
-        if (row.position == 0 || (row.result != "pass" && row.result != "fail")) continue;
-        if (row.result == "pass") {
+        if (row.position == 0 || (row.word != VerdictWord::Pass && row.word != VerdictWord::Fail)) continue;
+        if (row.word == VerdictWord::Pass) {
             tally.streaks.Passed(row.position);
             continue;
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "record/RecordColumns.h"
 #include "resources/StringTable.h"
 
 namespace talven {
@@ -10,23 +11,28 @@ namespace talven {
 namespace {
 
 struct NamedColumn {
-    const char* name;
+    std::string_view name;
     int RowColumns::*column;
     bool needed;
 };
 
-constexpr NamedColumn kNamedColumns[] = {
-    {"time", &RowColumns::time, true},          {"mode", &RowColumns::mode, true},
-    {"run", &RowColumns::run, true},            {"drive", &RowColumns::drive, true},
-    {"verdict", &RowColumns::verdict, true},    {"result", &RowColumns::result, true},
-    {"write MB/s", &RowColumns::writeSpeed, false}, {"read MB/s", &RowColumns::readSpeed, false},
-    {"serial", &RowColumns::serial, false},     {"warning", &RowColumns::warning, false},
-    {"lot", &RowColumns::lot, false},           {"simulated", &RowColumns::simulated, false},
-};
+constexpr std::string_view Name(RecordColumn column) { return kRecordColumnNames[ColumnIndex(column)]; }
 
-constexpr const char* kOldestHeader[] = {"time", "computer", "version", "mode", "run", "chip", "drive", "product",
-                                         "verdict", "result", "MiB tested", "write MB/s", "read MB/s", "seconds",
-                                         "VID", "PID", "serial", "checksum"};
+constexpr NamedColumn kNamedColumns[] = {
+    {Name(RecordColumn::Time), &RowColumns::time, true},
+    {Name(RecordColumn::Mode), &RowColumns::mode, true},
+    {Name(RecordColumn::Run), &RowColumns::run, true},
+    {Name(RecordColumn::Drive), &RowColumns::drive, true},
+    {Name(RecordColumn::Verdict), &RowColumns::verdict, true},
+    {Name(RecordColumn::Result), &RowColumns::result, true},
+    {Name(RecordColumn::WriteSpeed), &RowColumns::writeSpeed, false},
+    {Name(RecordColumn::ReadSpeed), &RowColumns::readSpeed, false},
+    {Name(RecordColumn::Serial), &RowColumns::serial, false},
+    {Name(RecordColumn::Warning), &RowColumns::warning, false},
+    // Columns newer than the table this was built with.
+    {"lot", &RowColumns::lot, false},
+    {"simulated", &RowColumns::simulated, false},
+};
 
 std::string_view Field(const std::vector<std::string>& fields, int column) {
     return column >= 0 && static_cast<std::size_t>(column) < fields.size() ? std::string_view(fields[column])
@@ -42,7 +48,7 @@ double Speed(std::string_view text) {
 }  // namespace
 
 bool ReadHeader(const std::vector<std::string>& fields, RowColumns& columns) {
-    if (fields.empty() || fields[0] != "time") return false;
+    if (fields.empty() || fields[0] != Name(RecordColumn::Time)) return false;
     columns = {};
     for (const NamedColumn& named : kNamedColumns) {
         const auto found = std::find(fields.begin(), fields.end(), named.name);
@@ -58,28 +64,40 @@ bool ReadHeader(const std::vector<std::string>& fields, RowColumns& columns) {
 
 RowColumns DefaultColumns() {
     RowColumns columns;
-    ReadHeader(std::vector<std::string>(std::begin(kOldestHeader), std::end(kOldestHeader)), columns);
+    ReadHeader(std::vector<std::string>(kRecordColumnNames, kRecordColumnNames + kFirstRecordColumns), columns);
     return columns;
 }
 
-void SplitFields(std::string_view line, std::vector<std::string>& fields) {
-    std::size_t count = 1;
-    if (fields.empty()) fields.emplace_back();
-    fields[0].clear();
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields[count - 1] += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            if (fields.size() == count) fields.emplace_back();
-            fields[count++].clear();
-        } else {
-            fields[count - 1] += c;
+// A quoted field from `at`, just after its opening quote: up to the closing
+// one, "" read as one quote; `at` ends after the closing quote.
+void QuotedField(std::string_view line, std::size_t& at, std::string& field) {
+    for (;;) {
+        const std::size_t quote = line.find('"', at);
+        if (quote == std::string_view::npos) {
+            field.append(line.substr(at));
+            at = line.size();
+            return;
         }
+        field.append(line.substr(at, quote - at));
+        at = quote + 1;
+        if (at >= line.size() || line[at] != '"') return;
+        field += '"';
+        ++at;
+    }
+}
+
+void SplitFields(std::string_view line, std::vector<std::string>& fields) {
+    std::size_t count = 0;
+    for (std::size_t at = 0;;) {
+        if (fields.size() == count) fields.emplace_back();
+        std::string& field = fields[count++];
+        field.clear();
+        if (at < line.size() && line[at] == '"') QuotedField(line, ++at, field);
+        // Whole runs up to the next comma: most fields are never quoted.
+        const std::size_t comma = line.find(',', at);
+        field.append(line.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
+        if (comma == std::string_view::npos) break;
+        at = comma + 1;
     }
     fields.resize(count);
 }

@@ -42,6 +42,27 @@ std::string Heading(const LineTally& tally, const PageFacts& facts) {
            Escaped(summary) + "</p>";
 }
 
+// What calls for someone at once, above everything else.
+std::string Glance(const LineTally& tally) {
+    std::string lines;
+    const std::string suspects = SuspectPositions(tally);
+    for (std::size_t at = 0, end; (end = suspects.find('\n', at)) != std::string::npos; at = end + 1)
+        lines += "<p class=\"warn\">" + Escaped(suspects.substr(at, end - at)) + "</p>";
+    if (const std::size_t duplicates = DuplicateSerials(tally); duplicates > 0) {
+        char text[256];
+        std::snprintf(text, sizeof text, StringText(IDS_REPORT_DUPLICATES), static_cast<unsigned>(duplicates));
+        lines += "<p class=\"warn\">" + Escaped(text) + "</p>";
+    }
+    if (tally.unreadableCount > 0) {
+        char text[256];
+        std::snprintf(text, sizeof text, StringText(IDS_REPORT_UNREADABLE),
+                      static_cast<unsigned long long>(tally.unreadableCount),
+                      static_cast<unsigned>(tally.unreadableByFile.size()));
+        lines += "<p class=\"warn\">" + Escaped(text) + "</p>";
+    }
+    return lines;
+}
+
 }  // namespace
 
 std::string MomentText(const RecordMoment& moment) {
@@ -61,7 +82,7 @@ std::string ReportPage(const LineTally& tally, const PageFacts& facts) {
     std::string page = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/><title>" +
                        Escaped(StringText(IDS_REPORT_TITLE)) + " " + DayText(tally.Periods().First()) + " - " +
                        DayText(tally.Periods().Last()) + "</title><style>" + kStyle + "</style></head><body>";
-    page += Heading(tally, facts);
+    page += Heading(tally, facts) + Glance(tally);
     if (tally.Runs() == 0) {
         page += "<p class=\"warn\">" + Escaped(StringText(IDS_REPORT_NO_RECORD)) + "</p>";
     } else {

@@ -29,6 +29,9 @@ std::string QualitySection(const LineTally& tally);
 // means, in words; empty when none does. One sentence a line.
 std::string SuspectPositions(const LineTally& tally);
 
+// Serials written more than once.
+std::size_t DuplicateSerials(const LineTally& tally);
+
 // "2026-12-07 22:01".
 std::string MomentText(const RecordMoment& moment);
 // A table's row of cells, the first a row header.

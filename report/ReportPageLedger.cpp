@@ -23,6 +23,11 @@ std::string SerialText(const LineTally& tally, const SerialPlace& place) {
 
 bool SameSerial(const SerialPlace& a, const SerialPlace& b) { return a.block == b.block && a.number == b.number; }
 
+bool BySerial(const SerialPlace& a, const SerialPlace& b) {
+    return std::tie(a.block, a.number, a.moment.day, a.moment.minute) <
+           std::tie(b.block, b.number, b.moment.day, b.moment.minute);
+}
+
 std::string Section(unsigned heading) { return "<h3>" + Escaped(StringText(heading)) + "</h3>"; }
 
 // Per block: serials written, and the highest, over all and per station.
@@ -101,12 +106,20 @@ const char* FileResultText(FileResult result) {
 
 }  // namespace
 
+std::size_t DuplicateSerials(const LineTally& tally) {
+    std::vector<SerialPlace> written;
+    std::copy_if(tally.serials.begin(), tally.serials.end(), std::back_inserter(written),
+                 [](const SerialPlace& p) { return !p.tested; });
+    std::sort(written.begin(), written.end(), BySerial);
+    std::size_t count = 0;
+    for (std::size_t i = 1; i < written.size(); ++i)
+        count += SameSerial(written[i], written[i - 1]) && (i < 2 || !SameSerial(written[i - 1], written[i - 2])) ? 1 : 0;
+    return count;
+}
+
 std::string LedgerSection(const LineTally& tally) {
     std::vector<SerialPlace> all = tally.serials;
-    std::sort(all.begin(), all.end(), [](const SerialPlace& a, const SerialPlace& b) {
-        return std::tie(a.block, a.number, a.moment.day, a.moment.minute) <
-               std::tie(b.block, b.number, b.moment.day, b.moment.minute);
-    });
+    std::sort(all.begin(), all.end(), BySerial);
     std::vector<SerialPlace> written;
     std::copy_if(all.begin(), all.end(), std::back_inserter(written), [](const SerialPlace& p) { return !p.tested; });
     std::string section = "<h2>" + Escaped(StringText(IDS_REPORT_LEDGER)) + "</h2>";
@@ -124,7 +137,10 @@ std::string QualitySection(const LineTally& tally) {
                   static_cast<unsigned>(tally.unreadableByFile.size()));
     std::string section = "<h2>" + Escaped(StringText(IDS_REPORT_QUALITY)) + "</h2><p>" + Escaped(text) + "</p>";
     if (!tally.unreadable.empty()) {
-        section += "<table>" + TableHead({StringText(IDS_REPORT_FILE), StringText(IDS_REPORT_LINE), StringText(IDS_REPORT_WHY)});
+        section += "<table>" + TableHead({StringText(IDS_REPORT_FILE), StringText(IDS_REPORT_LINES)});
+        for (const auto& [file, count] : tally.unreadableByFile) section += TableRow({file, std::to_string(count)});
+        section += "</table><table>" +
+                   TableHead({StringText(IDS_REPORT_FILE), StringText(IDS_REPORT_LINE), StringText(IDS_REPORT_WHY)});
         for (const UnreadableLine& line : tally.unreadable)
             section += TableRow({line.file, std::to_string(line.line), line.reason});
         section += "</table>";

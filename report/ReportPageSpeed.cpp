@@ -11,7 +11,7 @@ namespace talven {
 
 namespace {
 
-constexpr double kPlotLeft = 50, kPlotWidth = 680, kPanelHeight = 80, kPanelGap = 22;
+constexpr double kPlotLeft = 50, kPlotWidth = 680, kPanelHeight = 80, kPanelGap = 32;
 using Cells = std::vector<std::pair<std::uint32_t, const SpeedCell*>>;  // by hour
 
 struct Phase {
@@ -41,6 +41,17 @@ void DrawPhase(Svg& chart, const Cells& cells, const Phase& phase, double top, d
         if (median.size() == 1) median.push_back({median[0].first + 2, median[0].second});
         chart.Polyline(median, phase.line);
         from = to;
+    }
+}
+
+// Each day's start under the panel, at most about fourteen of them labelled.
+void DayTicks(Svg& chart, const ReportPeriods& periods, double bottom, double hours) {
+    const auto days = static_cast<std::int32_t>(hours / 24);
+    const std::int32_t step = std::max(days / 14, 1);
+    for (std::int32_t day = 0; day < days; ++day) {
+        const double x = kPlotLeft + kPlotWidth * day * 24 / hours;
+        chart.Line(x, bottom, x, bottom + 4, "#444");
+        if (day % step == 0) chart.Text(x + 2, bottom + 13, DayText(periods.First() + day).substr(5), "start", 9);
     }
 }
 
@@ -75,6 +86,7 @@ std::string StationSpeeds(const LineTally& tally, std::uint16_t station) {
         chart.Text(kPlotLeft - 4, top + 8, Fixed(fastest, 0), "end", 9);
         chart.Line(kPlotLeft, top + kPanelHeight, kPlotLeft + kPlotWidth, top + kPanelHeight, "#444");
         for (const Phase& phase : kPhases) DrawPhase(chart, cells, phase, top, hours, fastest);
+        DayTicks(chart, tally.Periods(), top + kPanelHeight, hours);
         for (const auto& [hour, cell] : cells)
             table += TableRow({HourText(tally.Periods(), hour), std::string(1, position), Band(cell->write), Band(cell->read)});
         top += kPanelHeight + kPanelGap;

@@ -59,8 +59,7 @@ std::string ModeYield(const LineTally& tally, std::uint16_t mode) {
     const ReportPeriods& periods = tally.Periods();
     std::vector<std::uint16_t> shown;
     for (std::uint16_t s = 0; s < tally.stations.size(); ++s)
-        if (Sum(StationCounts(tally, s, mode)).passed + Sum(StationCounts(tally, s, mode)).failed +
-                Sum(StationCounts(tally, s, mode)).notJudged > 0)
+        if (const ModeCounts total = Sum(StationCounts(tally, s, mode)); total.Tested() + total.notJudged > 0)
             shown.push_back(s);
     Svg chart(kLabelWidth + kCellWidth * periods.Count() + 4, kHeadHeight + kCellHeight * shown.size() + 4,
               StringText(IDS_REPORT_YIELD));

@@ -123,17 +123,17 @@
     X(335, IDS_REPORT_HIGHEST, "Highest") \
     X(336, IDS_REPORT_STATIONS, "Highest per station") \
     X(337, IDS_REPORT_DUPLICATES_HEAD, "Serials written more than once") \
-    X(338, IDS_REPORT_DUPLICATES, "%u serials written more than once.") \
+    X(338, IDS_REPORT_DUPLICATES, "Serials written more than once: %u.") \
     X(339, IDS_REPORT_SERIAL, "Serial") \
     X(340, IDS_REPORT_TIMES, "Times") \
     X(341, IDS_REPORT_WHERE, "Where and when") \
     X(342, IDS_REPORT_NO_TESTED_SERIALS, "The read/write test's lines carry no serial: nothing to match them against.") \
     X(343, IDS_REPORT_NEVER_PROGRAMMED, "Readers tested whose serial was never seen written") \
     X(344, IDS_REPORT_NEVER_TESTED, "Serials written that were never seen tested") \
-    X(345, IDS_REPORT_UNMATCHED, "%u serials.") \
+    X(345, IDS_REPORT_UNMATCHED, "Serials: %u.") \
     X(346, IDS_REPORT_TIME, "Time") \
     X(347, IDS_REPORT_QUALITY, "Data quality") \
-    X(348, IDS_REPORT_UNREADABLE, "%llu lines could not be read, in %u files.") \
+    X(348, IDS_REPORT_UNREADABLE, "Lines that could not be read: %llu, in files: %u.") \
     X(349, IDS_REPORT_FILE, "File") \
     X(350, IDS_REPORT_LINE, "Line") \
     X(351, IDS_REPORT_WHY, "Why") \
@@ -158,6 +158,7 @@
     X(370, IDS_REPORT_NOT_WRITTEN, "the report could not be written to %s") \
     X(371, IDS_REPORT_NO_RECORD_IN, "No record from %s to %s; the page says so:") \
     X(372, IDS_REPORT_WRITTEN, "Report written to %s") \
-    X(373, IDS_REPORT_NO_BROWSER, "The report was written to %s, but no browser could be started to show it (error %u).")
+    X(373, IDS_REPORT_LINES, "Lines") \
+    X(374, IDS_REPORT_NO_BROWSER, "The report was written to %s, but no browser could be started to show it (error %u).")
 
 #endif

@@ -20,8 +20,20 @@
 # overhead as a share of the cards' own transfer time; exits 3 when a target
 # is missed (overhead over 5%, a 16 MiB cycle over a tenth of the whole).
 # Needs no folder, disk or tool beyond the build.
+#
+# scripts/bench.sh --report [FOLDER]: the line report over ten busy stations'
+# week (about a million lines, made by scripts/lib/report-folder.py in
+# FOLDER, default build/report-data, with a week before the range that the
+# report must not open). Times talven-report three times (BENCH_ROUNDS)
+# against awk summing one column of the same files, prints its peak memory
+# (/usr/bin/time -v) and the record files it opened (strace); exits 3 when a
+# target is missed (over 5 s, over 64 MiB, a file outside the range opened).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = --report ]; then
+  exec scripts/lib/bench-report.sh "${2:-build/report-data}"
+fi
 
 if [ "${1:-}" = --cycle ]; then
   cmake --preset bench >/dev/null

@@ -20,10 +20,10 @@ fi
 
 talven_wine_prefix "$PWD/build/win64/wineprefix"
 talven_x_server
-[ -n "${TALVEN_XVFB_PID:-}" ] || exec wine "$exe"
+[ -n "${TALVEN_XVFB_PID:-}" ] || exec "$TALVEN_WINE" "$exe"
 
 talven_wine_draws_frames TalvenSim.exe
-wine "$exe" &
+talven_wine "$exe" &
 pid=$!
 window=
 for _ in $(seq 150); do

@@ -9,8 +9,12 @@
 #                         the serial the next GO writes from a block)
 #   setup-dialog.png      Help > Setting...
 #   about-box.png         Help > About Talven
+#   line-report.png       the top of talven-report's page over nine stations'
+#                         week (scripts/lib/report-folder.py), as headless
+#                         Chromium shows it (installed here when missing)
 #
 #   scripts/screenshots.sh [WINDOWS-BUILD-FOLDER]   (default build/win64)
+#   scripts/screenshots.sh --report                 the line report's picture only
 #
 # TalvenSim.exe runs under Wine on a headless X server of its own, from a
 # scratch folder with a settings file written for each picture, so nothing in
@@ -18,6 +22,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+
+# The line report's page from the host build's talven-report, taken by
+# headless Chromium with nothing fetched: no network, no sync, no updates, a
+# profile of its own.
+ReportPicture() {
+  local scratch
+  command -v chromium >/dev/null || { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium; }
+  cmake --build build/host --target talven-report >/dev/null
+  scratch=$(mktemp -d)
+  python3 scripts/lib/report-folder.py "$scratch/records" 2026-12-06 9 7 500 >/dev/null
+  (cd "$scratch" && "$root/build/host/tools/report/talven-report" records --to 2026-12-06 --out report.html >/dev/null)
+  chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking \
+    --disable-component-update --disable-sync --user-data-dir="$scratch/profile" \
+    --screenshot="$root/docs/line-report.png" --window-size=1150,1000 "file://$scratch/report.html" >/dev/null 2>&1
+  rm -rf "$scratch"
+  echo "screenshots: docs/line-report.png (1150x1000)"
+}
+if [ "${1:-}" = --report ]; then
+  ReportPicture
+  exit 0
+fi
+
 build=$(realpath "${1:-build/win64}")
 exe=$build/app/TalvenSim.exe
 if [ ! -f "$exe" ]; then
@@ -123,7 +149,7 @@ Capture() {
 }
 
 Start() {
-  (cd "$work" && exec wine TalvenSim.exe >/dev/null 2>&1) &
+  (cd "$work" && exec "$TALVEN_WINE" TalvenSim.exe >/dev/null 2>&1) &
   program_pid=$!
   main=$(FindWindow "$talven_sim_title") || exit 1
   # Give it the keyboard (there is no window manager to do so), so the keys
@@ -235,3 +261,5 @@ Menu a
 about=$(FindWindow '' "$main")
 Capture "$about" about-box.png
 Stop
+
+ReportPicture

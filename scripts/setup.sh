@@ -7,20 +7,24 @@
 # them at run time. Packages named as arguments are installed too.
 #
 # Wine's 32-bit side (wine32, of the i386 architecture, which is added) runs
-# the i686 build's tests. Install it before Wine makes any prefix: once it is
-# there Debian's wine starts its 32-bit loader first, and a 64-bit prefix made
+# the i686 build's tests, on a machine that runs 32-bit programs at all
+# (scripts/lib/wine.sh asks it once); elsewhere it is not installed, as it
+# could not run. Install it before Wine makes any prefix: once it is there
+# Debian's wine starts its 32-bit loader first, and a 64-bit prefix made
 # without it fails to load kernel32.dll (scripts/lib/wine.sh makes such a
-# prefix anew).
+# prefix anew). clang and its runtime build the fuzz targets.
 set -euo pipefail
+source "$(dirname "$0")/lib/wine.sh"
 
 packages=(
   cmake ninja-build g++ make googletest python3 python3-pil
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 wine32:i386 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick
-  dosfstools fusefat f3
+  wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick
+  dosfstools fusefat f3 clang libclang-rt-14-dev
   "$@"
 )
+if talven_runs_32bit; then packages+=(wine32:i386); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -189,7 +189,7 @@ StartStation() {
   set -f  # "[VX5308]" is a line, not a pattern
   printf '%s\r\n' "[Program set]" $settings >"$work/TalvenSim.ini"
   set +f
-  (cd "$work" && exec wine TalvenSim.exe) &
+  (cd "$work" && exec "$TALVEN_WINE" TalvenSim.exe) &
   program=$!
   window=
   for _ in $(seq 150); do
@@ -208,7 +208,7 @@ StopStation() {
   program=
 }
 
-Rows() { (cd "$work" && wine talven-shift-probe.exe rows) 2>/dev/null | tr -d '\r'; }
+Rows() { (cd "$work" && talven_wine talven-shift-probe.exe rows) 2>/dev/null | tr -d '\r'; }
 Status() { Rows | sed -n 's/^status\t//p'; }
 Recorded() { python3 "$check" "$work/Logs" count 2>/dev/null || echo 0; }
 
@@ -264,7 +264,7 @@ slot H: reader1 product "MS/MS Pro Card"'
 Hold() {
   local windows_file
   windows_file=$(winepath -w "$file" 2>/dev/null)
-  (cd "$work" && exec wine talven-shift-probe.exe hold "$windows_file") >"$work/hold.out" 2>&1 &
+  (cd "$work" && exec "$TALVEN_WINE" talven-shift-probe.exe hold "$windows_file") >"$work/hold.out" 2>&1 &
   holder=$!
   for _ in $(seq 100); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.1; done
   grep -q held "$work/hold.out" || Problem "the record's file could not be held"

@@ -3,8 +3,8 @@
 stations (PC-1, PC-2, ...) over DAYS days ending on LAST-DAY, about
 LINES-A-DAY lines a station and day, in the record's own columns. The last
 two stations program EEPROMs from serial blocks of their own (one serial is
-written twice, by both); the others run the read/write test, where PC-7's
-slot F holds a worn card. A week before the range gets files of its own,
+written twice, by both); the others run the read/write test, where slot F of
+PC-7 (of the last test station when there are fewer) holds a worn card. A week before the range gets files of its own,
 which a report over the range must not open.
 
     report-folder.py FOLDER LAST-DAY [STATIONS [DAYS [LINES-A-DAY]]]
@@ -26,6 +26,7 @@ days = int(sys.argv[4]) if len(sys.argv) > 4 else 7
 lines_a_day = int(sys.argv[5]) if len(sys.argv) > 5 else 14300
 os.makedirs(folder, exist_ok=True)
 rng = random.Random(7)
+worn = min(6, stations - 3)
 serials = {}
 
 
@@ -66,7 +67,7 @@ def write_day(name, day, index, lines):
     while len(out) <= lines and at < 86400:
         run += 1
         stamp = (start + datetime.timedelta(seconds=int(at))).strftime("%Y-%m-%d %H:%M:%S")
-        rows = eeprom_run(name, stamp, run, block) if eeprom else test_run(name, stamp, run, name == "PC-7")
+        rows = eeprom_run(name, stamp, run, block) if eeprom else test_run(name, stamp, run, index == worn)
         out += [",".join(str(f) for f in row) for row in rows]
         at += step
     with open(path, "w", encoding="utf-8", newline="") as f:

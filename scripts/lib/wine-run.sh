@@ -9,9 +9,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
 talven_wine_prefix "$1" "$2"
 shift 2
 talven_x_server
-[ -n "${TALVEN_XVFB_PID:-}" ] || exec wine "$@"
+[ -n "${TALVEN_XVFB_PID:-}" ] || exec "$TALVEN_WINE" "$@"
 status=0
-wine "$@" || status=$?
+talven_wine "$@" || status=$?
 # The prefix's server must not outlive the display its programs drew on.
 wineserver -w
 talven_x_server_stop

@@ -18,6 +18,13 @@
 #                                  windows itself: a headless server has no
 #                                  window manager to do it.
 #
+#   talven_runs_32bit             whether this machine runs 32-bit x86
+#                                  programs, asked once (see below).
+#   talven_wine PROGRAM [ARGS...]  starts a Windows program with the loader
+#                                  this machine can run; every script starts
+#                                  Wine through it (or execs "$TALVEN_WINE",
+#                                  which talven_wine_prefix sets).
+#
 # By hand, for the Windows tests:
 #   source scripts/lib/wine.sh && talven_x_server && ctest --preset windows; talven_x_server_stop
 
@@ -26,6 +33,7 @@ talven_wine_prefix() {
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEARCH=${2:-win64}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  talven_wine_loader
   talven_wine_prefix_usable && return 0
   mkdir -p "$WINEPREFIX"
   (
@@ -37,20 +45,69 @@ talven_wine_prefix() {
         rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
       fi
-      wineboot --init >/dev/null 2>&1
+      talven_wine wineboot.exe --init >/dev/null 2>&1
       wineserver -w
     fi
   ) 9>"$WINEPREFIX.lock"
 }
 
 # A prefix serves when it was made for WINEARCH and, being 64-bit, has its
-# 32-bit side wherever Debian's wine32 is installed: Debian's wine then starts
-# the 32-bit loader first, and in a prefix made before wine32 came every
-# program, 64-bit ones too, fails with "could not load kernel32.dll".
+# 32-bit side wherever Debian's wine32 is installed and can run: Debian's wine
+# then starts the 32-bit loader first, and in a prefix made before wine32 came
+# every program, 64-bit ones too, fails with "could not load kernel32.dll".
 talven_wine_prefix_usable() {
   [ -f "$WINEPREFIX/system.reg" ] && grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" || return 1
-  [ "$WINEARCH" = win32 ] || [ ! -x /usr/lib/wine/wine ] ||
+  [ "$WINEARCH" = win32 ] || [ ! -x /usr/lib/wine/wine ] || ! talven_runs_32bit ||
     [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]
+}
+
+# The answer comes from the machine itself: a 32-bit x86 program of a few
+# bytes (exit(0) through int 0x80) either runs or the kernel says "Exec
+# format error" (a kernel built without 32-bit support, or booted with
+# ia32_emulation=0). The architecture's name or the kernel's version cannot
+# tell. TALVEN_RUN_32BIT=0 takes the answer "no" on any machine, to try that
+# path. The answer is kept in TALVEN_RUNS_32BIT for the scripts started later.
+talven_runs_32bit() {
+  if [ -z "${TALVEN_RUNS_32BIT:-}" ]; then
+    if [ "${TALVEN_RUN_32BIT:-1}" = 0 ]; then
+      TALVEN_RUNS_32BIT=0
+    else
+      local probe
+      probe=$(mktemp "${TMPDIR:-/tmp}/talven-elf32.XXXXXX")
+      printf '%b' '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00' \
+        '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00' \
+        '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00' \
+        '\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08' \
+        '\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00' \
+        '\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+      chmod +x "$probe"
+      if "$probe" 2>/dev/null; then TALVEN_RUNS_32BIT=1; else TALVEN_RUNS_32BIT=0; fi
+      rm -f "$probe"
+    fi
+    export TALVEN_RUNS_32BIT
+  fi
+  [ "$TALVEN_RUNS_32BIT" = 1 ]
+}
+
+# The line every script prints where the i686 build's Windows programs cannot run.
+talven_no_32bit_text="this machine runs no 32-bit program (Exec format error): the i686 build's Windows tests were not run"
+
+# Debian's wine wrapper starts the 32-bit loader whenever wine32 is installed,
+# also for 64-bit programs; where 32-bit programs cannot run, the 64-bit
+# loader is started directly, and named in WINELOADER for the processes it
+# starts in turn. TALVEN_WINE names the loader chosen, for `exec`.
+talven_wine_loader() {
+  [ -z "${TALVEN_WINE:-}" ] || return 0
+  if ! talven_runs_32bit && [ -x /usr/lib/wine/wine64 ]; then
+    export TALVEN_WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64
+  else
+    export TALVEN_WINE=wine
+  fi
+}
+
+talven_wine() {
+  talven_wine_loader
+  "$TALVEN_WINE" "$@"
 }
 
 talven_x_server() {
@@ -84,5 +141,5 @@ talven_x_server_stop() {
 }
 
 talven_wine_draws_frames() {
-  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$1\\X11 Driver" /v Decorated /d N /f >/dev/null 2>&1
+  talven_wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$1\\X11 Driver" /v Decorated /d N /f >/dev/null 2>&1
 }
