@@ -35,6 +35,7 @@ void ProductionDialog::DoDataExchange(ui::CDataExchange& exchange) {
     ui::DDX_Control(exchange, IDC_STATUS_LINE, statusLine);
     ui::DDX_Control(exchange, IDC_READER_LIST, readerList);
     ui::DDX_Control(exchange, IDC_SHIFT_COUNTS, countsLine);
+    ui::DDX_Control(exchange, IDC_SUSPECT_LINE, suspectLine);
 }
 
 bool ProductionDialog::OnInitDialog() {
@@ -77,7 +78,7 @@ bool ProductionDialog::PreTranslateMessage(MSG* message) {
     return ui::CDialog::PreTranslateMessage(message);
 }
 
-bool ProductionDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool ProductionDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
         case WM_PAINT:
             return PaintMinimised();
@@ -92,6 +93,8 @@ bool ProductionDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& r
             return true;
         case WM_TIMER:
             return OnTimer(wParam);
+        case WM_CTLCOLORSTATIC:
+            return ColourSuspectLine(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), result);
         default:
             return false;
     }
@@ -113,6 +116,10 @@ bool ProductionDialog::OnCommand(UINT id, UINT code) {
     }
     if (id == IDM_RESET_COUNTS && code == 0) {
         OnResetCounts();
+        return true;
+    }
+    if (id == IDM_LINE_REPORT && code == 0) {
+        OnLineReport();
         return true;
     }
     return ui::CDialog::OnCommand(id, code);

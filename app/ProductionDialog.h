@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
 #include "production/ShiftCounts.h"
+#include "production/SuspectSlots.h"
 #include "record/VerdictRecord.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
@@ -48,6 +49,8 @@ public:
     // Help > Reset counts: the counts of the mode shown start anew, and the
     // record says when.
     void OnResetCounts();
+    // Help > Line report: the last 7 days of the record folder in the browser.
+    void OnLineReport();
 
     // ProductionView over the real list control.
     void InsertRow(int index, const char* text, int image) override;
@@ -73,6 +76,7 @@ public:
     std::uint16_t SettingsRowCount() const override { return settingsRowCount; }
     const ui::CImageList* ImageList() const { return imageList.get(); }
     const ShiftCounts& Counts() const { return shiftCounts; }
+    const SuspectSlots& Suspects() const { return suspectSlots; }
     HWND ToolTipWindow() const { return toolTip.GetSafeHwnd(); }
 
 protected:
@@ -120,6 +124,10 @@ private:
     void ShowShiftCounts();
     // With a serial block the listing's serial row shows what the next GO writes.
     void ShowNextSerial(const SettingsSnapshot& settings);
+    // The line over the counts after a read/write test: the slot positions
+    // that keep failing, in red, until a reader passes there.
+    void FollowSuspectSlots(RunJudgement judgement, const SettingsSnapshot& settings);
+    bool ColourSuspectLine(HDC dc, HWND control, LRESULT& result);
 
     Platform& platform;
     bool simulated;
@@ -127,6 +135,7 @@ private:
     ui::CBitmapButton exitButton;
     ui::CStatic statusLine;
     ui::CStatic countsLine;
+    ui::CStatic suspectLine;
     ui::CListCtrl readerList;
     std::unique_ptr<ui::CImageList> imageList;
     std::uint32_t lastDriveMask = 0;
@@ -145,6 +154,7 @@ private:
     std::string recordNote;
     unsigned ticksSinceRecordTry = 0;
     ShiftCounts shiftCounts;
+    SuspectSlots suspectSlots;
 };
 
 }  // namespace talven

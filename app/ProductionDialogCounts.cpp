@@ -1,5 +1,6 @@
-// The shift at a glance: the counts line above the buttons, its reset, and
-// the serial row of the settings listing when the settings name a block.
+// The shift at a glance: the counts line above the buttons, its reset, the
+// warning line over it, and the serial row of the settings listing when the
+// settings name a block.
 #include <iterator>
 
 #include "app/ProductionDialog.h"
@@ -70,6 +71,19 @@ void ProductionDialog::SaveShiftCounts() {
 
 void ProductionDialog::ShowShiftCounts() {
     countsLine.SetWindowText(CountsText(shiftCounts.Of(listEepromMode)).c_str());
+}
+
+void ProductionDialog::FollowSuspectSlots(RunJudgement judgement, const SettingsSnapshot& settings) {
+    suspectSlots.EndReader(judgement);
+    suspectLine.SetWindowText(suspectSlots.WarningText(SuspectAfter(settings)).c_str());
+}
+
+bool ProductionDialog::ColourSuspectLine(HDC dc, HWND control, LRESULT& result) {
+    if (control != suspectLine.GetSafeHwnd()) return false;
+    ::SetTextColor(dc, RGB(192, 0, 0));
+    ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+    result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    return true;
 }
 
 void ProductionDialog::OnResetCounts() {

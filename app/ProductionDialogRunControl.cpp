@@ -96,8 +96,10 @@ void ProductionDialog::RunTestFrame(const SettingsSnapshot& settings) {
     const Frame frame(*this);
     PumpMessages();
     ProductionRuns runs(platform, *this, settingsPath, record.get());
+    runs.WatchSlots(&suspectSlots);
     runs.ScanReaders(settings);
     CountRun(false, runs.Judgement());
+    FollowSuspectSlots(runs.Judgement(), settings);
     PumpMessages();
 }
 

@@ -10,6 +10,9 @@ void ProductionRuns::BeginGo(const SettingsSnapshot& settings, const char* secti
     if (sink != nullptr) sink->SetFolder(settings.Checked(kRecordFolderKey).text);
     runMode = view.LoadText(modeText);
     runWarning = settings.StatusText(section);
+    if (suspects == nullptr) return;
+    if (const std::string suspect = suspects->WarningText(SuspectAfter(settings)); !suspect.empty())
+        runWarning += (runWarning.empty() ? "" : "; ") + suspect;
 }
 
 Verdict ProductionRuns::NewVerdict(const VerdictFace& face, const ReaderSlot* slot) const {
@@ -23,12 +26,14 @@ Verdict ProductionRuns::NewVerdict(const VerdictFace& face, const ReaderSlot* sl
 
 void ProductionRuns::HandOn(ReaderSlot* slot, Verdict verdict) {
     tally.Add(verdict.word);
-    if (sink == nullptr) return;
     if (slot != nullptr) {
         // A row the drive watch took away shows nothing; a row shows one verdict a run.
         if (slot->recorded || view.FindRow(slot->number, slot->row) < 0) return;
         slot->recorded = true;
     }
+    // The streaks see what the record keeps, as the report reads it back.
+    if (suspects != nullptr) suspects->Add(verdict);
+    if (sink == nullptr) return;
     if (run == 0) run = sink->StartRun();
     verdict.run = run;
     sink->Add(verdict);

@@ -6,6 +6,7 @@
 #include "report/ReportPage.h"
 #include "report/ReportSvg.h"
 #include "resources/StringTable.h"
+#include "settings/SettingsKeys.h"
 
 namespace talven {
 
@@ -21,7 +22,9 @@ bool Suspect(const StationTally& station, char position) {
     std::uint32_t elsewhere = 0;
     for (const auto& [other, failures] : station.positions) elsewhere += other == position ? 0 : failures.total;
     const auto others = static_cast<std::uint32_t>(std::max<std::size_t>(station.positions.size(), 4) - 1);
-    return SlotFarAbove(here, elsewhere, others);
+    // Or the station would be warning of it now, at its default SuspectAfter.
+    const auto suspectAfter = static_cast<std::uint32_t>(kSuspectAfterKey.NumberDefault());
+    return SlotFarAbove(here, elsewhere, others) || SlotSuspect(station.streaks.InARow(position), suspectAfter);
 }
 
 std::string PositionName(char position) { return std::string(1, position); }

@@ -78,6 +78,7 @@
     X(210, IDS_STATE_UNWRITABLE, "station state file cannot be written: %s") \
     X(211, IDS_SHIFT_COUNTS, "Tested %u   Passed %u   Failed %u   Yield %s   Not judged %u") \
     X(212, IDS_COUNTS_RESET, "Counts reset: tested %u, passed %u, failed %u, not judged %u") \
+    X(213, IDS_SLOT_SUSPECT, "Slot %c failed %u readers in a row: check the test card in slot %c") \
     X(230, IDS_TEST_ALL, "All") \
     X(231, IDS_TEST_MEBIBYTES, "%u MiB") \
     X(250, IDS_TEST_AMOUNT_NOTE, "Testing %u MiB of each card") \
@@ -160,6 +161,7 @@
     X(370, IDS_REPORT_NOT_WRITTEN, "the report could not be written to %s") \
     X(371, IDS_REPORT_NO_RECORD_IN, "No record from %s to %s; the page says so:") \
     X(372, IDS_REPORT_WRITTEN, "Report written to %s") \
-    X(373, IDS_REPORT_LINES, "Lines")
+    X(373, IDS_REPORT_LINES, "Lines") \
+    X(374, IDS_REPORT_NO_BROWSER, "The report was written to %s, but no browser could be started to show it (error %u).")
 
 #endif

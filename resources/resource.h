@@ -39,11 +39,13 @@
 #define IDM_ABOUT 16
 #define IDM_SETTING 32772
 #define IDM_RESET_COUNTS 32773
+#define IDM_LINE_REPORT 32774
 
 /* Main window controls. */
 #define IDC_READER_LIST 1000
 #define IDC_STATUS_LINE 1001
 #define IDC_SHIFT_COUNTS 1002
+#define IDC_SUSPECT_LINE 1003
 
 /* Setup dialog controls. */
 #define IDC_MANUFACTURE_EDIT 1004

@@ -33,8 +33,9 @@ scripts/setup.sh gnumeric
 build=$(realpath "${1:-build/win64}")
 exe=$build/app/TalvenSim.exe
 probe=$build/tests/windows/shift/talven-shift-probe.exe
-if [ ! -f "$exe" ] || [ ! -f "$probe" ]; then
-  cmake --build --preset windows --target TalvenSim talven-shift-probe -j2
+report=$build/tools/report/talven-report.exe
+if [ ! -f "$exe" ] || [ ! -f "$probe" ] || [ ! -f "$report" ]; then
+  cmake --build --preset windows --target TalvenSim talven-shift-probe talven-report -j2
 fi
 for tool in Xvfb xdotool import wine python3; do
   command -v "$tool" >/dev/null || { echo "shift: $tool is missing (scripts/setup.sh)" >&2; exit 1; }
@@ -44,7 +45,7 @@ source scripts/lib/wine.sh
 source scripts/lib/talven-window.sh
 
 work=$(mktemp -d)
-cp "$exe" "$probe" "$work/"
+cp "$exe" "$probe" "$report" "$work/"
 talven_wine_prefix "$build/wineprefix"
 # Always a server of its own: GO is clicked, and nobody else's window may cover it.
 unset DISPLAY
@@ -395,6 +396,35 @@ rows = [r for p in sorted(glob.glob(sys.argv[1] + "/TalvenSim-*.csv"))
 print(" ".join(r[16] for r in rows if r[16].startswith("TLV")))' "$work/Logs")
 [ "$recorded_serials" = "TLV00000998 TLV00000999 TLV00001000" ] || Problem "the record holds the serials $recorded_serials"
 echo "serial block: readers ${serials[*]}; record $recorded_serials"
+
+# A worn test card in F (docs/stations/worn-card.station): the first reader
+# passes, every later one fails in F; from the third in a row the line over
+# the counts names F and so does the warning column of the next GO's lines.
+# The window is saved to build/shift/worn-card.png, and the line report over
+# the record marks slot F.
+StartStation "$(cat docs/stations/worn-card.station)" "WR=0" || exit 1
+for reader in 1 2 3 4 5 6; do
+  Go "worn card in F, reader $reader"
+  suspect=$(sed -n 's/^suspect\t//p' "$work/rows-$runs.txt")
+  want=
+  ((reader >= 4)) && want="Slot F failed $((reader - 1)) readers in a row: check the test card in slot F"
+  [ "$suspect" = "$want" ] || Problem "worn card, reader $reader: the line over the counts reads '$suspect'"
+done
+mkdir -p "$root/build/shift"
+import -window "$window" "$root/build/shift/worn-card.png" 2>/dev/null || Problem "worn card: no screenshot"
+StopStation
+warned=$(python3 -c 'import csv, glob, io, sys
+rows = [r for p in sorted(glob.glob(sys.argv[1] + "/Talven*.csv"))
+        for r in csv.reader(io.StringIO(open(p, "rb").read().decode("utf-8-sig"), newline=""))]
+print(sum("Slot F failed 4 readers in a row" in r[19] for r in rows if len(r) > 19))' "$work/Logs")
+[ "$warned" = 2 ] || Problem "worn card: $warned lines warn of F after its fourth failure, not the 2 of the next GO"
+simulated=
+ls "$work"/Logs/TalvenSim-*.csv >/dev/null 2>&1 && simulated=--simulated
+(cd "$work" && wine talven-report.exe Logs --out worn-card.html $simulated) >/dev/null 2>&1
+grep -q "slot F: .*check the test card in slot F" "$work/worn-card.html" 2>/dev/null ||
+  Problem "the line report does not mark slot F"
+cp "$work/worn-card.html" "$root/build/shift/" 2>/dev/null || true
+echo "worn card: slot F named after 3 readers in a row; report build/shift/worn-card.html"
 
 while read -r line; do
   [[ $line == PROBLEM* ]] && Problem "${line#PROBLEM }"

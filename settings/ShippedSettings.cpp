@@ -73,6 +73,11 @@ constexpr CommentedKey kCommentedKeys[] = {
      "; RecordFolder, the folder of the verdict record: every verdict the station\n"
      "; shows is a line of Talven-YYYY-MM-DD-COMPUTER.csv there, one file a day.\n"
      "; A folder without a drive or a leading \\ lies in the program's folder.\n"},
+    {&kSuspectAfterKey,
+     "; SuspectAfter, 0 to 1000. When one slot position fails this many readers\n"
+     "; in a row, the station warns that its test card may be worn, until a\n"
+     "; reader passes there; the record's warning column says so too. 0: no\n"
+     "; warning. Verdicts are never changed by it.\n"},
     {&kVendorIdKey,
      "; What the write-EEPROM job writes into every reader it programs.\n"
      ";\n"

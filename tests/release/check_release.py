@@ -30,7 +30,7 @@ EXECUTABLES = [
     ("x86/talven-report.exe", "pei-i386", "Windows CUI", "asInvoker"),
     ("training/TalvenSim.exe", "pei-x86-64", "Windows GUI", "asInvoker"),
 ]
-TRAINING_STATIONS = ["good.station", "faults.station", "cards.station", "quick-test.station"]
+TRAINING_STATIONS = ["good.station", "faults.station", "cards.station", "quick-test.station", "worn-card.station"]
 DOCUMENTS = ["Talven.ini", "Talven-guide.html", "training/station-format.txt", "training/TalvenSim.ini"] + \
     ["training/" + name for name in TRAINING_STATIONS]
 

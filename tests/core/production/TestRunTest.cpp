@@ -8,6 +8,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "production/SuspectSlots.h"
 #include "record/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "sim/StationParser.h"
@@ -498,6 +499,30 @@ TEST_F(TestRun, ASlotThatDropsItsWritesFailsTheNextGoOnTheSameCard) {
     }
 }
 
+// A worn test card in F fails every reader: the third in a row names F, and
+// the next GO's lines carry it in their warning column, their verdicts as
+// they were; a reader that passes in F ends it.
+TEST_F(TestRun, AWornCardInFIsNamedFromTheThirdReaderInARowUntilOnePassesThere) {
+    SuspectSlots suspects;
+    Drive('F').faults.corruptAtCluster = 3;
+    const std::string warnings[] = {"", "", "Slot F failed 3 readers in a row: check the test card in slot F",
+                                    "Slot F failed 4 readers in a row: check the test card in slot F", ""};
+    for (int go = 1; go <= 5; ++go) {
+        SCOPED_TRACE("GO " + std::to_string(go));
+        if (go == 5) Drive('F').faults = DriveFaults{};
+        view.rows.clear();
+        StartRecording();
+        runs->WatchSlots(&suspects);
+        Scan();
+        suspects.EndReader(runs->Judgement());
+        EXPECT_EQ(suspects.WarningText(3), warnings[go - 1]);
+        EXPECT_EQ(suspects.WarningText(0), "");
+        for (const test::CsvRow& line : RecordedRun(go))
+            EXPECT_EQ(line[19], go == 4 || go == 5 ? warnings[go - 2] : "");
+        EXPECT_EQ(RecordedRun(go)[1][8], go == 5 ? "Test success." : "Compare failure!");
+    }
+}
+
 // TestMiB=16 tests the first 16 MiB of each 64 MiB card as the whole-card
 // test would: a fault of the slot there fails its own row and is recorded;
 // one beyond it, or a card that wraps beyond it, only the whole card finds.
@@ -629,6 +654,8 @@ TEST_F(TestRun, TheTrainingStationsEndAsTheirCommentsSay) {
         {nullptr, 'F', 2, "Compare failure!"},
         // The quick test does not reach F's fault nor G's wrap: every slot passes.
         {"quick-test.station", 0, 4, "", "[Program set]\r\nTestMiB=16\r\n"},
+        // The worn card in F lets the first reader pass; the next fail there.
+        {"worn-card.station", 0, 4, ""},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(std::string(step.station ? step.station : "") + " " + step.faultTakenOut);

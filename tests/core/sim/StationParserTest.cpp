@@ -292,7 +292,8 @@ std::vector<const DriveConfig*> Slots(const StationConfig& config) {
 // in every slot, so that a read/write test starts, each card with a speed a
 // real slot has: a trainee learns the figures of a good slot.
 TEST(StationParser, TheTrainingStationsParseAsFourSlotsOfOneReader) {
-    for (const char* name : {"good.station", "faults.station", "cards.station", "quick-test.station"}) {
+    for (const char* name :
+         {"good.station", "faults.station", "cards.station", "quick-test.station", "worn-card.station"}) {
         SCOPED_TRACE(name);
         const std::string text = ReadTrainingStation(name);
         ASSERT_FALSE(text.empty());

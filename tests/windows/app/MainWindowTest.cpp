@@ -315,5 +315,22 @@ TEST_F(MainWindow, AboutCommandRunsTheAboutBoxModallyUntilItsExit) {
     EXPECT_EQ(test::FindDialog<AboutDialog>(), nullptr);
 }
 
+// Help > Line report with nothing to show says why in a box, and opens nothing.
+TEST_F(MainWindow, LineReportWithoutARecordSaysWhyInABox) {
+    Open();
+    std::string said;
+    test::DialogDriver driver([&] {
+        HWND box = test::FindMessageBox();
+        if (box == nullptr) return false;
+        said = test::ItemText(box, 0xFFFF);
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    ::SendMessageA(dialog, WM_COMMAND, IDM_LINE_REPORT, 0);
+    EXPECT_TRUE(driver.Done());
+    EXPECT_FALSE(driver.GaveUp());
+    EXPECT_EQ(said, std::string(window->Record()->Folder()) + " is no folder that can be read");
+}
+
 }  // namespace
 }  // namespace talven

@@ -1,7 +1,8 @@
 // talven-shift-probe rows
 //     Prints what the station program's window shows, as the operator reads
 //     it: "status<TAB>text" for the status line, "counts<TAB>text" for the
-//     shift's counts above the buttons, then one line per list row,
+//     shift's counts above the buttons, "suspect<TAB>text" for the line over
+//     them, then one line per list row,
 //     "row<TAB>column 0<TAB>column 1<TAB>column 2<TAB>icon".
 // talven-shift-probe hold FILE
 //     Holds FILE open, shared with no one, as a spreadsheet may; prints
@@ -76,6 +77,8 @@ int Rows() {
     char counts[512] = {};
     ::GetDlgItemTextA(window, kCountsLine, counts, sizeof counts);
     std::printf("counts\t%s\n", counts);
+    ::GetDlgItemTextA(window, IDC_SUSPECT_LINE, counts, sizeof counts);
+    std::printf("suspect\t%s\n", counts);
     DWORD processId = 0;
     ::GetWindowThreadProcessId(list, &processId);
     HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
