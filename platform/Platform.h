@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace talven {
 
@@ -70,6 +71,12 @@ struct FileEnd {
     FileResult result = FileResult::Failed;
     std::uint64_t size = 0;   // the whole file's size
     std::uint32_t bytes = 0;  // the last bytes of it placed in the buffer
+};
+
+// One file of a folder as FindFiles lists it.
+struct FoundFile {
+    std::string name;
+    std::uint64_t size = 0;
 };
 
 // GetLocalTime with the offset from UTC that the time zone has at that moment.
@@ -169,6 +176,15 @@ public:
     // short or failed append leaves nothing behind; Done also when the file
     // is no longer than that already.
     virtual FileResult FileTruncate(const char* path, std::uint64_t size) = 0;
+
+    // ---- Serials: the record folder read, the state file held ----
+    // The files of `folder` (FindFirstFileA over "folder\\*"), folders left
+    // out, in no particular order.
+    virtual FileResult FindFiles(const char* folder, std::vector<FoundFile>& files) = 0;
+    // Opens `path`, made when missing, shared with nobody until FileRelease:
+    // another program's FileHold of it meanwhile is InUse.
+    virtual FileResult FileHold(const char* path, Handle& held) = 0;
+    virtual void FileRelease(Handle held) = 0;
 };
 
 }  // namespace talven

@@ -56,6 +56,11 @@ bool ProgramReader(Platform& platform, ProductionView& view, const std::string& 
     // A serial of the block is on the disk as handed out before the reader has it.
     const SerialPlan serial = TakeSerial(platform, settings, settingsPath);
     refusal = serial.problem;
+    // How the serial was found, when the state file alone did not give it.
+    if (!serial.note.empty()) {
+        verdict.warning += (verdict.warning.empty() ? "" : "; ") + serial.note;
+        view.SetStatusText(verdict.warning.c_str());
+    }
     if (!refusal.empty()) return false;
     if (serial.block) PutSerial(buffer.data(), serial.next);
     AddImageFields(verdict, buffer.data());

@@ -94,15 +94,17 @@ VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::str
     LoadSpool();
 }
 
-void VerdictRecord::SetFolder(const std::string& configured) {
-    folder = configured;
+void VerdictRecord::SetFolder(const std::string& configured) { folder = RecordFolderPath(platform, configured); }
+
+std::string RecordFolderPath(Platform& platform, const std::string& configured) {
+    std::string folder = configured;
     // "D:\records\" is the folder D:\records; a root keeps its separator.
     while (folder.size() > 1 && IsPathSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
-    if (IsAbsolutePath(folder)) return;
+    if (IsAbsolutePath(folder)) return folder;
     std::string programFolder = ProgramPath(platform);
     const std::size_t last = programFolder.find_last_of("\\/");
     programFolder.resize(last == std::string::npos ? 0 : last + 1);
-    folder = folder.empty() ? programFolder : JoinPath(programFolder, folder);
+    return folder.empty() ? programFolder : JoinPath(programFolder, folder);
 }
 
 std::string VerdictRecord::Computer() const {

@@ -122,6 +122,9 @@ private:
     std::uint32_t linesMade = 0;
 };
 
+// The folder a RecordFolder value names, taken from the program's folder when relative.
+std::string RecordFolderPath(Platform& platform, const std::string& configured);
+
 // The spool beside the program, named after it and the computer, so that
 // stations that share the program's folder never share a spool.
 std::string DefaultSpoolPath(Platform& platform);

@@ -15,6 +15,7 @@ namespace talven {
 inline constexpr std::size_t kRecordColumns = 21;
 inline constexpr std::size_t kRecordRunColumn = 4;
 inline constexpr std::size_t kRecordLineColumn = 20;
+inline constexpr std::size_t kRecordSerialColumn = 16;
 // Lines written before the line identity existed; their run numbers count.
 inline constexpr std::size_t kFirstRecordColumns = 18;
 

@@ -30,4 +30,12 @@ FileResult SimulatedStation::FileTruncate(const char* path, std::uint64_t size) 
     return outer.FileTruncate(path, size);
 }
 
+FileResult SimulatedStation::FindFiles(const char* folder, std::vector<FoundFile>& files) {
+    return outer.FindFiles(folder, files);
+}
+
+FileResult SimulatedStation::FileHold(const char* path, Handle& held) { return outer.FileHold(path, held); }
+
+void SimulatedStation::FileRelease(Handle held) { outer.FileRelease(held); }
+
 }  // namespace talven

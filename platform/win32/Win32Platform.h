@@ -42,6 +42,9 @@ public:
     FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override;
     FileResult MoveFileExA(const char* from, const char* to) override;
     FileResult FileTruncate(const char* path, std::uint64_t size) override;
+    FileResult FindFiles(const char* folder, std::vector<FoundFile>& files) override;
+    FileResult FileHold(const char* path, Handle& held) override;
+    void FileRelease(Handle held) override;
 };
 
 }  // namespace talven

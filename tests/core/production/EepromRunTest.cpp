@@ -460,6 +460,7 @@ TEST_F(EepromRun, AKillBetweenAnyTwoStepsNeverGivesTwoReadersOneSerial) {
         SCOPED_TRACE(steps);
         std::remove(settings.StatePath().c_str());
         std::remove(SpoolPath().c_str());
+        std::remove(RecordIndexPath(settings.Path()).c_str());
         std::error_code none;
         std::filesystem::remove(records.RecordFile(), none);
         const std::vector<std::uint8_t> first = ProgramOne();
