@@ -118,7 +118,7 @@ SerialPlan Plan(Platform& platform, const SettingsSnapshot& settings, const std:
 RecordSerialScan Scan(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
                       const ScanProgress& progress) {
     if (!ReadSerialBlock(settings)) return {};
-    const std::string folder = RecordFolderPath(platform, settings.Checked(kRecordFolderKey).text);
+    const std::string folder = RecordFolderPath(settingsPath, settings.Checked(kRecordFolderKey).text);
     return ScanRecordSerials(platform, folder, DefaultSpoolPath(platform), RecordIndexPath(settingsPath), progress);
 }
 

@@ -94,17 +94,19 @@ VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::str
     LoadSpool();
 }
 
-void VerdictRecord::SetFolder(const std::string& configured) { folder = RecordFolderPath(platform, configured); }
+void VerdictRecord::SetFolder(const std::string& configured) {
+    folder = RecordFolderPath(ProgramPath(platform), configured);
+}
 
-std::string RecordFolderPath(Platform& platform, const std::string& configured) {
+std::string RecordFolderPath(const std::string& besidePath, const std::string& configured) {
     std::string folder = configured;
     // "D:\records\" is the folder D:\records; a root keeps its separator.
     while (folder.size() > 1 && IsPathSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
     if (IsAbsolutePath(folder)) return folder;
-    std::string programFolder = ProgramPath(platform);
-    const std::size_t last = programFolder.find_last_of("\\/");
-    programFolder.resize(last == std::string::npos ? 0 : last + 1);
-    return folder.empty() ? programFolder : JoinPath(programFolder, folder);
+    std::string base = besidePath;
+    const std::size_t last = base.find_last_of("\\/");
+    base.resize(last == std::string::npos ? 0 : last + 1);
+    return folder.empty() ? base : JoinPath(base, folder);
 }
 
 std::string VerdictRecord::Computer() const {

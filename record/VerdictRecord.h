@@ -122,8 +122,9 @@ private:
     std::uint32_t linesMade = 0;
 };
 
-// The folder a RecordFolder value names, taken from the program's folder when relative.
-std::string RecordFolderPath(Platform& platform, const std::string& configured);
+// The folder a RecordFolder value names, taken from the folder of the file
+// at `besidePath` (the program, or its settings file beside it) when relative.
+std::string RecordFolderPath(const std::string& besidePath, const std::string& configured);
 
 // The spool beside the program, named after it and the computer, so that
 // stations that share the program's folder never share a spool.
