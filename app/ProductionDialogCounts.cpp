@@ -1,5 +1,6 @@
 // The shift at a glance: the counts line above the buttons, its reset, and
 // the serial row of the settings listing when the settings name a block.
+#include <cstdio>
 #include <iterator>
 
 #include "app/ProductionDialog.h"
@@ -16,6 +17,13 @@ namespace {
 std::wstring Characters(const std::string& settingsText) {
     const std::u16string units = Utf16(DecodeSettingsText(settingsText));
     return std::wstring(units.begin(), units.end());
+}
+
+template <typename... Arguments>
+std::string Format(unsigned id, Arguments... arguments) {
+    char text[256];
+    std::snprintf(text, sizeof text, StringText(id), arguments...);
+    return text;
 }
 
 // The serial row: the words as the string table has them (the dash is not
@@ -60,6 +68,9 @@ void ProductionDialog::SaveShiftCounts() {
     // Only the counts are the window's: the serials in the file stay as the
     // file holds them, and a file that is not whole is left for the engineer.
     const std::string path = StationStatePath(settingsPath);
+    // Held as a GO holds it for a serial, so that neither writes over the other.
+    const StateHold hold(platform, path);
+    if (hold.Result() != FileResult::Done) return;
     StationState state;
     const StateRead read = ReadStationState(platform, path, state);
     if (read != StateRead::Read && read != StateRead::Missing) return;
@@ -91,9 +102,18 @@ void ProductionDialog::OnResetCounts() {
 
 void ProductionDialog::ShowNextSerial(const SettingsSnapshot& settings) {
     if (!listEepromMode || serialRow < 0 || serialRow >= RowCount()) return;
-    const SerialPlan plan = PlanSerial(platform, settings, settingsPath);
-    // Without a block the row lists SN as it stands.
-    if (!plan.block && plan.problem.empty()) return;
+    // A first start reads a year of the record for seconds: its progress is shown.
+    const SerialPlan plan = PlanSerial(platform, settings, settingsPath, [this](std::size_t read, std::size_t total) {
+        SetStatusText(Format(IDS_SERIAL_SCANNING, static_cast<unsigned>(read), static_cast<unsigned>(total)).c_str());
+        PumpMessages();
+    });
+    // Without a block the row lists SN as it stands, and says every reader gets it.
+    if (!plan.block && plan.problem.empty()) {
+        const CheckedSetting& serial = settings.Checked(kSerialNumberKey);
+        if (serial.reason.empty())
+            readerList.SetItemText(serialRow, 1, Characters(Format(IDS_SERIAL_FIXED, serial.text.c_str())));
+        return;
+    }
     readerList.SetItemText(serialRow, 1, SerialRowText(plan));
     if (!plan.problem.empty()) readerList.SetItemImage(serialRow, kRowFailed);
 }

@@ -87,6 +87,7 @@ private:
     VerdictRecord* record;
     std::uint32_t run = 0;          // the record's run number, taken at the first verdict
     std::string runWarning;
+    std::string runLot;
     std::vector<ReaderSlot> slots;  // in the order discovery listed them
     RunTally tally;
 };

@@ -54,7 +54,12 @@ bool ProgramReader(Platform& platform, ProductionView& view, const std::string& 
     if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) return false;
     BuildConfigurationImage(settings, buffer.data());
     // A serial of the block is on the disk as handed out before the reader has it.
-    const SerialPlan serial = TakeSerial(platform, settings, settingsPath);
+    const SerialPlan serial = TakeSerial(platform, settings, settingsPath, [&view](std::size_t read, std::size_t total) {
+        char text[128];
+        std::snprintf(text, sizeof text, view.LoadText(IDS_SERIAL_SCANNING).c_str(), static_cast<unsigned>(read),
+                      static_cast<unsigned>(total));
+        view.SetStatusText(text);
+    });
     refusal = serial.problem;
     // How the serial was found, when the state file alone did not give it.
     if (!serial.note.empty()) {

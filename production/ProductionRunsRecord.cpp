@@ -10,6 +10,9 @@ void ProductionRuns::BeginRecord(const SettingsSnapshot& settings, const char* s
     // This GO's folder holds all of its lines, also those that wait.
     if (record != nullptr) record->SetFolder(settings.Checked(kRecordFolderKey).text);
     runWarning = settings.StatusText(section);
+    // A refused lot is said in the status line, and no line carries it.
+    const CheckedSetting& lot = settings.Checked(kLotKey);
+    runLot = lot.reason.empty() ? lot.text : std::string();
 }
 
 void ProductionRuns::RecordVerdict(ReaderSlot* slot, Verdict verdict) {
@@ -27,6 +30,7 @@ void ProductionRuns::RecordVerdict(ReaderSlot* slot, Verdict verdict) {
     verdict.run = run;
     if (verdict.mode.empty()) verdict.mode = view.LoadText(IDS_WRITE_READ_TEST);
     if (verdict.warning.empty()) verdict.warning = runWarning;
+    verdict.lot = runLot;
     record->Add(verdict);
     view.SetRecordNote(RecordBehindText(*record, view).c_str());
 }

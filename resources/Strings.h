@@ -81,8 +81,7 @@
     X(216, IDS_SERIAL_RECORD_NEEDED, "state file missing and record folder cannot be read (%s): no serial until it can be read") \
     X(217, IDS_STATE_HELD, "station state file held by another program: %s; this GO writes nothing") \
     X(218, IDS_SERIAL_SCANNING, "Reading the record's serials: %u of %u files") \
-    X(219, IDS_SERIAL_FIXED, "every reader gets the same serial %s: no block (SNFirst, SNLast) is set") \
-    X(220, IDS_SERIAL_BLOCK_IN_USE, "the block %s\226%s is in use by the station beside %s") \
+    X(219, IDS_SERIAL_FIXED, "%s (the same for every reader: no SNFirst/SNLast block set)") \
     X(230, IDS_TEST_ALL, "All") \
     X(231, IDS_TEST_MEBIBYTES, "%u MiB") \
     X(250, IDS_TEST_AMOUNT_NOTE, "Testing %u MiB of each card") \

@@ -34,6 +34,7 @@ const ExpectedKey kExpected[] = {
     {"Program set", "TestAllSlots", "0", SettingKind::Switch, 0, 0},
     {"Program set", "MinSpeed", "0", SettingKind::Number, 0, 1000},
     {"Program set", "RecordFolder", "Logs", SettingKind::Folder, 0, 0},
+    {"Program set", "Lot", "", SettingKind::Text, 32, 0xFFFF},
     {"VX5308", "VID", "3C71", SettingKind::Hexadecimal, 0, 0},
     {"VX5308", "PID", "5308", SettingKind::Hexadecimal, 0, 0},
     {"VX5308", "Manufacture", "KVe", SettingKind::Text, 3, 0xFFFF},
