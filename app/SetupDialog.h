@@ -49,13 +49,13 @@ private:
         // one open in both functions.
         int deviceControl;
         // The file's text, or the key's default when it is missing.
-        std::string loaded;
+        std::string loaded{};
         // Whether the file holds the key: an untouched value it holds is
         // left in the file exactly as written there.
         bool present = false;
         // The control's state after loading, as Shown gives it: while it
         // stands, OK writes `loaded` back unchanged.
-        std::string shown;
+        std::string shown{};
     };
     // A key and the text OK writes for it.
     struct SavedValue {
