@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
-#include "record/ShiftCounts.h"
+#include "production/ShiftCounts.h"
 #include "record/VerdictRecord.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"

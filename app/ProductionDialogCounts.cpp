@@ -4,8 +4,9 @@
 #include <iterator>
 
 #include "app/ProductionDialog.h"
-#include "record/StationSerials.h"
-#include "record/StationState.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
+#include "record/RecordSerials.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsText.h"
 
@@ -103,9 +104,12 @@ void ProductionDialog::OnResetCounts() {
 void ProductionDialog::ShowNextSerial(const SettingsSnapshot& settings) {
     if (!listEepromMode || serialRow < 0 || serialRow >= RowCount()) return;
     // A first start reads a year of the record for seconds: its progress is shown.
-    const SerialPlan plan = PlanSerial(platform, settings, settingsPath, [this](std::size_t read, std::size_t total) {
+    const auto progress = [this](std::size_t read, std::size_t total) {
         SetStatusText(Format(IDS_SERIAL_SCANNING, static_cast<unsigned>(read), static_cast<unsigned>(total)).c_str());
         PumpMessages();
+    };
+    const SerialPlan plan = PlanSerial(platform, settings, settingsPath, [&] {
+        return ScanRecordSerials(platform, settings, settingsPath, progress);
     });
     // Without a block the row lists SN as it stands, and says every reader gets it.
     if (!plan.block && plan.problem.empty()) {

@@ -11,21 +11,20 @@
 #include "production/TestEngine.h"
 #include "production/ProductionView.h"
 #include "production/ReaderSlot.h"
-#include "record/ShiftCounts.h"
 #include "production/SpeedRule.h"
+#include "production/Verdict.h"
+#include "production/VerdictSink.h"
 #include "settings/SettingsSnapshot.h"
 
 namespace talven {
 
 class ReaderDevice;
-class VerdictRecord;
-struct Verdict;
 
 class ProductionRuns {
 public:
-    // Every verdict shown goes to `record` as well, when there is one.
-    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath, VerdictRecord* record = nullptr)
-        : platform(platform), view(view), settingsPath(settingsPath), record(record) {}
+    // Every verdict shown goes to `sink` as well, when there is one.
+    ProductionRuns(Platform& platform, ProductionView& view, const char* settingsPath, VerdictSink* sink = nullptr)
+        : platform(platform), view(view), settingsPath(settingsPath), sink(sink) {}
 
     // ---- Discovery ----
     // The test-mode scan: sets `running`, examines every drive, runs the test
@@ -64,28 +63,30 @@ private:
 
     // A slot's result goes to its own row, even when rows above it were
     // removed meanwhile; a removed row gets nothing.
-    void ShowRowText(const ReaderSlot& slot, unsigned id);
+    void ShowRowText(const ReaderSlot& slot, const std::string& text);
     void ShowRowIcon(const ReaderSlot& slot, int icon);
-    // The verdict in the slot's row and in the record.
-    void ShowVerdict(ReaderSlot& slot, const SlotVerdict& verdict, const TestFigures* figures);
+    // The verdict in the slot's row, then handed on.
+    void ShowVerdict(ReaderSlot& slot, const Verdict& verdict);
 
-    // The verdict goes to the record, once a run for a slot whose row is
-    // still there; `verdict` holds what only the caller knows (texts, word,
-    // figures, image fields). A verdict of no slot (no reader) has no row.
-    RunJudgement ProgramFirstReader(const std::string& driveText, bool refused, const SettingsSnapshot& settings,
-                                    Verdict& verdict);
-    void RecordVerdict(ReaderSlot* slot, Verdict verdict);
-    // Hands the record this GO's folder, and keeps what the status line says
-    // of the settings of `section` for the record's warning column.
-    void BeginRecord(const SettingsSnapshot& settings, const char* section);
-    void RecordVerdict(ReaderSlot& slot, const SlotVerdict& verdict, const TestFigures* figures);
+    // A verdict of `face` for `slot` (none: no reader), of this GO's mode.
+    Verdict NewVerdict(const VerdictFace& face, const ReaderSlot* slot) const;
+    // Starts a GO: its mode, this GO's folder for the sink, and what the
+    // status line says of the settings of `section` for the record's
+    // warning column.
+    void BeginGo(const SettingsSnapshot& settings, const char* section, unsigned modeText);
+    // A shown verdict goes to the counts, and to the sink once a run for a
+    // slot whose row is still there. A verdict of no slot has no row.
+    void HandOn(ReaderSlot* slot, Verdict verdict);
+    // The first reader's row and verdict, or the no-reader row.
+    void ProgramFirstReader(const std::string& driveText, bool refused, const SettingsSnapshot& settings);
     SettingsSnapshot ReadSettings() const { return SettingsSnapshot(SettingsFile(platform, settingsPath)); }
 
     Platform& platform;
     ProductionView& view;
     const char* settingsPath;
-    VerdictRecord* record;
-    std::uint32_t run = 0;          // the record's run number, taken at the first verdict
+    VerdictSink* sink;
+    std::uint32_t run = 0;  // the record's run number, taken at the first verdict
+    std::string runMode;
     std::string runWarning;
     std::string runLot;
     std::vector<ReaderSlot> slots;  // in the order discovery listed them

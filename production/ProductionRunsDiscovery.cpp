@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "production/ProductionRuns.h"
-#include "record/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 
@@ -15,7 +14,6 @@ constexpr std::uint32_t kFirstExaminedDrive = 2;  // C:; A: and B: are never exa
 constexpr std::uint16_t kMaxReadyRetries = 10;    // 12 commands, 11 pauses
 constexpr std::uint32_t kReadyPauseMs = 500;
 constexpr std::uint32_t kScanEndPauseMs = 200;
-constexpr std::uint32_t kTestedSlots = 4;
 
 // The status line's chip text: model, revision, then the date as month/day 'year.
 std::string ChipText(const std::string& format, const ChipIdentityFields& chip) {
@@ -56,12 +54,11 @@ bool ProductionRuns::ScanReaders() { return ScanReaders(ReadSettings()); }
 
 bool ProductionRuns::ScanReaders(const SettingsSnapshot& settings) {
     const std::uint32_t driveMask = platform.GetLogicalDrives();
-    tally = {};  // the judgement is this GO's
     view.Running() = 1;
     // A GO queued behind the one that started this run asks for a stop; the
     // test sequence notices it at its first check.
     if (view.TakePendingStop()) view.Running() = 0;
-    BeginRecord(settings, kProgramSection);
+    BeginGo(settings, kProgramSection, IDS_WRITE_READ_TEST);
     ExamineDrives(driveMask, settings);
     view.Running() = 0;
     view.PumpMessages();
@@ -77,12 +74,11 @@ void ProductionRuns::ExamineDrives(std::uint32_t driveMask, const SettingsSnapsh
     }
     // A GO that found nothing says so and records it, as the EEPROM run does.
     if (view.RowCount() == rowsBefore) {
-        Verdict verdict;
-        verdict.text = view.LoadText(IDS_NO_READER);
-        view.InsertRow(rowsBefore, verdict.text.c_str(), kRowFailed);
-        RecordVerdict(nullptr, verdict);
+        const Verdict verdict = NewVerdict(NoReaderFace(), nullptr);
+        view.InsertRow(rowsBefore, verdict.text.c_str(), verdict.icon);
+        HandOn(nullptr, verdict);
     }
-    if (accepted == kTestedSlots) RunTestSequence(settings);
+    if (accepted == kSlotsOfAReader) RunTestSequence(settings);
 }
 
 bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard) {
@@ -107,7 +103,7 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     if (!waitForCard) return true;
     if (WaitUntilReady(&device, true)) return true;
     // The wait pumps messages: the drive watch may have removed rows above.
-    ShowVerdict(slot, {IDS_INSERT_CARD, kRowFailed, VerdictWord::Empty}, nullptr);
+    ShowVerdict(slot, NewVerdict(EmptySlotFace(), &slot));
     view.PumpMessages();
     return false;
 }

@@ -6,8 +6,8 @@
 
 #include "production/ConfigurationImage.h"
 #include "production/ProductionRuns.h"
-#include "record/StationSerials.h"
-#include "record/VerdictRecord.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsText.h"
@@ -15,16 +15,6 @@
 namespace talven {
 
 namespace {
-
-// The row's text and icon, and the same text for the record; a refusal
-// says why nothing was written.
-void ShowEepromVerdict(ProductionView& view, std::uint16_t row, bool programmed, const std::string& refusal,
-                       Verdict& verdict) {
-    verdict.text = !refusal.empty() ? refusal : view.LoadText(programmed ? IDS_EEPROM_SUCCESS : IDS_EEPROM_UNSUCCESS);
-    verdict.word = programmed ? VerdictWord::Pass : VerdictWord::Fail;
-    view.SetRowText(row, verdict.text.c_str());
-    view.SetRowIcon(row, programmed ? kRowPassed : kRowFailed);
-}
 
 // What the record keeps of the image the run wrote, read back out of its fields.
 void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
@@ -41,36 +31,42 @@ void AddImageFields(Verdict& verdict, const std::uint8_t* image) {
     verdict.checksum = text;
 }
 
-// The image over the reader's own EEPROM copy, written and read back; what
-// the record keeps of it goes into `verdict`. `refusal` says why nothing was
-// written when the reader is not at fault.
-bool ProgramReader(Platform& platform, ProductionView& view, const std::string& driveText,
-                   const SettingsSnapshot& settings, const char* settingsPath, std::uint16_t row, Verdict& verdict,
-                   std::string& refusal) {
+// What programming a reader came to: the image, once built for the reader,
+// and why nothing was written when the reader is not at fault.
+struct Programming {
+    bool programmed = false;
+    bool imageBuilt = false;
+    std::string refusal;
+    // How the serial was found, when the state file alone did not give it.
+    std::string serialNote;
+    std::array<std::uint8_t, kWorkingBufferSize> image{};
+};
+
+// The image over the reader's own EEPROM copy, written and read back.
+void ProgramReader(Platform& platform, ProductionView& view, VerdictSink* sink, const std::string& driveText,
+                   const SettingsSnapshot& settings, const char* settingsPath, std::uint16_t row, Programming& job) {
     ReaderDevice device(platform);
-    std::array<std::uint8_t, kWorkingBufferSize> buffer{};
     // Without the reader's own copy the bytes the image leaves alone are
     // unknown: nothing is written rather than undefined bytes.
-    if (!device.Open(driveText) || !device.ReadEeprom(buffer.data())) return false;
-    BuildConfigurationImage(settings, buffer.data());
+    if (!device.Open(driveText) || !device.ReadEeprom(job.image.data())) return;
+    BuildConfigurationImage(settings, job.image.data());
     // A serial of the block is on the disk as handed out before the reader has it.
-    const SerialPlan serial = TakeSerial(platform, settings, settingsPath, [&view](std::size_t read, std::size_t total) {
+    const auto progress = [&view](std::size_t read, std::size_t total) {
         char text[128];
         std::snprintf(text, sizeof text, view.LoadText(IDS_SERIAL_SCANNING).c_str(), static_cast<unsigned>(read),
                       static_cast<unsigned>(total));
         view.SetStatusText(text);
-    });
-    refusal = serial.problem;
-    // How the serial was found, when the state file alone did not give it.
-    if (!serial.note.empty()) {
-        verdict.warning += (verdict.warning.empty() ? "" : "; ") + serial.note;
-        view.SetStatusText(verdict.warning.c_str());
-    }
-    if (!refusal.empty()) return false;
-    if (serial.block) PutSerial(buffer.data(), serial.next);
-    AddImageFields(verdict, buffer.data());
+    };
+    RecordSerialReader readRecord;
+    if (sink != nullptr) readRecord = [&] { return sink->ReadSerials(RecordIndexPath(settingsPath), progress); };
+    const SerialPlan serial = TakeSerial(platform, settings, settingsPath, readRecord);
+    job.refusal = serial.problem;
+    job.serialNote = serial.note;
+    if (!job.refusal.empty()) return;
+    if (serial.block) PutSerial(job.image.data(), serial.next);
+    job.imageBuilt = true;
     view.SetRowText(row, view.LoadText(IDS_EEPROM_WRITING).c_str());
-    return ProgramAndVerify(device, buffer.data(), kConfigurationImageSize);
+    job.programmed = ProgramAndVerify(device, job.image.data(), kConfigurationImageSize);
 }
 
 // The previous run's result row follows the settings rows.
@@ -84,51 +80,47 @@ void RemovePreviousResult(ProductionView& view) {
 
 void ProductionRuns::RunEepromProgramming() { RunEepromProgramming(ReadSettings()); }
 
-// The first reader's row and record, or the no-reader row. A reader that was
-// written counts in the shift's counts; one the settings or the serials kept
-// from writing is no reader's fault.
-RunJudgement ProductionRuns::ProgramFirstReader(const std::string& driveText, bool refused,
-                                                const SettingsSnapshot& settings, Verdict& verdict) {
+// A reader that was written counts in the shift's counts; one the settings
+// or the serials kept from writing is no reader's fault.
+void ProductionRuns::ProgramFirstReader(const std::string& driveText, bool refused, const SettingsSnapshot& settings) {
     if (driveText.empty()) {
-        verdict.text = view.LoadText(IDS_NO_READER);
-        view.InsertRow(view.RowCount(), verdict.text.c_str(), kRowFailed);
-        RecordVerdict(nullptr, verdict);
-        return RunJudgement::NotJudged;
+        const Verdict verdict = NewVerdict(NoReaderFace(), nullptr);
+        view.InsertRow(view.RowCount(), verdict.text.c_str(), verdict.icon);
+        HandOn(nullptr, verdict);
+        return;
     }
+    tally.Start(GoJob::Eeprom);
     // The first reader's slot, the last one discovery listed.
     ReaderSlot& slot = slots.back();
-    std::string refusal;
-    const bool programmed =
-        !refused && ProgramReader(platform, view, driveText, settings, settingsPath, slot.row, verdict, refusal);
-    ShowEepromVerdict(view, slot.row, programmed, refusal, verdict);
-    RunJudgement judgement = programmed ? RunJudgement::Passed : RunJudgement::Failed;
-    // A settings fault, or a block that gives no serial, is no fault of the reader's.
-    if (refused || !refusal.empty()) {
-        verdict.word = VerdictWord::Refused;
-        judgement = RunJudgement::NotJudged;
+    Programming job;
+    if (!refused) ProgramReader(platform, view, sink, driveText, settings, settingsPath, slot.row, job);
+    // A refusal says why nothing was written.
+    Verdict verdict = NewVerdict(EepromFace(job.programmed, refused || !job.refusal.empty()), &slot);
+    if (!job.refusal.empty()) verdict.text = job.refusal;
+    if (job.imageBuilt) AddImageFields(verdict, job.image.data());
+    if (!job.serialNote.empty()) {
+        verdict.warning += (verdict.warning.empty() ? "" : "; ") + job.serialNote;
+        view.SetStatusText(verdict.warning.c_str());
     }
-    RecordVerdict(&slot, verdict);
-    return judgement;
+    view.SetRowText(slot.row, verdict.text.c_str());
+    view.SetRowIcon(slot.row, verdict.icon);
+    HandOn(&slot, verdict);
 }
 
 void ProductionRuns::RunEepromProgramming(const SettingsSnapshot& settings) {
-    tally = {};  // the judgement is this GO's
     view.EnableButtons(false, true);
     view.EnableButtons(false, false);
 
     RemovePreviousResult(view);
     view.Running() = 1;
-    BeginRecord(settings, kDeviceSection);
+    BeginGo(settings, kDeviceSection, IDS_WRITE_EEPROM);
     const std::string driveText = FindFirstReader();
     // A refused value or a name the program does not read is said where the
     // chip text stood; a refused value of the image writes nothing. The read/
     // write test's own keys are that job's matter, not the EEPROM's.
     const bool refused = !settings.Refused(kDeviceSection).empty();
-    Verdict verdict;
-    verdict.warning = settings.StatusText(kDeviceSection);
-    if (!verdict.warning.empty()) view.SetStatusText(verdict.warning.c_str());
-    verdict.mode = view.LoadText(IDS_WRITE_EEPROM);
-    tally.Judge(ProgramFirstReader(driveText, refused, settings, verdict));
+    if (!runWarning.empty()) view.SetStatusText(runWarning.c_str());
+    ProgramFirstReader(driveText, refused, settings);
     view.Running() = 0;
     view.EnableButtons(false, true);
     view.EnableButtons(true, true);

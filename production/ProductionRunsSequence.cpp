@@ -5,31 +5,10 @@
 #include <memory>
 
 #include "production/ProductionRuns.h"
-#include "record/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 
 namespace talven {
-
-namespace {
-
-constexpr SlotVerdict kEmptySlot = {IDS_INSERT_CARD, kRowFailed, VerdictWord::Empty};
-constexpr SlotVerdict kStopped = {IDS_TEST_STOP, kRowStopped, VerdictWord::Stop};
-constexpr SlotVerdict kTooSlow = {IDS_SPEED_TOO_LOW, kRowFailed, VerdictWord::Fail};
-
-SlotVerdict OutcomeVerdict(TestOutcome outcome) {
-    switch (outcome) {
-        case TestOutcome::Passed: return {IDS_TEST_SUCCESS, kRowPassed, VerdictWord::Pass};
-        case TestOutcome::WriteFailed: return {IDS_WRITE_FAILURE, kRowFailed, VerdictWord::Fail};
-        case TestOutcome::ReadFailed: return {IDS_READ_FAILURE, kRowFailed, VerdictWord::Fail};
-        case TestOutcome::CompareFailed: return {IDS_COMPARE_FAILURE, kRowFailed, VerdictWord::Fail};
-        case TestOutcome::DiskRemoved: return {IDS_DISK_REMOVED, kRowFailed, VerdictWord::Fail};
-        case TestOutcome::Stopped: return kStopped;
-    }
-    return {IDS_WRITE_FAILURE, kRowFailed, VerdictWord::Fail};
-}
-
-}  // namespace
 
 void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
     // A lowest speed or a test amount the settings refuse could judge no
@@ -41,7 +20,7 @@ void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
         }
     }
     ShowTestAmount(settings);
-    tally.StartSequence();
+    tally.Start(GoJob::TestSequence);
     // The slots listed now, top down; a row the drive watch takes away later
     // gets nothing.
     std::vector<std::uint32_t> listed;
@@ -63,25 +42,25 @@ void ProductionRuns::ShowTestAmount(const SettingsSnapshot& settings) {
     view.SetStatusText((slots.back().chip + "   " + note).c_str());
 }
 
-void ProductionRuns::ShowRowText(const ReaderSlot& slot, unsigned id) {
-    if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowText(at, view.LoadText(id).c_str());
+void ProductionRuns::ShowRowText(const ReaderSlot& slot, const std::string& text) {
+    if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowText(at, text.c_str());
 }
 
 void ProductionRuns::ShowRowIcon(const ReaderSlot& slot, int icon) {
     if (const int at = view.FindRow(slot.number, slot.row); at >= 0) view.SetRowIcon(at, icon);
 }
 
-void ProductionRuns::ShowVerdict(ReaderSlot& slot, const SlotVerdict& verdict, const TestFigures* figures) {
+void ProductionRuns::ShowVerdict(ReaderSlot& slot, const Verdict& verdict) {
     ShowRowText(slot, verdict.text);
     ShowRowIcon(slot, verdict.icon);
-    RecordVerdict(slot, verdict, figures);
+    HandOn(&slot, verdict);
 }
 
 bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings) {
     auto device = std::make_unique<ReaderDevice>(platform);
     device->Open(slot.drive);
     if (!WaitUntilReady(device.get(), true)) {
-        ShowVerdict(slot, kEmptySlot, nullptr);
+        ShowVerdict(slot, NewVerdict(EmptySlotFace(), &slot));
         view.PumpMessages();
         return false;
     }
@@ -101,7 +80,8 @@ bool ProductionRuns::EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFi
     // The lowest speed's whole number: the image takes numbers' low 8 bits only.
     const auto lowest = static_cast<std::int32_t>(settings.Number(kMinimumSpeedKey));
     const bool tooSlow = outcome == TestOutcome::Passed && TooSlow(figures, lowest);
-    const SlotVerdict verdict = tooSlow ? kTooSlow : OutcomeVerdict(outcome);
+    Verdict verdict = NewVerdict(CardTestFace(outcome, tooSlow), &slot);
+    verdict.figures = figures;
     ShowRowText(slot, verdict.text);
     const std::string speed = SpeedText(figures);
     if (const int at = view.FindRow(slot.number, slot.row); at >= 0 && !speed.empty())
@@ -109,15 +89,20 @@ bool ProductionRuns::EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFi
     view.PumpMessages();
     ShowRowIcon(slot, verdict.icon);
     if (verdict.word != VerdictWord::Pass) {
-        RecordVerdict(slot, verdict, &figures);
+        HandOn(&slot, verdict);
         return false;
     }
     view.PumpMessages();
     if (view.Running() == 0) {
-        ShowVerdict(slot, kStopped, &figures);
+        // A stop while the pass was shown ends the run: a second verdict,
+        // "Test stop", takes the row, and it alone goes to the counts and
+        // the record.
+        Verdict stopped = NewVerdict(StopFace(), &slot);
+        stopped.figures = figures;
+        ShowVerdict(slot, stopped);
         return false;
     }
-    RecordVerdict(slot, verdict, &figures);
+    HandOn(&slot, verdict);
     return true;
 }
 

@@ -7,8 +7,6 @@
 
 namespace talven {
 
-enum class VerdictWord : std::uint8_t;
-
 struct ReaderSlot {
     std::uint32_t number = 0;  // its row's slot number; a run's first slot is 1
     std::string drive;         // "E:"
@@ -16,13 +14,6 @@ struct ReaderSlot {
     std::string chip;          // the chip text as the status line showed it
     std::uint16_t row = 0;     // where discovery listed it; looked at first
     bool recorded = false;     // a run records one verdict a slot
-};
-
-// A slot's verdict as its row shows it and the record keeps it.
-struct SlotVerdict {
-    unsigned text;  // string-table id
-    int icon;       // RowIcon
-    VerdictWord word;
 };
 
 }  // namespace talven

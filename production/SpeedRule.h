@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "production/TestEngine.h"
+#include "production/Verdict.h"
 
 namespace talven {
 

@@ -10,34 +10,10 @@
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
 #include "production/ReaderSlot.h"
+#include "production/Verdict.h"
 #include "settings/SettingsSnapshot.h"
 
 namespace talven {
-
-// Result of one card's read/write test.
-enum class TestOutcome : std::uint8_t {
-    Passed = 0,
-    WriteFailed = 1,
-    ReadFailed = 2,
-    CompareFailed = 3,
-    DiskRemoved = 4,  // the file layer reported an error in a write or a read
-    Stopped = 5,
-};
-
-// What one card's test moved and how long the card took for it: the time of
-// the write and flush calls, and of the read calls, alone, in counts of the
-// seam's performance counter; the pump, the progress text and the deletions
-// are not the card's. A phase is measured only when it ran to its end.
-struct TestFigures {
-    std::uint64_t bytesWritten = 0;
-    std::uint64_t bytesRead = 0;
-    std::uint64_t writeTicks = 0;
-    std::uint64_t readTicks = 0;
-    std::uint64_t ticksPerSecond = 0;
-    std::uint64_t totalMs = 0;  // the whole test by GetTickCount64, deletions included
-    bool writeMeasured = false;
-    bool readMeasured = false;
-};
 
 // File sizes by the settings key FS, and the largest request the engine sends.
 inline constexpr std::uint32_t kSmallTestFileSize = 0x100000;

@@ -1,9 +1,12 @@
 #include "record/RecordSerials.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/PathText.h"
-#include "record/StationState.h"
+#include "production/StationState.h"
+#include "record/RecordColumns.h"
+#include "record/VerdictRecord.h"
 #include "record/VerdictRecordCsv.h"
 #include "settings/SettingsText.h"
 
@@ -21,14 +24,6 @@ constexpr const char* kIndexHeader =
     "; Talven record index, written by the program: how far it has read each\r\n"
     "; record file and the serials found there. Deleting it costs a longer\r\n"
     "; start, never a serial.\r\n";
-
-// A series as Windows tells devices apart: its characters without regard to case, and its width.
-std::string SeriesKey(const SerialNumber& serial) {
-    std::u32string characters = DecodeSettingsText(serial.prefix);
-    for (char32_t& c : characters)
-        if (c >= U'a' && c <= U'z') c = c - U'a' + U'A';
-    return Utf8(characters) + kSeparator + std::to_string(serial.width);
-}
 
 bool StartsWithNoCase(const std::string& text, const char* start) {
     for (std::size_t i = 0; start[i] != 0; ++i)
@@ -163,7 +158,7 @@ bool ReadFolder(Platform& platform, const std::string& folder, RecordIndex& inde
         if (toRead[i].size < read) read = 0;
         const std::string bytes = ReadFrom(platform, JoinPath(folder, toRead[i].name), read, toRead[i].size, scan.result);
         if (scan.result != FileResult::Done) return false;
-        read += AddSerials(bytes, kRecordSerialColumn, index.serials);
+        read += AddSerials(bytes, ColumnIndex(RecordColumn::Serial), index.serials);
         changed = true;
         if (progress) progress(i + 1, toRead.size());
     }
@@ -171,56 +166,6 @@ bool ReadFolder(Platform& platform, const std::string& folder, RecordIndex& inde
 }
 
 }  // namespace
-
-void SerialRanges::Add(const SerialNumber& low, std::uint64_t high) {
-    Series& of = series.try_emplace(SeriesKey(low), Series{low, {}}).first->second;
-    auto next = of.ranges.upper_bound(low.number);
-    std::uint64_t from = low.number;
-    std::uint64_t to = high;
-    // Joined with the ranges it overlaps or continues on either side.
-    if (next != of.ranges.begin()) {
-        auto before = std::prev(next);
-        if (before->second >= from || before->second + 1 == from) {
-            from = before->first;
-            to = std::max(to, before->second);
-            of.ranges.erase(before);
-        }
-    }
-    while (next != of.ranges.end() && (next->first <= to || next->first == to + 1)) {
-        to = std::max(to, next->second);
-        next = of.ranges.erase(next);
-    }
-    of.ranges[from] = to;
-}
-
-std::optional<std::uint64_t> SerialRanges::HighestIn(const SerialBlock& block) const {
-    const auto of = series.find(SeriesKey(block.first));
-    if (of == series.end()) return std::nullopt;
-    auto after = of->second.ranges.upper_bound(block.last);
-    if (after == of->second.ranges.begin()) return std::nullopt;
-    const auto& [low, high] = *std::prev(after);
-    if (high < block.first.number) return std::nullopt;
-    return std::min(high, block.last);
-}
-
-std::string SerialRanges::Lines() const {
-    std::string lines;
-    for (const auto& [key, of] : series) {
-        for (const auto& [low, high] : of.ranges) {
-            const SerialNumber first{of.spelling.prefix, of.spelling.width, low};
-            const SerialNumber last{of.spelling.prefix, of.spelling.width, high};
-            lines += "serials=" + first.Text() + kSeparator + last.Text() + "\r\n";
-        }
-    }
-    return lines;
-}
-
-bool SerialRanges::AddLine(const std::string& value) {
-    HandedRange range;
-    if (!ParseHandedRange(value, range)) return false;
-    Add(range.low, range.high);
-    return true;
-}
 
 RecordSerialScan ScanRecordSerials(Platform& platform, const std::string& folder, const std::string& spoolPath,
                                    const std::string& indexPath, const ScanProgress& progress) {
@@ -234,14 +179,15 @@ RecordSerialScan ScanRecordSerials(Platform& platform, const std::string& folder
     scan.serials = index.serials;
     // Lines that wait for the folder: the spool holds the day's file name first.
     FileResult spoolRead = FileResult::Failed;
-    AddSerials(ReadRecordFile(platform, spoolPath, spoolRead), kRecordSerialColumn + 1, scan.serials);
+    AddSerials(ReadRecordFile(platform, spoolPath, spoolRead), ColumnIndex(RecordColumn::Serial) + 1, scan.serials);
     if (spoolRead != FileResult::Done && spoolRead != FileResult::Missing) scan.result = spoolRead;
     return scan;
 }
 
-std::string RecordIndexPath(const std::string& settingsPath) {
-    const std::string state = StationStatePath(settingsPath);
-    return state.substr(0, state.size() - 6) + ".index";
+RecordSerialScan ScanRecordSerials(Platform& platform, const SettingsSnapshot& settings,
+                                   const std::string& settingsPath, const ScanProgress& progress) {
+    const std::string folder = RecordFolderPath(settingsPath, settings.Checked(kRecordFolderKey).text);
+    return ScanRecordSerials(platform, folder, DefaultSpoolPath(platform), RecordIndexPath(settingsPath), progress);
 }
 
 }  // namespace talven

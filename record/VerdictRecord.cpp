@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <random>
 
+#include "record/RecordSerials.h"
 #include "record/VerdictRecordCsv.h"
 #include "platform/PathText.h"
 #include "production/SpeedRule.h"
@@ -53,29 +54,67 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
-// MiB tested, write and read MB/s, seconds: empty where the test did not run.
-std::vector<std::string> FigureFields(const std::optional<TestFigures>& figures) {
-    std::vector<std::string> fields(4);
-    if (!figures) return fields;
-    fields[0] = Fixed(static_cast<double>(figures->bytesWritten) / (1u << 20), 1);
-    // A phase with no true figure leaves its field empty.
-    if (const std::optional<double> speed = WriteSpeed(*figures)) fields[1] = Fixed(*speed, 1);
-    if (const std::optional<double> speed = ReadSpeed(*figures)) fields[2] = Fixed(*speed, 1);
-    fields[3] = Fixed(static_cast<double>(figures->totalMs) / 1000, 2);
-    return fields;
+// What one line is made of: the verdict, the time, and the station's own.
+struct LineFacts {
+    const Verdict& verdict;
+    const LocalTime& time;
+    const std::string& computer;
+    const std::string& version;
+    const std::string& identity;
+};
+
+// The figures' fields are empty where the test did not run, a phase's
+// speed where it has no true figure.
+std::string MibTested(const std::optional<TestFigures>& figures) {
+    return figures ? Fixed(static_cast<double>(figures->bytesWritten) / (1u << 20), 1) : std::string();
 }
 
-const char* WordOf(VerdictWord word) {
-    switch (word) {
-        case VerdictWord::Pass: return "pass";
-        case VerdictWord::Fail: return "fail";
-        case VerdictWord::Stop: return "stop";
-        case VerdictWord::Empty: return "empty";
-        case VerdictWord::Refused: return "refused";
-        case VerdictWord::Reset: return "reset";
-    }
-    return "fail";
+std::string Speed(const std::optional<TestFigures>& figures, std::optional<double> (*speed)(const TestFigures&)) {
+    const std::optional<double> value = figures ? speed(*figures) : std::nullopt;
+    return value ? Fixed(*value, 1) : std::string();
 }
+
+std::string Seconds(const std::optional<TestFigures>& figures) {
+    return figures ? Fixed(static_cast<double>(figures->totalMs) / 1000, 2) : std::string();
+}
+
+struct ColumnField {
+    RecordColumn column;
+    std::string (*field)(const LineFacts&);
+};
+
+// Each column's field, in the columns' order.
+constexpr ColumnField kColumnFields[] = {
+    {RecordColumn::Time, [](const LineFacts& f) { return RecordTime(f.time); }},
+    {RecordColumn::Computer, [](const LineFacts& f) { return RecordText(f.computer); }},
+    {RecordColumn::Version, [](const LineFacts& f) { return RecordVersion(RecordText(f.version)); }},
+    {RecordColumn::Mode, [](const LineFacts& f) { return RecordText(f.verdict.mode); }},
+    {RecordColumn::Run, [](const LineFacts& f) { return std::to_string(f.verdict.run); }},
+    {RecordColumn::Chip, [](const LineFacts& f) { return RecordText(f.verdict.chip); }},
+    {RecordColumn::Drive, [](const LineFacts& f) { return RecordText(f.verdict.drive); }},
+    {RecordColumn::Product, [](const LineFacts& f) { return RecordText(f.verdict.product); }},
+    {RecordColumn::Verdict, [](const LineFacts& f) { return RecordText(f.verdict.text); }},
+    {RecordColumn::Result, [](const LineFacts& f) { return std::string(VerdictWordText(f.verdict.word)); }},
+    {RecordColumn::MibTested, [](const LineFacts& f) { return MibTested(f.verdict.figures); }},
+    {RecordColumn::WriteSpeed, [](const LineFacts& f) { return Speed(f.verdict.figures, WriteSpeed); }},
+    {RecordColumn::ReadSpeed, [](const LineFacts& f) { return Speed(f.verdict.figures, ReadSpeed); }},
+    {RecordColumn::Seconds, [](const LineFacts& f) { return Seconds(f.verdict.figures); }},
+    {RecordColumn::VendorId, [](const LineFacts& f) { return RecordHex(RecordText(f.verdict.vendorId)); }},
+    {RecordColumn::ProductId, [](const LineFacts& f) { return RecordHex(RecordText(f.verdict.productId)); }},
+    {RecordColumn::Serial, [](const LineFacts& f) { return RecordSerial(RecordText(f.verdict.serial)); }},
+    {RecordColumn::Checksum, [](const LineFacts& f) { return RecordText(f.verdict.checksum); }},
+    {RecordColumn::UtcOffset, [](const LineFacts& f) { return RecordUtcOffset(f.time); }},
+    {RecordColumn::Warning, [](const LineFacts& f) { return RecordText(f.verdict.warning); }},
+    {RecordColumn::Line, [](const LineFacts& f) { return f.identity; }},
+    {RecordColumn::Lot, [](const LineFacts& f) { return RecordText(f.verdict.lot); }},
+};
+
+constexpr bool FieldsInColumnOrder() {
+    for (std::size_t i = 0; i < std::size(kColumnFields); ++i)
+        if (ColumnIndex(kColumnFields[i].column) != i) return false;
+    return std::size(kColumnFields) == kRecordColumns;
+}
+static_assert(FieldsInColumnOrder(), "one field for each column of the record, in the columns' order");
 
 // One append that leaves the file as it was when it fails: a short write or
 // one whose flush failed is cut off again.
@@ -96,6 +135,10 @@ VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::str
 
 void VerdictRecord::SetFolder(const std::string& configured) {
     folder = RecordFolderPath(ProgramPath(platform), configured);
+}
+
+RecordSerialScan VerdictRecord::ReadSerials(const std::string& indexPath, const ScanProgress& progress) {
+    return ScanRecordSerials(platform, folder, spoolPath, indexPath, progress);
 }
 
 std::string RecordFolderPath(const std::string& besidePath, const std::string& configured) {
@@ -123,20 +166,12 @@ std::string VerdictRecord::FileName(const LocalTime& time) const {
 }
 
 std::vector<std::string> VerdictRecord::Fields(const Verdict& verdict, const LocalTime& time) {
-    std::vector<std::string> fields = {
-        RecordTime(time),          RecordText(Computer()),      RecordVersion(RecordText(version)),
-        RecordText(verdict.mode),  std::to_string(verdict.run), RecordText(verdict.chip),
-        RecordText(verdict.drive), RecordText(verdict.product), RecordText(verdict.text),
-        WordOf(verdict.word)};
-    const std::vector<std::string> figures = FigureFields(verdict.figures);
-    fields.insert(fields.end(), figures.begin(), figures.end());
-    fields.push_back(RecordHex(RecordText(verdict.vendorId)));
-    fields.push_back(RecordHex(RecordText(verdict.productId)));
-    fields.push_back(RecordSerial(RecordText(verdict.serial)));
-    fields.push_back(RecordText(verdict.checksum));
-    fields.push_back(RecordUtcOffset(time));
-    fields.push_back(RecordText(verdict.warning));
-    fields.push_back(session + "-" + std::to_string(++linesMade));
+    const std::string computer = Computer();
+    const std::string identity = session + "-" + std::to_string(++linesMade);
+    const LineFacts facts{verdict, time, computer, version, identity};
+    std::vector<std::string> fields;
+    fields.reserve(kRecordColumns);
+    for (const ColumnField& column : kColumnFields) fields.push_back(column.field(facts));
     return fields;
 }
 

@@ -18,41 +18,14 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "production/ProductionRuns.h"
+#include "production/ProductionView.h"
+#include "production/Verdict.h"
+#include "production/VerdictSink.h"
+#include "record/RecordColumns.h"
 
 namespace talven {
 
-// `Refused`: the settings were refused and nothing was tried, so that a
-// settings fault never counts against the readers. Reset is no verdict: the
-// line that says when the shift's counts were reset.
-enum class VerdictWord : std::uint8_t { Pass, Fail, Stop, Empty, Refused, Reset };
-
-struct Verdict {
-    std::string mode;  // the mode's name, as GO's tip shows it
-    std::uint32_t run = 0;
-    std::string chip;  // the chip text as the status line shows it
-    std::string drive;
-    std::string product;
-    std::string text;  // the verdict exactly as shown
-    VerdictWord word = VerdictWord::Fail;
-    std::optional<TestFigures> figures;  // the read/write test's
-    // The programming run's, from the image it wrote.
-    std::string vendorId;
-    std::string productId;
-    std::string serial;
-    std::string checksum;
-    // What the status line said of the settings the run went on with, or
-    // why it refused them.
-    std::string warning;
-    std::string lot;  // the line's work order or lot, as the settings name it
-};
-
-// The columns of the record, in their order; the header line of every file.
-inline constexpr const char* kRecordHeader =
-    "time,computer,version,mode,run,chip,drive,product,verdict,result,MiB tested,write MB/s,read MB/s,seconds,"
-    "VID,PID,serial,checksum,UTC offset,warning,line";
-
-class VerdictRecord {
+class VerdictRecord final : public VerdictSink {
 public:
     // `spoolPath` keeps the lines until they are in the day's file; what an
     // earlier program left there is taken up at once. `version` is the
@@ -61,12 +34,14 @@ public:
 
     // The folder as the settings name it (RecordFolder), taken from the
     // program's folder when relative; the runs hand it over at GO.
-    void SetFolder(const std::string& configured);
+    void SetFolder(const std::string& configured) override;
     // The number of a new run: one more than the last one in today's file.
-    std::uint32_t StartRun();
+    std::uint32_t StartRun() override;
+    RecordSerialScan ReadSerials(const std::string& indexPath, const ScanProgress& progress) override;
     // Stamps the verdict with the time and the computer, spools its line and
     // writes every line that waits.
-    void Add(const Verdict& verdict);
+    void Add(const Verdict& verdict) override;
+    std::string BehindText(const ProductionView& view) const override;
     // Writes the lines that wait, oldest first; true when none is left.
     bool Flush();
 

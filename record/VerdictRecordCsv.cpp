@@ -38,7 +38,8 @@ bool ScanLines(const std::string& bytes, bool fromStart, RecordTail& tail) {
         if (!numbered) continue;
         found = true;
         tail.highestRun = std::max(tail.highestRun, run);
-        tail.lastLine = fields.size() == kRecordColumns ? fields[kRecordLineColumn] : std::string();
+        // Lines written before the last columns existed hold their identity in its place too.
+        tail.lastLine = fields.size() > kRecordLineColumn ? fields[kRecordLineColumn] : std::string();
         tail.lastLineRun = run;
     }
     return found;

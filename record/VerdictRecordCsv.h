@@ -8,16 +8,9 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "record/RecordColumns.h"
 
 namespace talven {
-
-// The columns of a line, and the ones the record reads back.
-inline constexpr std::size_t kRecordColumns = 21;
-inline constexpr std::size_t kRecordRunColumn = 4;
-inline constexpr std::size_t kRecordLineColumn = 20;
-inline constexpr std::size_t kRecordSerialColumn = 16;
-// Lines written before the line identity existed; their run numbers count.
-inline constexpr std::size_t kFirstRecordColumns = 18;
 
 // A station text (Windows code page) as UTF-8, control characters as
 // blanks, so that every line of the record is one line of text.

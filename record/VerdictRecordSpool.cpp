@@ -41,7 +41,11 @@ void VerdictRecord::LoadSpool() {
     std::size_t start = 0;
     for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
         std::vector<std::string> fields = SplitCsvLine(bytes.substr(start, end - start));
-        if (fields.size() != kRecordColumns + 1 || !IsRecordFileName(fields[0]) || fields.back().empty()) continue;
+        // A line an earlier program spooled has fewer columns: the later ones stay empty.
+        if (fields.size() <= kRecordLineColumn + 1 || fields.size() > kRecordColumns + 1 ||
+            !IsRecordFileName(fields[0]) || fields[kRecordLineColumn + 1].empty())
+            continue;
+        fields.resize(kRecordColumns + 1);
         bool numbered = false;
         const std::uint32_t run = RecordRun(fields, numbered, 1);
         if (!numbered) continue;
@@ -66,6 +70,8 @@ bool VerdictRecord::Spool(const Line& line) {
     if (appended != FileResult::Done) platform.FileTruncate(spoolPath.c_str(), end.size);
     return appended == FileResult::Done;
 }
+
+std::string VerdictRecord::BehindText(const ProductionView& view) const { return RecordBehindText(*this, view); }
 
 std::string RecordBehindText(const VerdictRecord& record, const ProductionView& view) {
     if (record.Waiting() == 0) return {};

@@ -22,8 +22,9 @@
 
 #include "platform/ini/ProfileFile.h"
 #include "production/ConfigurationImage.h"
-#include "record/StationSerials.h"
-#include "record/StationState.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
+#include "record/RecordSerials.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsSnapshot.h"
 #include "settings/SettingsText.h"
@@ -319,8 +320,9 @@ bool PutNextSerial(talven::Platform& platform, const talven::SettingsSnapshot& s
     talven::StationState held;
     const std::string state = talven::StationStatePath(settingsPath);
     const bool inUse = talven::ReadStationState(platform, state, held) == talven::StateRead::Read && !held.handed.empty();
-    const talven::SerialPlan serial = take ? talven::TakeSerial(platform, settings, settingsPath)
-                                           : talven::PlanSerial(platform, settings, settingsPath);
+    const auto readRecord = [&] { return talven::ScanRecordSerials(platform, settings, settingsPath); };
+    const talven::SerialPlan serial = take ? talven::TakeSerial(platform, settings, settingsPath, readRecord)
+                                           : talven::PlanSerial(platform, settings, settingsPath, readRecord);
     if (!serial.block) {
         WarnFixedSerial(settings);
         return serial.problem.empty();

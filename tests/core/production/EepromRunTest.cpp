@@ -11,8 +11,9 @@
 #include <set>
 
 #include "production/ConfigurationImage.h"
-#include "record/StationSerials.h"
-#include "record/StationState.h"
+#include "production/StationSerials.h"
+#include "production/StationState.h"
+#include "record/RecordSerials.h"
 #include "record/VerdictRecord.h"
 #include "tests/core/production/ProductionTestSupport.h"
 #include "tests/core/record/RecordTestSupport.h"
@@ -247,10 +248,11 @@ TEST_F(EepromRun, TheEepromFileHoldsTheImageOverItsEarlierBytes) {
 }
 
 // A refusal of the settings is no reader's failure; a warning the run went
-// on with, and a refusal's reason, are what the status line said.
+// on with, and a refusal's reason, are what the status line said. Every
+// line ends with the lot.
 TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenARefusalAndAMissingReader) {
     test::TempFolder records;
-    const std::string folder = "[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n";
+    const std::string folder = "[Program set]\r\nRecordFolder=" + records.path.string() + "\r\nLot=WO 7, \"B\"\r\n";
     settings.Write(folder);
     VerdictRecord record(*outer, records.Spool(), "1.00");
     std::vector<std::string> statuses;
@@ -270,14 +272,14 @@ TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenARefusalAndAMissingReader) {
     // The default image over an erased EEPROM; its CRC-32 computed apart.
     EXPECT_EQ(rows[1], (test::CsvRow{rows[1][0], rows[1][1], "v1.00", "Write EEPROM", "1", chip, "E:", "CF Card",
                                      "Write EEPROM success.", "pass", "", "", "", "", "0x3C71", "0x5308",
-                                     "123456789abcdef", "CE9CB358", rows[1][18], "", rows[1][20]}));
+                                     "123456789abcdef", "CE9CB358", rows[1][18], "", rows[1][20], "WO 7, \"B\""}));
     EXPECT_EQ(rows[2], (test::CsvRow{rows[2][0], rows[2][1], "v1.00", "Write EEPROM", "2", chip, "E:", "CF Card",
                                      "Write EEPROM unsuccess.", "refused", "", "", "", "", "", "", "", "",
-                                     rows[2][18], statuses[1], rows[2][20]}));
+                                     rows[2][18], statuses[1], rows[2][20], "WO 7, \"B\""}));
     EXPECT_EQ(statuses[1], "VID: \"0x12345\" is not 1 to 4 hexadecimal digits");
     EXPECT_EQ(rows[3], (test::CsvRow{rows[3][0], rows[3][1], "v1.00", "Write EEPROM", "3", "", "", "",
                                      "No card reader device.", "fail", "", "", "", "", "", "", "", "", rows[3][18],
-                                     statuses[2], rows[3][20]}));
+                                     statuses[2], rows[3][20], "WO 7, \"B\""}));
     EXPECT_EQ(statuses[2].rfind("Warning: ", 0), 0u) << statuses[2];
 }
 
@@ -450,7 +452,8 @@ TEST_F(EepromRun, TheNextSerialFollowsTheBlockAndWhatWasHandedOut) {
         std::remove(RecordIndexPath(settings.Path()).c_str());
         if (!c.state.empty()) std::ofstream(settings.StatePath(), std::ios::binary) << c.state;
         const SettingsSnapshot snapshot(SettingsFile(*outer, settings.Path()));
-        EXPECT_EQ(ListedSerial(PlanSerial(*outer, snapshot, settings.Path())), c.listed);
+        const auto readRecord = [&] { return ScanRecordSerials(*outer, snapshot, settings.Path()); };
+        EXPECT_EQ(ListedSerial(PlanSerial(*outer, snapshot, settings.Path(), readRecord)), c.listed);
     }
 }
 

@@ -24,7 +24,7 @@
 namespace talven {
 namespace {
 
-constexpr std::size_t kColumns = 21;
+constexpr std::size_t kColumns = 22;
 
 Verdict SlotVerdict(const std::string& product, const std::string& text, std::uint32_t run = 0) {
     Verdict verdict;
@@ -143,11 +143,11 @@ TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndGoesOnAfterACutOffLineAndNulByte
     EXPECT_EQ(rows[0].size(), kColumns);
     EXPECT_EQ(rows[1], (test::CsvRow{"2026-12-07 22:01:50", rows[1][1], "v1.00", "Write/Read Test", "1", "", "E:",
                                      "Card, \"7\"", "Test success.", "pass", "", "", "", "", "", "", "#000123", "",
-                                     "UTC+01:00", "", rows[1][20]}));
+                                     "UTC+01:00", "", rows[1][20], ""}));
     EXPECT_EQ(rows[2], (test::CsvRow{"2024-05-14T22:13:05+02:00", cutOff.substr(26)}));
     EXPECT_EQ(rows[3], (test::CsvRow{"2026-12-07 22:02:09", rows[1][1], "v1.00", "Write/Read Test", "2", "", "E:",
                                      "SD Card", "Compare failure!", "fail", "", "", "", "", "0x2E10", "0x0781",
-                                     "TLV00000124", "", "UTC-05:30", "", rows[3][20]}));
+                                     "TLV00000124", "", "UTC-05:30", "", rows[3][20], ""}));
     EXPECT_NE(rows[1][20], rows[3][20]) << "each line its own identity";
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "record/ShiftCounts.h"
+#include "production/ShiftCounts.h"
 #include "settings/SerialBlock.h"
 
 namespace talven {
@@ -40,6 +40,8 @@ enum class StateRead : std::uint8_t {
 
 // The settings path with its extension replaced: Talven.ini beside Talven.state.
 std::string StationStatePath(const std::string& settingsPath);
+// The record's index beside it: Talven.index, a cache of the record's serials.
+std::string RecordIndexPath(const std::string& settingsPath);
 
 StateRead ReadStationState(Platform& platform, const std::string& path, StationState& state,
                            FileResult* trouble = nullptr);

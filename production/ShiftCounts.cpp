@@ -1,17 +1,10 @@
-#include "record/ShiftCounts.h"
+#include "production/ShiftCounts.h"
 
 #include <cstdio>
 
-#include "record/VerdictRecord.h"
 #include "resources/StringTable.h"
 
 namespace talven {
-
-namespace {
-
-constexpr std::uint32_t kSlotsOfAReader = 4;
-
-}  // namespace
 
 void ModeCounts::Add(RunJudgement judgement) {
     switch (judgement) {
@@ -36,20 +29,6 @@ std::string CountsResetText(const ModeCounts& counts) {
     std::snprintf(text, sizeof text, StringText(IDS_COUNTS_RESET), counts.Tested(), counts.passed, counts.failed,
                   counts.notJudged);
     return text;
-}
-
-void RunTally::Add(VerdictWord word) {
-    shown = true;
-    if (!inSequence) return;
-    if (word == VerdictWord::Pass) ++passes;
-    if (word == VerdictWord::Fail) failed = true;
-}
-
-RunJudgement RunTally::Judgement() const {
-    if (decided != RunJudgement::None) return decided;
-    if (failed) return RunJudgement::Failed;
-    if (passes == kSlotsOfAReader) return RunJudgement::Passed;
-    return shown ? RunJudgement::NotJudged : RunJudgement::None;
 }
 
 }  // namespace talven

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "record/RecordSerials.h"
+#include "production/SerialRanges.h"
 #include "settings/SerialBlock.h"
 #include "settings/SettingsSnapshot.h"
 
@@ -34,12 +34,12 @@ struct SerialPlan {
 // beside the settings file at `settingsPath` and the serials the record
 // folder's files hold: never one at or below the highest of either.
 SerialPlan PlanSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
-                      const ScanProgress& progress = {});
+                      const RecordSerialReader& readRecord);
 // The same, and its serial handed out: on the disk when `problem` is empty.
 // The state is held from its reading to its writing; while another program
 // holds it past a few seconds, this GO gets no serial.
 SerialPlan TakeSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
-                      const ScanProgress& progress = {});
+                      const RecordSerialReader& readRecord);
 
 // The settings listing's serial row: "TLV00000124 (next of TLV00000100, dash, TLV00000999)",
 // or why GO writes nothing.

@@ -1,4 +1,4 @@
-#include "record/StationState.h"
+#include "production/StationState.h"
 
 #include <cstdio>
 #include <optional>
@@ -88,6 +88,11 @@ std::string StationStatePath(const std::string& settingsPath) {
     const std::size_t dot = name.find_last_of('.');
     const std::size_t stem = settingsPath.size() - name.size() + (dot == std::string::npos ? name.size() : dot);
     return settingsPath.substr(0, stem) + ".state";
+}
+
+std::string RecordIndexPath(const std::string& settingsPath) {
+    const std::string state = StationStatePath(settingsPath);
+    return state.substr(0, state.size() - std::string(".state").size()) + ".index";
 }
 
 std::string FormatStationState(const StationState& state) {

@@ -1,12 +1,10 @@
-#include "record/StationSerials.h"
+#include "production/StationSerials.h"
 
 #include <cstdio>
 
 #include "production/ConfigurationImage.h"
 #include "platform/PathText.h"
-#include "record/RecordSerials.h"
-#include "record/StationState.h"
-#include "record/VerdictRecord.h"
+#include "production/StationState.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsText.h"
 
@@ -115,11 +113,10 @@ SerialPlan Plan(Platform& platform, const SettingsSnapshot& settings, const std:
 
 // What the record holds, read before the state is held: a first start
 // reads for seconds, and another program waits for the state meanwhile.
-RecordSerialScan Scan(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
-                      const ScanProgress& progress) {
-    if (!ReadSerialBlock(settings)) return {};
-    const std::string folder = RecordFolderPath(settingsPath, settings.Checked(kRecordFolderKey).text);
-    return ScanRecordSerials(platform, folder, DefaultSpoolPath(platform), RecordIndexPath(settingsPath), progress);
+// Without a reader (a run with no record) the state alone counts.
+RecordSerialScan Scan(const SettingsSnapshot& settings, const RecordSerialReader& readRecord) {
+    if (!ReadSerialBlock(settings) || !readRecord) return {};
+    return readRecord();
 }
 
 // `serial` joins the range it continues, or starts one of its own.
@@ -136,16 +133,16 @@ void Hand(StationState& state, const SerialNumber& serial) {
 }  // namespace
 
 SerialPlan PlanSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
-                      const ScanProgress& progress) {
+                      const RecordSerialReader& readRecord) {
     if (!SerialBlockSet(settings)) return {};
     StationState state;
-    return Plan(platform, settings, settingsPath, Scan(platform, settings, settingsPath, progress), state);
+    return Plan(platform, settings, settingsPath, Scan(settings, readRecord), state);
 }
 
 SerialPlan TakeSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
-                      const ScanProgress& progress) {
+                      const RecordSerialReader& readRecord) {
     if (!SerialBlockSet(settings)) return {};
-    const RecordSerialScan scan = Scan(platform, settings, settingsPath, progress);
+    const RecordSerialScan scan = Scan(settings, readRecord);
     const StateHold hold(platform, StationStatePath(settingsPath));
     StationState state;
     SerialPlan plan = Plan(platform, settings, settingsPath, scan, state);
