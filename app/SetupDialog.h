@@ -1,7 +1,8 @@
 // The operator's editor of the settings file. It reads the file once when it
 // opens and, on OK, writes what the operator changed and the keys the file
 // lacked; a value left untouched stays in the file exactly as written there,
-// blanks and quotes included. It never turns a value into another by itself, and OK never saves a value the settings check refuses:
+// blanks and quotes included. It never turns a value into another by itself,
+// and OK never saves a value the settings check refuses:
 // the note line names the field and the reason, and the focus goes there.
 #pragma once
 

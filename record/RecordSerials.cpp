@@ -137,14 +137,22 @@ void WriteIndex(Platform& platform, const std::string& path, const RecordIndex& 
         platform.MoveFileExA(temporary.c_str(), path.c_str());
 }
 
+bool ParentThere(Platform& platform, const std::string& folder) {
+    const std::size_t last = folder.find_last_of("\\/");
+    if (last == std::string::npos || last == 0) return false;
+    std::vector<FoundFile> ignored;
+    return platform.FindFiles(folder.substr(0, last).c_str(), ignored) == FileResult::Done;
+}
+
 // Reads on in each record file of the folder; false with `scan.result` said
 // when one could not be read.
 bool ReadFolder(Platform& platform, const std::string& folder, RecordIndex& index, bool& changed,
                 const ScanProgress& progress, RecordSerialScan& scan) {
     std::vector<FoundFile> files;
     scan.result = platform.FindFiles(folder.c_str(), files);
-    // No folder yet: nothing was recorded in it.
-    if (scan.result == FileResult::Missing) scan.result = FileResult::Done;
+    // No folder yet beside a parent that is there: nothing was recorded in
+    // it. A share that is down is missing with its parent.
+    if (scan.result == FileResult::Missing && ParentThere(platform, folder)) scan.result = FileResult::Done;
     if (scan.result != FileResult::Done) return false;
     std::vector<FoundFile> toRead;
     for (FoundFile& file : files) {
@@ -156,7 +164,8 @@ bool ReadFolder(Platform& platform, const std::string& folder, RecordIndex& inde
         std::uint64_t& read = index.read[toRead[i].name];
         // A file cut back or made anew is read from its start; what it held stays counted.
         if (toRead[i].size < read) read = 0;
-        const std::string bytes = ReadFrom(platform, JoinPath(folder, toRead[i].name), read, toRead[i].size, scan.result);
+        const std::string path = JoinPath(folder, toRead[i].name);
+        const std::string bytes = ReadFrom(platform, path, read, toRead[i].size, scan.result);
         if (scan.result != FileResult::Done) return false;
         read += AddSerials(bytes, ColumnIndex(RecordColumn::Serial), index.serials);
         changed = true;

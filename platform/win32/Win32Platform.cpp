@@ -256,7 +256,8 @@ FileResult Win32Platform::FindFiles(const char* folder, std::vector<FoundFile>& 
     files.clear();
     WIN32_FIND_DATAA found{};
     const HANDLE search = ::FindFirstFileA((std::string(folder) + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND ? FileResult::Done : FromLastError();
+    if (search == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? FileResult::Done : FromLastError();
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             files.push_back({found.cFileName, std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow});

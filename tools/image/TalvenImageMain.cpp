@@ -319,7 +319,8 @@ bool PutNextSerial(talven::Platform& platform, const talven::SettingsSnapshot& s
                    const std::string& settingsPath, bool take, WorkingBuffer& buffer, Findings& findings) {
     talven::StationState held;
     const std::string state = talven::StationStatePath(settingsPath);
-    const bool inUse = talven::ReadStationState(platform, state, held) == talven::StateRead::Read && !held.handed.empty();
+    const bool inUse =
+        talven::ReadStationState(platform, state, held) == talven::StateRead::Read && !held.handed.empty();
     const auto readRecord = [&] { return talven::ScanRecordSerials(platform, settings, settingsPath); };
     const talven::SerialPlan serial = take ? talven::TakeSerial(platform, settings, settingsPath, readRecord)
                                            : talven::PlanSerial(platform, settings, settingsPath, readRecord);
@@ -329,7 +330,8 @@ bool PutNextSerial(talven::Platform& platform, const talven::SettingsSnapshot& s
     }
     if (inUse)
         std::fprintf(stderr, "talven-image: warning: a station beside %s hands out serials from it; %s\n",
-                     state.c_str(), take ? "this image's serial is taken from it" : "--out takes the listed serial from it");
+                     state.c_str(),
+                     take ? "this image's serial is taken from it" : "--out takes the listed serial from it");
     if (!serial.note.empty()) std::fprintf(stderr, "talven-image: %s\n", Readable(serial.note).c_str());
     if (!serial.problem.empty()) {
         findings.serialProblem = Readable(serial.problem);
