@@ -23,7 +23,12 @@ std::string SeriesKey(const SerialNumber& serial) {
 }  // namespace
 
 void SerialRanges::Add(const SerialNumber& low, std::uint64_t high) {
-    Series& of = series.try_emplace(SeriesKey(low), Series{low, {}}).first->second;
+    if (lastKey.empty() || low.prefix != lastPrefix || low.width != lastWidth) {
+        lastKey = SeriesKey(low);
+        lastPrefix = low.prefix;
+        lastWidth = low.width;
+    }
+    Series& of = series.try_emplace(lastKey, Series{low, {}}).first->second;
     auto next = of.ranges.upper_bound(low.number);
     std::uint64_t from = low.number;
     std::uint64_t to = high;

@@ -32,6 +32,10 @@ private:
         std::map<std::uint64_t, std::uint64_t> ranges;  // low to high, apart
     };
     std::map<std::string, Series> series;
+    // The last series added to and its key: a file's lines are of one series.
+    std::string lastPrefix;
+    std::uint32_t lastWidth = 0;
+    std::string lastKey;
 };
 
 struct RecordSerialScan {

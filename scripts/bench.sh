@@ -57,7 +57,7 @@ for station in range(stations):
             s = base + n
             lines.append("%s %02d:%02d:%02d,ST%02d,v1.00,Write EEPROM,%d,Chip 5308 Revision:0102 05/17 '23,E:,"
                          "CF Card,Write EEPROM success.,pass,,,,,0x3C71,0x5308,TLV%09d,CE9CB358,UTC+01:00,,"
-                         "qvmkrcdtzh-%d,WO-4711\r\n" % (date, n // 360, n // 6 % 60, n % 6 * 10, station, s, n + 1, s, n + 1))
+                         "qvmkrcdtzh-%d,WO-4711\r\n" % (date, n // 360, n // 6 % 60, n % 6 * 10, station, n + 1, s, n + 1))
         with open(os.path.join(folder, "Talven-%s-ST%02d.csv" % (date, station)), "w", newline="") as f:
             f.write("".join(lines))
 PY
