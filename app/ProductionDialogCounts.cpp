@@ -8,6 +8,7 @@
 #include "production/StationState.h"
 #include "record/RecordSerials.h"
 #include "resources/StringTable.h"
+#include "resources/resource.h"
 #include "settings/SettingsText.h"
 
 namespace talven {
@@ -104,13 +105,19 @@ void ProductionDialog::OnResetCounts() {
 void ProductionDialog::ShowNextSerial(const SettingsSnapshot& settings) {
     if (!listEepromMode || serialRow < 0 || serialRow >= RowCount()) return;
     // A first start reads a year of the record for seconds: its progress is shown.
-    const auto progress = [this](std::size_t read, std::size_t total) {
+    // What the status line said, back after the progress (a GO's note on its serial).
+    char said[512] = {};
+    ::GetDlgItemTextA(GetSafeHwnd(), IDC_STATUS_LINE, said, sizeof said);
+    bool progressShown = false;
+    const auto progress = [this, &progressShown](std::size_t read, std::size_t total) {
+        progressShown = true;
         SetStatusText(Format(IDS_SERIAL_SCANNING, static_cast<unsigned>(read), static_cast<unsigned>(total)).c_str());
         PumpMessages();
     };
     const SerialPlan plan = PlanSerial(platform, settings, settingsPath, [&] {
         return ScanRecordSerials(platform, settings, settingsPath, progress);
     });
+    if (progressShown) SetStatusText(said);
     // Without a block the row lists SN as it stands, and says every reader gets it.
     if (!plan.block && plan.problem.empty()) {
         const CheckedSetting& serial = settings.Checked(kSerialNumberKey);

@@ -28,24 +28,20 @@ void SerialRanges::Add(const SerialNumber& low, std::uint64_t high) {
         lastPrefix = low.prefix;
         lastWidth = low.width;
     }
-    Series& of = series.try_emplace(lastKey, Series{low, {}}).first->second;
-    auto next = of.ranges.upper_bound(low.number);
-    std::uint64_t from = low.number;
-    std::uint64_t to = high;
-    // Joined with the ranges it overlaps or continues on either side.
-    if (next != of.ranges.begin()) {
-        auto before = std::prev(next);
-        if (before->second >= from || before->second + 1 == from) {
-            from = before->first;
-            to = std::max(to, before->second);
-            of.ranges.erase(before);
-        }
-    }
-    while (next != of.ranges.end() && (next->first <= to || next->first == to + 1)) {
-        to = std::max(to, next->second);
-        next = of.ranges.erase(next);
-    }
-    of.ranges[from] = to;
+    auto found = series.find(lastKey);
+    if (found == series.end()) found = series.emplace(lastKey, Series{low, {}}).first;
+    auto& ranges = found->second.ranges;
+    auto next = ranges.upper_bound(low.number);
+    // The range before grows in place when it reaches this one: a record's
+    // serials mostly count up one by one.
+    auto at = next == ranges.begin() ? ranges.end() : std::prev(next);
+    if (at != ranges.end() && at->second + 1 >= low.number)
+        at->second = std::max(at->second, high);
+    else
+        at = ranges.emplace_hint(next, low.number, high);
+    // Joined with the ranges it now overlaps or continues.
+    for (next = std::next(at); next != ranges.end() && next->first <= at->second + 1; next = ranges.erase(next))
+        at->second = std::max(at->second, next->second);
 }
 
 std::optional<std::uint64_t> SerialRanges::HighestIn(const SerialBlock& block) const {
