@@ -1,12 +1,15 @@
 // The shift at a glance: the counts line above the buttons, its reset, the
 // warning line over it, and the serial row of the settings listing when the
 // settings name a block.
+#include <cstdio>
 #include <iterator>
 
 #include "app/ProductionDialog.h"
 #include "production/StationSerials.h"
 #include "production/StationState.h"
+#include "record/RecordSerials.h"
 #include "resources/StringTable.h"
+#include "resources/resource.h"
 #include "settings/SettingsText.h"
 
 namespace talven {
@@ -17,6 +20,13 @@ namespace {
 std::wstring Characters(const std::string& settingsText) {
     const std::u16string units = Utf16(DecodeSettingsText(settingsText));
     return std::wstring(units.begin(), units.end());
+}
+
+template <typename... Arguments>
+std::string Format(unsigned id, Arguments... arguments) {
+    char text[256];
+    std::snprintf(text, sizeof text, StringText(id), arguments...);
+    return text;
 }
 
 // The serial row: the words as the string table has them (the dash is not
@@ -61,6 +71,9 @@ void ProductionDialog::SaveShiftCounts() {
     // Only the counts are the window's: the serials in the file stay as the
     // file holds them, and a file that is not whole is left for the engineer.
     const std::string path = StationStatePath(settingsPath);
+    // Held as a GO holds it for a serial, so that neither writes over the other.
+    const StateHold hold(platform, path);
+    if (hold.Result() != FileResult::Done) return;
     StationState state;
     const StateRead read = ReadStationState(platform, path, state);
     if (read != StateRead::Read && read != StateRead::Missing) return;
@@ -105,9 +118,27 @@ void ProductionDialog::OnResetCounts() {
 
 void ProductionDialog::ShowNextSerial(const SettingsSnapshot& settings) {
     if (!listEepromMode || serialRow < 0 || serialRow >= RowCount()) return;
-    const SerialPlan plan = PlanSerial(platform, settings, settingsPath);
-    // Without a block the row lists SN as it stands.
-    if (!plan.block && plan.problem.empty()) return;
+    // A first start reads a year of the record for seconds: its progress is shown.
+    // What the status line said, back after the progress (a GO's note on its serial).
+    char said[512] = {};
+    ::GetDlgItemTextA(GetSafeHwnd(), IDC_STATUS_LINE, said, sizeof said);
+    bool progressShown = false;
+    const auto progress = [this, &progressShown](std::size_t read, std::size_t total) {
+        progressShown = true;
+        SetStatusText(Format(IDS_SERIAL_SCANNING, static_cast<unsigned>(read), static_cast<unsigned>(total)).c_str());
+        PumpMessages();
+    };
+    const SerialPlan plan = PlanSerial(platform, settings, settingsPath, [&] {
+        return ScanRecordSerials(platform, settings, settingsPath, progress);
+    });
+    if (progressShown) SetStatusText(said);
+    // Without a block the row lists SN as it stands, and says every reader gets it.
+    if (!plan.block && plan.problem.empty()) {
+        const CheckedSetting& serial = settings.Checked(kSerialNumberKey);
+        if (serial.reason.empty())
+            readerList.SetItemText(serialRow, 1, Characters(Format(IDS_SERIAL_FIXED, serial.text.c_str())));
+        return;
+    }
     readerList.SetItemText(serialRow, 1, SerialRowText(plan));
     if (!plan.problem.empty()) readerList.SetItemImage(serialRow, kRowFailed);
 }

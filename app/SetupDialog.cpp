@@ -18,10 +18,6 @@
 namespace talven {
 namespace {
 
-constexpr int kDeviceRadios[] = {IDC_CF_HIGH,    IDC_CF_LOW,    IDC_SM_HIGH, IDC_SM_LOW,
-                                 IDC_SD_HIGH,    IDC_SD_LOW,    IDC_MSPRO_HIGH, IDC_MSPRO_LOW,
-                                 IDC_MS_HIGH,    IDC_MS_LOW,    IDC_MMC_HIGH, IDC_MMC_LOW};
-
 // Typing room in the test amount's box: "65535 MiB".
 constexpr int kTestAmountLimit = 9;
 constexpr int kPowerSpinLowest = 1;
@@ -60,26 +56,44 @@ std::string AmountEntered(const std::string& text) {
     return text;
 }
 
+// Windows' private-profile reading drops a value's outer blanks and one
+// pair of quotes around it: such a text is written inside quotes, so that it
+// reads back as typed.
+std::string AsWritten(const std::string& text) {
+    if (text.empty()) return text;
+    const bool blankEnd = text.front() == ' ' || text.back() == ' ';
+    const bool quoted = text.size() > 1 && text.front() == '"' && text.back() == '"';
+    return blankEnd || quoted ? "\"" + text + "\"" : text;
+}
+
+// Whether the file holds the key at all, as against its default standing in.
+bool Holds(const SettingsFile& settings, const SettingsKey& key) {
+    char probe[2] = {};
+    return settings.ReadText(key.section, key.name, "\x01", probe, sizeof probe) != 1 || probe[0] != '\x01';
+}
+
 }  // namespace
 
 SetupDialog::SetupDialog(Platform& platform, ui::CWnd* parent)
     : ui::CDialog(IDD_SETUP_DIALOG, parent),
       platform(platform),
       // The order of loading and of writing.
-      fields{{&kSerialNumberKey, IDC_SERIAL_EDIT, nullptr, true, {}, {}},
-             {&kProductorKey, IDC_PRODUCTION_EDIT, nullptr, true, {}, {}},
-             {&kManufactureKey, IDC_MANUFACTURE_EDIT, nullptr, true, {}, {}},
-             {&kScsiVersionKey, IDC_SCSI_VERSION_EDIT, nullptr, true, {}, {}},
-             {&kMmcSpeedKey, IDC_MMC_HIGH, &mmcSpeedChoice, true, {}, {}},
-             {&kMsSpeedKey, IDC_MS_HIGH, &msSpeedChoice, true, {}, {}},
-             {&kMsProSpeedKey, IDC_MSPRO_HIGH, &msProSpeedChoice, true, {}, {}},
-             {&kSdSpeedKey, IDC_SD_HIGH, &sdSpeedChoice, true, {}, {}},
-             {&kSmSpeedKey, IDC_SM_HIGH, &smSpeedChoice, true, {}, {}},
-             {&kCfSpeedKey, IDC_CF_HIGH, &cfSpeedChoice, true, {}, {}},
-             {&kPowerConsumptionKey, IDC_POWER_EDIT, nullptr, true, {}, {}},
-             {&kFileSizeKey, IDC_FILE_SIZE_1M, &fileSizeChoice, false, {}, {}},
-             {&kRunModeKey, IDC_FUNCTION_READ_WRITE, &functionChoice, false, {}, {}},
-             {&kTestMebibytesKey, IDC_TEST_AMOUNT, nullptr, false, {}, {}}} {}
+      fields{{&kSerialNumberKey, IDC_SERIAL_EDIT, nullptr, IDC_SERIAL_EDIT},
+             {&kProductorKey, IDC_PRODUCTION_EDIT, nullptr, IDC_PRODUCTION_EDIT},
+             {&kManufactureKey, IDC_MANUFACTURE_EDIT, nullptr, IDC_MANUFACTURE_EDIT},
+             {&kScsiVersionKey, IDC_SCSI_VERSION_EDIT, nullptr, IDC_SCSI_VERSION_EDIT},
+             {&kMmcSpeedKey, IDC_MMC_HIGH, &mmcSpeedChoice, IDC_MMC_HIGH},
+             {&kMsSpeedKey, IDC_MS_HIGH, &msSpeedChoice, IDC_MS_HIGH},
+             {&kMsProSpeedKey, IDC_MSPRO_HIGH, &msProSpeedChoice, IDC_MSPRO_HIGH},
+             {&kSdSpeedKey, IDC_SD_HIGH, &sdSpeedChoice, IDC_SD_HIGH},
+             {&kSmSpeedKey, IDC_SM_HIGH, &smSpeedChoice, IDC_SM_HIGH},
+             {&kCfSpeedKey, IDC_CF_HIGH, &cfSpeedChoice, IDC_CF_HIGH},
+             // The power is typed only through its spin button.
+             {&kPowerConsumptionKey, IDC_POWER_EDIT, nullptr, IDC_POWER_SPIN},
+             {&kFileSizeKey, IDC_FILE_SIZE_1M, &fileSizeChoice, 0},
+             {&kRunModeKey, IDC_FUNCTION_READ_WRITE, &functionChoice, 0},
+             {&kTestMebibytesKey, IDC_TEST_AMOUNT, nullptr, 0},
+             {&kLotKey, IDC_LOT_EDIT, nullptr, 0}} {}
 
 SetupDialog::~SetupDialog() { DestroyWindow(); }
 
@@ -87,30 +101,20 @@ SetupDialog::~SetupDialog() { DestroyWindow(); }
 // byte would show 600 as 88 and save that.
 void SetupDialog::DoDataExchange(ui::CDataExchange& exchange) {
     ui::CDialog::DoDataExchange(exchange);
-    ui::DDX_Control(exchange, IDC_SCSI_VERSION_EDIT, scsiVersionEdit);
-    ui::DDX_Control(exchange, IDC_SERIAL_EDIT, serialNumberEdit);
-    ui::DDX_Control(exchange, IDC_PRODUCTION_EDIT, productionEdit);
-    ui::DDX_Control(exchange, IDC_MANUFACTURE_EDIT, manufactureEdit);
     ui::DDX_Control(exchange, IDC_POWER_SPIN, powerSpin);
     ui::DDX_Control(exchange, IDC_TEST_AMOUNT, testAmountBox);
-    ui::DDX_Radio(exchange, IDC_FILE_SIZE_1M, fileSizeChoice);
-    ui::DDX_Radio(exchange, IDC_CF_HIGH, cfSpeedChoice);
-    ui::DDX_Radio(exchange, IDC_MMC_HIGH, mmcSpeedChoice);
-    ui::DDX_Radio(exchange, IDC_MSPRO_HIGH, msProSpeedChoice);
-    ui::DDX_Radio(exchange, IDC_MS_HIGH, msSpeedChoice);
-    ui::DDX_Radio(exchange, IDC_SD_HIGH, sdSpeedChoice);
-    ui::DDX_Radio(exchange, IDC_SM_HIGH, smSpeedChoice);
-    ui::DDX_Radio(exchange, IDC_FUNCTION_READ_WRITE, functionChoice);
+    for (Field& field : fields)
+        if (field.choice != nullptr) ui::DDX_Radio(exchange, field.control, *field.choice);
 }
 
 bool SetupDialog::OnInitDialog() {
     ui::CDialog::OnInitDialog();
     DeriveSettingsPath(platform, settingsPath);
-    // No more than the configuration image can hold.
-    serialNumberEdit.LimitText(kSerialNumberKey.capacity);
-    productionEdit.LimitText(kProductorKey.capacity);
-    manufactureEdit.LimitText(kManufactureKey.capacity);
-    scsiVersionEdit.LimitText(kScsiVersionKey.capacity);
+    // No more typed than the configuration image can hold; a longer value
+    // loaded is shown and kept whole all the same.
+    for (const Field& field : fields)
+        if (field.key->kind == SettingKind::Text)
+            ::SendDlgItemMessageA(GetSafeHwnd(), field.control, EM_LIMITTEXT, field.key->capacity, 0);
     powerSpin.SetRange(kPowerSpinLowest, kPowerSpinHighest);
     testAmountBox.AddString(StringText(IDS_TEST_ALL));
     testAmountBox.AddString(Format(IDS_TEST_MEBIBYTES, 64u).c_str());
@@ -125,6 +129,7 @@ void SetupDialog::LoadSettings() {
     const SettingsSnapshot settings(Settings());
     for (Field& field : fields) {
         field.loaded = settings.Checked(*field.key).text;
+        field.present = Holds(Settings(), *field.key);
         ShowLoaded(field, settings.Number(*field.key));
     }
     UpdateData(false);
@@ -173,7 +178,8 @@ std::string SetupDialog::Entered(const Field& field) const {
 
 std::string SetupDialog::Refusal(const Field& field, const std::string& text) const {
     // The reader would get a field of blanks: the dialog asks for a text.
-    if (field.key->kind == SettingKind::Text && text.empty()) return StringText(IDS_TEXT_EMPTY);
+    if (field.deviceControl != 0 && field.key->kind == SettingKind::Text && text.empty())
+        return StringText(IDS_TEXT_EMPTY);
     return RefusalReason(*field.key, text);
 }
 
@@ -182,9 +188,7 @@ void SetupDialog::OnOK() {
     std::vector<SavedValue> values;
     if (!ValuesToSave(values)) return;
     const SettingsFile settings = Settings();
-    for (const SavedValue& value : values) {
-        settings.WriteText(*value.key, value.text.c_str());
-    }
+    for (const SavedValue& value : values) settings.WriteText(*value.key, AsWritten(value.text).c_str());
     ui::CDialog::OnOK();
 }
 
@@ -196,19 +200,19 @@ bool SetupDialog::ValuesToSave(std::vector<SavedValue>& values) {
     for (const Field& field : fields) {
         const bool changed = Shown(field) != field.shown;
         std::string text = changed ? Entered(field) : field.loaded;
-        if (changed || !field.device || deviceControlsEnabled) {
+        if (changed || field.deviceControl == 0 || deviceControlsEnabled) {
             if (const std::string reason = Refusal(field, text); !reason.empty()) {
                 RefuseOk(field, reason);
                 return false;
             }
         }
-        values.push_back({field.key, std::move(text)});
+        if (changed || !field.present) values.push_back({field.key, std::move(text)});
     }
     return true;
 }
 
 void SetupDialog::RefuseOk(const Field& field, const std::string& reason) {
-    const bool reachable = !field.device || deviceControlsEnabled;
+    const bool reachable = field.deviceControl == 0 || deviceControlsEnabled;
     SetNote(Format(reachable ? IDS_SETTING_REFUSED : IDS_SETUP_LOCKED, FieldName(field).c_str(), reason.c_str()));
     ::MessageBeep(MB_ICONEXCLAMATION);
     // A pair with neither radio selected keeps the focus where it is: a radio
@@ -268,13 +272,10 @@ bool SetupDialog::OnCommand(UINT id, UINT code) {
 
 void SetupDialog::EnableDeviceControls(bool enable) {
     deviceControlsEnabled = enable;
-    scsiVersionEdit.EnableWindow(enable);
-    serialNumberEdit.EnableWindow(enable);
-    productionEdit.EnableWindow(enable);
-    manufactureEdit.EnableWindow(enable);
-    powerSpin.EnableWindow(enable);
-    for (int radio : kDeviceRadios) {
-        ::EnableWindow(GetDlgItem(radio), enable ? TRUE : FALSE);
+    for (const Field& field : fields) {
+        if (field.deviceControl == 0) continue;
+        ::EnableWindow(GetDlgItem(field.deviceControl), enable ? TRUE : FALSE);
+        if (field.choice != nullptr) ::EnableWindow(GetDlgItem(field.deviceControl + 1), enable ? TRUE : FALSE);
     }
 }
 

@@ -1,7 +1,8 @@
 // The operator's editor of the settings file. It reads the file once when it
-// opens and, on OK, writes back every value it shows: what the operator
-// entered, or else exactly the text it loaded. It never turns a value into
-// another by itself, and OK never saves a value the settings check refuses:
+// opens and, on OK, writes what the operator changed and the keys the file
+// lacked; a value left untouched stays in the file exactly as written there,
+// blanks and quotes included. It never turns a value into another by itself,
+// and OK never saves a value the settings check refuses:
 // the note line names the field and the reason, and the focus goes there.
 #pragma once
 
@@ -35,20 +36,27 @@ protected:
 private:
     SettingsFile Settings() const { return SettingsFile(platform, settingsPath); }
 
-    // One value the dialog shows, in the order OK writes them.
+    // One value the dialog shows, in the order OK writes them: the one list
+    // of its controls, which loading, the exchange, the limits, the checks,
+    // saving and the function switch all go by.
     struct Field {
         const SettingsKey* key;
-        // The edit, the combo box, or the first radio of a pair.
+        // The edit, the combo box, or the first radio of a pair (the second
+        // is the next control).
         int control;
         // A radio pair's member; null for an edit or the combo box.
         int* choice;
-        // Only with "Write EEPROM" chosen can the operator change it.
-        bool device;
+        // The control only "Write EEPROM" lets the operator change; 0 for
+        // one open in both functions.
+        int deviceControl;
         // The file's text, or the key's default when it is missing.
-        std::string loaded;
+        std::string loaded{};
+        // Whether the file holds the key: an untouched value it holds is
+        // left in the file exactly as written there.
+        bool present = false;
         // The control's state after loading, as Shown gives it: while it
         // stands, OK writes `loaded` back unchanged.
-        std::string shown;
+        std::string shown{};
     };
     // A key and the text OK writes for it.
     struct SavedValue {
@@ -75,15 +83,11 @@ private:
     // stepped from the value shown, so that the control's own step is
     // cancelled.
     bool StepPowerFromOutsideRange(int delta);
-    // The device information controls: the four texts, the power spin
+    // The controls only "Write EEPROM" opens: the four texts, the power spin
     // button and the six speed pairs.
     void EnableDeviceControls(bool enable);
 
     Platform& platform;
-    ui::CEdit scsiVersionEdit;
-    ui::CEdit serialNumberEdit;
-    ui::CEdit productionEdit;
-    ui::CEdit manufactureEdit;
     ui::CSpinButtonCtrl powerSpin;
     ui::CComboBox testAmountBox;
     int fileSizeChoice = 0;

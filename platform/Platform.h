@@ -73,6 +73,12 @@ struct FileEnd {
     std::uint32_t bytes = 0;  // the last bytes of it placed in the buffer
 };
 
+// One file of a folder as FindFiles lists it.
+struct FoundFile {
+    std::string name;
+    std::uint64_t size = 0;
+};
+
 // GetLocalTime with the offset from UTC that the time zone has at that moment.
 struct LocalTime {
     std::uint16_t year = 0;
@@ -171,13 +177,17 @@ public:
     // is no longer than that already.
     virtual FileResult FileTruncate(const char* path, std::uint64_t size) = 0;
 
-    // ---- The line report ----
-    // FindFirstFileA/FindNextFileA over "folder\*": the names of the files
-    // directly in `folder`, folders left out; Missing when it is no folder.
-    virtual FileResult FindFiles(const char* folder, std::vector<std::string>& names) = 0;
+    // ---- Serials: the record folder read, the state file held ----
+    // The files of `folder` (FindFirstFileA over "folder\\*"), folders left
+    // out, in no particular order.
+    virtual FileResult FindFiles(const char* folder, std::vector<FoundFile>& files) = 0;
+    // Opens `path`, made when missing, shared with nobody until FileRelease:
+    // another program's FileHold of it meanwhile is InUse.
+    virtual FileResult FileHold(const char* path, Handle& held) = 0;
+    virtual void FileRelease(Handle held) = 0;
     // Up to `size` bytes of the file from `offset`, the file shared for
     // reading and writing while open, so that a station may append meanwhile;
-    // `bytes` is 0 at or beyond its end.
+    // `bytes` is 0 at or beyond its end (the line report reads piece by piece).
     virtual FileEnd FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) = 0;
 };
 

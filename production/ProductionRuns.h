@@ -94,6 +94,7 @@ private:
     std::uint32_t run = 0;  // the record's run number, taken at the first verdict
     std::string runMode;
     std::string runWarning;
+    std::string runLot;
     std::vector<ReaderSlot> slots;  // in the order discovery listed them
     RunTally tally;
 };

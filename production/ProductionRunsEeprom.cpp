@@ -7,6 +7,7 @@
 #include "production/ConfigurationImage.h"
 #include "production/ProductionRuns.h"
 #include "production/StationSerials.h"
+#include "production/StationState.h"
 #include "reader/ReaderDevice.h"
 #include "resources/StringTable.h"
 #include "settings/SettingsText.h"
@@ -32,11 +33,13 @@ struct Programming {
     bool programmed = false;
     bool imageBuilt = false;
     std::string refusal;
+    // How the serial was found, when the state file alone did not give it.
+    std::string serialNote;
     std::array<std::uint8_t, kWorkingBufferSize> image{};
 };
 
 // The image over the reader's own EEPROM copy, written and read back.
-void ProgramReader(Platform& platform, ProductionView& view, const std::string& driveText,
+void ProgramReader(Platform& platform, ProductionView& view, VerdictSink* sink, const std::string& driveText,
                    const SettingsSnapshot& settings, const char* settingsPath, std::uint16_t row, Programming& job) {
     ReaderDevice device(platform);
     // Without the reader's own copy the bytes the image leaves alone are
@@ -44,8 +47,17 @@ void ProgramReader(Platform& platform, ProductionView& view, const std::string& 
     if (!device.Open(driveText) || !device.ReadEeprom(job.image.data())) return;
     BuildConfigurationImage(settings, job.image.data());
     // A serial of the block is on the disk as handed out before the reader has it.
-    const SerialPlan serial = TakeSerial(platform, settings, settingsPath);
+    const auto progress = [&view](std::size_t read, std::size_t total) {
+        char text[128];
+        std::snprintf(text, sizeof text, view.LoadText(IDS_SERIAL_SCANNING).c_str(), static_cast<unsigned>(read),
+                      static_cast<unsigned>(total));
+        view.SetStatusText(text);
+    };
+    RecordSerialReader readRecord;
+    if (sink != nullptr) readRecord = [&] { return sink->ReadSerials(RecordIndexPath(settingsPath), progress); };
+    const SerialPlan serial = TakeSerial(platform, settings, settingsPath, readRecord);
     job.refusal = serial.problem;
+    job.serialNote = serial.note;
     if (!job.refusal.empty()) return;
     if (serial.block) PutSerial(job.image.data(), serial.next);
     job.imageBuilt = true;
@@ -78,11 +90,15 @@ void ProductionRuns::ProgramFirstReader(const std::string& driveText, bool refus
     // The first reader's slot, the last one discovery listed.
     ReaderSlot& slot = slots.back();
     Programming job;
-    if (!refused) ProgramReader(platform, view, driveText, settings, settingsPath, slot.row, job);
+    if (!refused) ProgramReader(platform, view, sink, driveText, settings, settingsPath, slot.row, job);
     // A refusal says why nothing was written.
     Verdict verdict = NewVerdict(EepromFace(job.programmed, refused || !job.refusal.empty()), &slot);
     if (!job.refusal.empty()) verdict.text = job.refusal;
     if (job.imageBuilt) AddImageFields(verdict, job.image.data());
+    if (!job.serialNote.empty()) {
+        verdict.warning += (verdict.warning.empty() ? "" : "; ") + job.serialNote;
+        view.SetStatusText(verdict.warning.c_str());
+    }
     HandOn(&slot, verdict);
     view.SetRowText(slot.row, verdict.text.c_str());
     view.SetRowIcon(slot.row, verdict.icon);

@@ -10,6 +10,9 @@ void ProductionRuns::BeginGo(const SettingsSnapshot& settings, const char* secti
     if (sink != nullptr) sink->SetFolder(settings.Checked(kRecordFolderKey).text);
     runMode = view.LoadText(modeText);
     runWarning = settings.StatusText(section);
+    // A refused lot is said in the status line, and no line carries it.
+    const CheckedSetting& lot = settings.Checked(kLotKey);
+    runLot = lot.reason.empty() ? lot.text : std::string();
     if (suspects == nullptr) return;
     if (const std::string suspect = suspects->WarningText(SuspectAfter(settings)); !suspect.empty())
         runWarning += (runWarning.empty() ? "" : "; ") + suspect;
@@ -19,6 +22,7 @@ Verdict ProductionRuns::NewVerdict(const VerdictFace& face, const ReaderSlot* sl
     Verdict verdict = MakeVerdict(view, face, slot);
     verdict.mode = runMode;
     verdict.warning = runWarning;
+    verdict.lot = runLot;
     if (slot != nullptr && !slot->identityProblem.empty())
         verdict.warning += (verdict.warning.empty() ? "" : "; ") + slot->identityProblem;
     return verdict;

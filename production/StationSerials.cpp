@@ -38,9 +38,11 @@ std::string BlockRefusal(const SettingsSnapshot& settings) {
 }
 
 // The state as the plan needs it; false with `plan.problem` said.
-bool ReadState(Platform& platform, const std::string& path, StationState& state, SerialPlan& plan) {
+bool ReadState(Platform& platform, const std::string& path, StationState& state, SerialPlan& plan, bool& missing) {
     FileResult trouble = FileResult::Done;
-    switch (ReadStationState(platform, path, state, &trouble)) {
+    const StateRead read = ReadStationState(platform, path, state, &trouble);
+    missing = read == StateRead::Missing;
+    switch (read) {
         case StateRead::Read:
         case StateRead::Missing: return true;
         case StateRead::Damaged:
@@ -54,7 +56,8 @@ bool ReadState(Platform& platform, const std::string& path, StationState& state,
 
 // The block goes on after the highest serial of its own series handed out
 // within it; a block that overlaps nothing handed out starts at its first.
-void PlanNext(const StationState& state, SerialPlan& plan) {
+// Returns the next serial's number, past the block's last when used up.
+std::uint64_t PlanNext(const StationState& state, SerialPlan& plan) {
     const SerialBlock& block = *plan.block;
     std::uint64_t next = block.first.number;
     const HandedRange* highest = nullptr;
@@ -66,27 +69,54 @@ void PlanNext(const StationState& state, SerialPlan& plan) {
             highest = &range;
         }
     }
-    const std::string last = highest == nullptr ? "" : block.At(highest->high).Text();
-    if (next > block.last) {
-        plan.problem = Format(IDS_SERIALS_USED_UP, last.c_str());
-        return;
-    }
-    plan.next = block.At(next).Text();
     const bool sameBlock = state.blockFirst == block.first.Text() && state.blockLast == block.At(block.last).Text();
-    if (highest != nullptr && !sameBlock) plan.after = last;
+    if (highest != nullptr && !sameBlock) plan.after = block.At(highest->high).Text();
+    return next;
+}
+
+// The record's serials over the state's: the block goes on after the highest
+// of either. Without the record only a station whose state is whole goes on.
+std::uint64_t PlanFromRecord(const RecordSerialScan& scan, bool stateMissing, std::uint64_t next, SerialPlan& plan) {
+    if (scan.result != FileResult::Done) {
+        if (stateMissing) plan.problem = Format(IDS_SERIAL_RECORD_NEEDED, Trouble(scan.result).c_str());
+        else plan.note = Format(IDS_SERIAL_RECORD_UNREAD, Trouble(scan.result).c_str());
+        return next;
+    }
+    const std::optional<std::uint64_t> highest = scan.serials.HighestIn(*plan.block);
+    if (!highest || *highest < next) return next;
+    plan.after = plan.block->At(*highest).Text();
+    plan.note = Format(stateMissing ? IDS_SERIAL_STATE_MISSING : IDS_SERIAL_STATE_BEHIND, plan.after.c_str());
+    return *highest + 1;
 }
 
 SerialPlan Plan(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
-                StationState& state) {
+                const RecordSerialScan& scan, StationState& state) {
     SerialPlan plan;
-    if (!SerialBlockSet(settings)) return plan;
     plan.block = ReadSerialBlock(settings);
     if (!plan.block) {
         plan.problem = BlockRefusal(settings);
         return plan;
     }
-    if (ReadState(platform, StationStatePath(settingsPath), state, plan)) PlanNext(state, plan);
+    const std::string path = StationStatePath(settingsPath);
+    bool stateMissing = false;
+    if (!ReadState(platform, path, state, plan, stateMissing)) return plan;
+    std::uint64_t next = PlanFromRecord(scan, stateMissing, PlanNext(state, plan), plan);
+    if (!plan.problem.empty()) return plan;
+    if (next > plan.block->last) {
+        plan.problem = Format(IDS_SERIALS_USED_UP, plan.block->At(next - 1).Text().c_str());
+        plan.note.clear();
+    } else {
+        plan.next = plan.block->At(next).Text();
+    }
     return plan;
+}
+
+// What the record holds, read before the state is held: a first start
+// reads for seconds, and another program waits for the state meanwhile.
+// Without a reader (a run with no record) the state alone counts.
+RecordSerialScan Scan(const SettingsSnapshot& settings, const RecordSerialReader& readRecord) {
+    if (!ReadSerialBlock(settings) || !readRecord) return {};
+    return readRecord();
 }
 
 // `serial` joins the range it continues, or starts one of its own.
@@ -102,15 +132,23 @@ void Hand(StationState& state, const SerialNumber& serial) {
 
 }  // namespace
 
-SerialPlan PlanSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath) {
+SerialPlan PlanSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
+                      const RecordSerialReader& readRecord) {
+    if (!SerialBlockSet(settings)) return {};
     StationState state;
-    return Plan(platform, settings, settingsPath, state);
+    return Plan(platform, settings, settingsPath, Scan(settings, readRecord), state);
 }
 
-SerialPlan TakeSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath) {
+SerialPlan TakeSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
+                      const RecordSerialReader& readRecord) {
+    if (!SerialBlockSet(settings)) return {};
+    const RecordSerialScan scan = Scan(settings, readRecord);
+    const StateHold hold(platform, StationStatePath(settingsPath));
     StationState state;
-    SerialPlan plan = Plan(platform, settings, settingsPath, state);
-    if (!plan.block || !plan.problem.empty()) return plan;
+    SerialPlan plan = Plan(platform, settings, settingsPath, scan, state);
+    if (plan.problem.empty() && hold.Result() != FileResult::Done)
+        plan.problem = Format(IDS_STATE_HELD, Trouble(hold.Result()).c_str());
+    if (!plan.problem.empty()) return plan;
     Hand(state, *ParseSerial(plan.next));
     state.blockFirst = plan.block->first.Text();
     state.blockLast = plan.block->At(plan.block->last).Text();

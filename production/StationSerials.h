@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "production/SerialRanges.h"
 #include "settings/SerialBlock.h"
 #include "settings/SettingsSnapshot.h"
 
@@ -23,13 +24,22 @@ struct SerialPlan {
     std::string after;
     // Why GO writes nothing; empty when it can.
     std::string problem;
+    // What the status line and the record's warning say of the serial: that
+    // it goes on past the state file after the record, or from the state
+    // file alone while the record cannot be read.
+    std::string note;
 };
 
-// What the next GO will write, from the GO's settings and the station's
-// state beside the settings file at `settingsPath`.
-SerialPlan PlanSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath);
+// What the next GO will write, from the GO's settings, the station's state
+// beside the settings file at `settingsPath` and the serials the record
+// folder's files hold: never one at or below the highest of either.
+SerialPlan PlanSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
+                      const RecordSerialReader& readRecord);
 // The same, and its serial handed out: on the disk when `problem` is empty.
-SerialPlan TakeSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath);
+// The state is held from its reading to its writing; while another program
+// holds it past a few seconds, this GO gets no serial.
+SerialPlan TakeSerial(Platform& platform, const SettingsSnapshot& settings, const std::string& settingsPath,
+                      const RecordSerialReader& readRecord);
 
 // The settings listing's serial row: "TLV00000124 (next of TLV00000100, dash, TLV00000999)",
 // or why GO writes nothing.

@@ -26,18 +26,28 @@ std::string CountsValue(const ModeCounts& counts) {
     return text;
 }
 
+// Three counts apart by one blank; a sign or a count past 32 bits is damage,
+// never a count read as another.
 bool ParseCounts(const std::string& value, ModeCounts& counts) {
-    unsigned passed = 0;
-    unsigned failed = 0;
-    unsigned notJudged = 0;
-    char rest = 0;
-    if (std::sscanf(value.c_str(), "%u %u %u%c", &passed, &failed, &notJudged, &rest) != 3) return false;
-    counts = {passed, failed, notJudged};
+    std::uint64_t read[3] = {};
+    std::size_t at = 0;
+    for (std::uint64_t& count : read) {
+        if (&count != read && (at >= value.size() || value[at++] != ' ')) return false;
+        const std::size_t start = at;
+        while (at < value.size() && value[at] >= '0' && value[at] <= '9' && at - start < 11)
+            count = count * 10 + static_cast<std::uint64_t>(value[at++] - '0');
+        if (at == start || count > UINT32_MAX) return false;
+    }
+    if (at != value.size()) return false;
+    counts = {static_cast<std::uint32_t>(read[0]), static_cast<std::uint32_t>(read[1]),
+              static_cast<std::uint32_t>(read[2])};
     return true;
 }
 
+}  // namespace
+
 // "low<TAB>high" of one series.
-bool ParseRange(const std::string& value, HandedRange& range) {
+bool ParseHandedRange(const std::string& value, HandedRange& range) {
     const std::size_t tab = value.find(kSeparator);
     if (tab == std::string::npos) return false;
     const std::optional<SerialNumber> low = ParseSerial(value.substr(0, tab));
@@ -48,10 +58,12 @@ bool ParseRange(const std::string& value, HandedRange& range) {
     return true;
 }
 
+namespace {
+
 bool ParseLine(const std::string& key, const std::string& value, StationState& state) {
     if (key == "handed") {
         HandedRange range;
-        if (!ParseRange(value, range)) return false;
+        if (!ParseHandedRange(value, range)) return false;
         state.handed.push_back(range);
         return true;
     }
@@ -64,7 +76,8 @@ bool ParseLine(const std::string& key, const std::string& value, StationState& s
     }
     if (key == "test") return ParseCounts(value, state.counts.test);
     if (key == "eeprom") return ParseCounts(value, state.counts.eeprom);
-    // A later program's key: kept out, not a fault.
+    // A later program's key: not a fault, and written back as it was.
+    state.unknown.push_back(key + "=" + value);
     return true;
 }
 
@@ -77,6 +90,11 @@ std::string StationStatePath(const std::string& settingsPath) {
     return settingsPath.substr(0, stem) + ".state";
 }
 
+std::string RecordIndexPath(const std::string& settingsPath) {
+    const std::string state = StationStatePath(settingsPath);
+    return state.substr(0, state.size() - std::string(".state").size()) + ".index";
+}
+
 std::string FormatStationState(const StationState& state) {
     std::string text = kHeader;
     for (const HandedRange& range : state.handed) {
@@ -86,6 +104,7 @@ std::string FormatStationState(const StationState& state) {
     if (!state.blockFirst.empty()) text += "block=" + state.blockFirst + kSeparator + state.blockLast + "\r\n";
     text += "test=" + CountsValue(state.counts.test) + "\r\n";
     text += "eeprom=" + CountsValue(state.counts.eeprom) + "\r\n";
+    for (const std::string& line : state.unknown) text += line + "\r\n";
     return text + kEndLine + "\r\n";
 }
 
@@ -122,6 +141,21 @@ StateRead ReadStationState(Platform& platform, const std::string& path, StationS
     if (end.size != end.bytes) return StateRead::Damaged;
     text.resize(end.bytes);
     return ParseStationState(text, state) ? StateRead::Read : StateRead::Damaged;
+}
+
+StateHold::StateHold(Platform& platform, const std::string& statePath) : platform(platform) {
+    constexpr int kTries = 30;
+    constexpr std::uint32_t kPauseMs = 100;
+    const std::string path = statePath + ".lock";
+    for (int tried = 1;; ++tried) {
+        result = platform.FileHold(path.c_str(), held);
+        if (result != FileResult::InUse || tried == kTries) break;
+        platform.Sleep(kPauseMs);
+    }
+}
+
+StateHold::~StateHold() {
+    if (result == FileResult::Done) platform.FileRelease(held);
 }
 
 FileResult WriteStationState(Platform& platform, const std::string& path, const StationState& state) {

@@ -99,6 +99,7 @@ struct Verdict {
     // What the status line said of the settings the run went on with, or
     // why it refused them.
     std::string warning;
+    std::string lot;  // the line's work order or lot, as the settings name it
 };
 
 // The verdict of `face` for `slot` (none: no reader), its text from the

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "production/SerialRanges.h"
 #include "production/Verdict.h"
 
 namespace talven {
@@ -22,6 +23,9 @@ public:
     virtual void Add(const Verdict& verdict) = 0;
     // The status line's note on verdicts that wait; empty when none waits.
     virtual std::string BehindText(const ProductionView& view) const = 0;
+    // The serials the folder's files and the waiting lines hold, read on
+    // from the index at `indexPath`.
+    virtual RecordSerialScan ReadSerials(const std::string& indexPath, const ScanProgress& progress) = 0;
 };
 
 }  // namespace talven

@@ -33,6 +33,7 @@ namespace talven {
     X(UtcOffset, "UTC offset")     \
     X(Warning, "warning")          \
     X(Line, "line")                \
+    X(Lot, "lot")                  \
     X(Simulated, "simulated")
 
 enum class RecordColumn : std::size_t {

@@ -6,6 +6,7 @@
 #include <random>
 #include <set>
 
+#include "record/RecordSerials.h"
 #include "record/VerdictRecordCsv.h"
 #include "platform/PathText.h"
 #include "production/SpeedRule.h"
@@ -107,6 +108,7 @@ constexpr ColumnField kColumnFields[] = {
     {RecordColumn::UtcOffset, [](const LineFacts& f) { return RecordUtcOffset(f.time); }},
     {RecordColumn::Warning, [](const LineFacts& f) { return RecordText(f.verdict.warning); }},
     {RecordColumn::Line, [](const LineFacts& f) { return f.identity; }},
+    {RecordColumn::Lot, [](const LineFacts& f) { return RecordText(f.verdict.lot); }},
     {RecordColumn::Simulated, [](const LineFacts& f) { return std::string(f.simulated ? "yes" : ""); }},
 };
 
@@ -143,14 +145,22 @@ VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::str
 }
 
 void VerdictRecord::SetFolder(const std::string& configured) {
-    folder = configured;
+    folder = RecordFolderPath(ProgramPath(platform), configured);
+}
+
+RecordSerialScan VerdictRecord::ReadSerials(const std::string& indexPath, const ScanProgress& progress) {
+    return ScanRecordSerials(platform, folder, spoolPath, indexPath, progress);
+}
+
+std::string RecordFolderPath(const std::string& besidePath, const std::string& configured) {
+    std::string folder = configured;
     // "D:\records\" is the folder D:\records; a root keeps its separator.
     while (folder.size() > 1 && IsPathSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
-    if (IsAbsolutePath(folder)) return;
-    std::string programFolder = ProgramPath(platform);
-    const std::size_t last = programFolder.find_last_of("\\/");
-    programFolder.resize(last == std::string::npos ? 0 : last + 1);
-    folder = folder.empty() ? programFolder : JoinPath(programFolder, folder);
+    if (IsAbsolutePath(folder)) return folder;
+    std::string base = besidePath;
+    const std::size_t last = base.find_last_of("\\/");
+    base.resize(last == std::string::npos ? 0 : last + 1);
+    return folder.empty() ? base : JoinPath(base, folder);
 }
 
 std::string VerdictRecord::Computer() const {

@@ -39,6 +39,7 @@ public:
     void SetFolder(const std::string& configured) override;
     // The number of a new run: one more than the last one in today's file.
     std::uint32_t StartRun() override;
+    RecordSerialScan ReadSerials(const std::string& indexPath, const ScanProgress& progress) override;
     // Stamps the verdict with the time and the computer, spools its line and
     // writes every line that waits.
     void Add(const Verdict& verdict) override;
@@ -105,6 +106,10 @@ private:
     std::string session;
     std::uint32_t linesMade = 0;
 };
+
+// The folder a RecordFolder value names, taken from the folder of the file
+// at `besidePath` (the program, or its settings file beside it) when relative.
+std::string RecordFolderPath(const std::string& besidePath, const std::string& configured);
 
 // The spool beside the program, named after it and the computer, so that
 // stations that share the program's folder never share a spool.

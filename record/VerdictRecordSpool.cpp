@@ -46,9 +46,11 @@ void VerdictRecord::LoadSpool() {
     std::size_t start = 0;
     for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
         std::vector<std::string> fields = SplitCsvLine(bytes.substr(start, end - start));
-        if (fields.size() < kIdentifiedRecordColumns + 1 || !IsRecordFileName(fields[0]) ||
-            fields[kRecordLineColumn + 1].empty())
+        // A line an earlier program spooled has fewer columns: the later ones stay empty.
+        if (fields.size() <= kRecordLineColumn + 1 || fields.size() > kRecordColumns + 1 ||
+            !IsRecordFileName(fields[0]) || fields[kRecordLineColumn + 1].empty())
             continue;
+        fields.resize(kRecordColumns + 1);
         bool numbered = false;
         const std::uint32_t run = RecordRun(fields, numbered, 1);
         if (!numbered) continue;

@@ -48,12 +48,12 @@ bool ParseRecordFileName(const std::string& name, RecordFileName& file) {
 
 FileResult ListRecordFiles(Platform& platform, const std::string& folder, std::int32_t first, std::int32_t last,
                            bool simulated, std::vector<RecordFileName>& files) {
-    std::vector<std::string> names;
-    const FileResult result = platform.FindFiles(folder.c_str(), names);
+    std::vector<FoundFile> found;
+    const FileResult result = platform.FindFiles(folder.c_str(), found);
     if (result != FileResult::Done) return result;
-    for (const std::string& name : names) {
+    for (const FoundFile& each : found) {
         RecordFileName file;
-        if (ParseRecordFileName(name, file) && file.simulated == simulated && file.day >= first && file.day <= last)
+        if (ParseRecordFileName(each.name, file) && file.simulated == simulated && file.day >= first && file.day <= last)
             files.push_back(std::move(file));
     }
     std::sort(files.begin(), files.end(), [](const RecordFileName& a, const RecordFileName& b) {

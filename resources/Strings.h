@@ -78,7 +78,14 @@
     X(210, IDS_STATE_UNWRITABLE, "station state file cannot be written: %s") \
     X(211, IDS_SHIFT_COUNTS, "Tested %u   Passed %u   Failed %u   Yield %s   Not judged %u") \
     X(212, IDS_COUNTS_RESET, "Counts reset: tested %u, passed %u, failed %u, not judged %u") \
-    X(213, IDS_SLOT_SUSPECT, "Slot %c failed %u readers in a row: check the test card in slot %c") \
+    X(213, IDS_SERIAL_STATE_MISSING, "state file missing: going on after %s, the highest in the record") \
+    X(214, IDS_SERIAL_STATE_BEHIND, "state file behind the record: going on after %s, the highest in the record") \
+    X(215, IDS_SERIAL_RECORD_UNREAD, "record folder cannot be read (%s): serials go on from the state file") \
+    X(216, IDS_SERIAL_RECORD_NEEDED, "state file missing and record folder cannot be read (%s): no serial until it can be read") \
+    X(217, IDS_STATE_HELD, "station state file held by another program: %s; this GO writes nothing") \
+    X(218, IDS_SERIAL_SCANNING, "Reading the record's serials: %u of %u files") \
+    X(219, IDS_SERIAL_FIXED, "%s (the same for every reader: no SNFirst/SNLast block set)") \
+    X(220, IDS_SLOT_SUSPECT, "Slot %c failed %u readers in a row: check the test card in slot %c") \
     X(230, IDS_TEST_ALL, "All") \
     X(231, IDS_TEST_MEBIBYTES, "%u MiB") \
     X(250, IDS_TEST_AMOUNT_NOTE, "Testing %u MiB of each card") \

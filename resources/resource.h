@@ -72,6 +72,7 @@
 #define IDC_FUNCTION_EEPROM 1025
 #define IDC_TEST_AMOUNT 1026
 #define IDC_SETUP_NOTE 1028
+#define IDC_LOT_EDIT 1029
 
 /* About box controls. */
 #define IDC_VERSION_TEXT 1014

@@ -28,11 +28,75 @@
 # against awk summing one column of the same files, prints its peak memory
 # (/usr/bin/time -v) and the record files it opened (strace); exits 3 when a
 # target is missed (over 5 s, over 64 MiB, a file outside the range opened).
+# scripts/bench.sh --record [FOLDER]: what reading the record folder's
+# serials costs a station's start, on synthetic record files in FOLDER
+# (default build/bench-data): a first start over a year of one busy EEPROM
+# station (365 daily files, a line every 10 s, about 3 million lines), a
+# start after a day was added (only what was added is read, from the index),
+# and a folder ten stations share (a month each, then a day more each). Each
+# figure is printed beside the time wc -l and grep -c take over the same
+# files in the same run, and their ratio. Targets: a first start under 30 s,
+# a later one under 2 s; exits 3 when one is missed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ "${1:-}" = --report ]; then
   exec scripts/lib/bench-report.sh "${2:-build/report-data}"
+fi
+
+if [ "${1:-}" = --record ]; then
+  cmake --preset bench >/dev/null
+  cmake --build build/bench -j2 --target talven-record-scan >/dev/null
+  scan=build/bench/tests/bench/talven-record-scan
+  data=$(mkdir -p "${2:-build/bench-data}" && cd "${2:-build/bench-data}" && pwd)/talven-record-$$
+  trap 'rm -rf "$data"' EXIT
+  # Days of lines for stations: python3 bench-days FOLDER STATIONS FIRST-DAY DAYS
+  make_days() {
+    python3 - "$@" <<'PY'
+import datetime, os, sys
+folder, stations, first, days = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+os.makedirs(folder, exist_ok=True)
+per_day = 8640  # a line every 10 s
+header = "\ufefftime,computer,version,mode,run,chip,drive,product,verdict,result,MiB tested,write MB/s," \
+         "read MB/s,seconds,VID,PID,serial,checksum,UTC offset,warning,line,lot\r\n"
+for station in range(stations):
+    for day in range(first, first + days):
+        date = datetime.date(2026, 1, 1) + datetime.timedelta(days=day)
+        base = (station * 400 + day) * per_day
+        lines = [header]
+        for n in range(per_day):
+            s = base + n
+            lines.append("%s %02d:%02d:%02d,ST%02d,v1.00,Write EEPROM,%d,Chip 5308 Revision:0102 05/17 '23,E:,"
+                         "CF Card,Write EEPROM success.,pass,,,,,0x3C71,0x5308,TLV%09d,CE9CB358,UTC+01:00,,"
+                         "qvmkrcdtzh-%d,WO-4711\r\n" % (date, n // 360, n // 6 % 60, n % 6 * 10, station, n + 1, s, n + 1))
+        with open(os.path.join(folder, "Talven-%s-ST%02d.csv" % (date, station)), "w", newline="") as f:
+            f.write("".join(lines))
+PY
+  }
+  seconds() { local start=$EPOCHREALTIME; "$@" >/dev/null; echo "$EPOCHREALTIME - $start" | bc -l; }
+  missed=0
+  figure() {  # name target-seconds folder index
+    local ours wc grep
+    ours=$(seconds "$scan" "$3" "$4")
+    wc=$(seconds sh -c "cat '$3'/*.csv | wc -l")
+    grep=$(seconds sh -c "cat '$3'/*.csv | grep -c TLV")
+    printf '%-44s %7.2f s  (target < %s s)  wc -l %6.2f s  grep -c %6.2f s  ours/wc %5.2f  ours/grep %5.2f\n' \
+      "$1" "$ours" "$2" "$wc" "$grep" "$(echo "$ours / $wc" | bc -l)" "$(echo "$ours / $grep" | bc -l)"
+    (( $(echo "$ours < $2" | bc -l) )) || missed=1
+  }
+  echo "bench: record files in $data"
+  make_days "$data/one" 1 0 365
+  echo "bench: one station, a year: $(cat "$data"/one/*.csv | wc -l) lines, $(du -sh "$data/one" | cut -f1)"
+  figure "first start, a year of one station" 30 "$data/one" "$data/one.index"
+  figure "first start again, nothing added" 2 "$data/one" "$data/one.index"
+  make_days "$data/one" 1 365 1
+  figure "a start after a day was added" 2 "$data/one" "$data/one.index"
+  make_days "$data/ten" 10 0 30
+  echo "bench: ten stations, a month each: $(cat "$data"/ten/*.csv | wc -l) lines"
+  figure "first start, ten stations' folder" 30 "$data/ten" "$data/ten.index"
+  make_days "$data/ten" 10 30 1
+  figure "a start after each of ten added a day" 2 "$data/ten" "$data/ten.index"
+  exit $((missed * 3))
 fi
 
 if [ "${1:-}" = --cycle ]; then

@@ -8,7 +8,9 @@
 # MinSpeed, a card pulled during its test and then missing, a run stopped with
 # GO, the record's file held open by another program during a run, and the
 # write-EEPROM job with and without a reader, and four readers from a block of
-# three serials, the program started anew for each. GO is pressed as the
+# three serials, the program started anew for each; a block that goes on
+# after the record's highest serial in a new folder and without its state
+# file, and two copies in one folder taking serials at once. GO is pressed as the
 # operator presses it, many times. After every run the rows the window shows
 # are read from its list (talven-shift-probe) and compared with the lines the
 # record got for that run: one line per verdict shown, none missing, none
@@ -17,7 +19,7 @@
 # verdict of the held run must reach it; the program killed while the file is
 # held loses none of them either, and its next start writes them. At the end
 # the whole record must read as a spreadsheet reads CSV: a header, then rows
-# of 22 fields, each marked simulated; and converted to a spreadsheet and back by gnumeric's
+# of 23 fields, each marked simulated; and converted to a spreadsheet and back by gnumeric's
 # ssconvert, its version, VID, PID and serial columns must stay as written.
 #
 # It prints one line per run, copies the record to build/shift/ and ends with
@@ -54,7 +56,9 @@ talven_wine_draws_frames TalvenSim.exe
 
 program=
 holder=
+twins=()
 cleanup() {
+  for pid in "${twins[@]}"; do kill "$pid" 2>/dev/null || true; done
   [ -n "$holder" ] && kill "$holder" 2>/dev/null || true
   [ -n "$program" ] && kill "$program" 2>/dev/null || true
   wineserver -k >/dev/null 2>&1 || true
@@ -76,7 +80,7 @@ cat >"$check" <<'EOF'
 import csv, glob, io, os, sys
 logs, command = sys.argv[1], sys.argv[2]
 # The record's columns; the trainer marks every line simulated in the last.
-COLUMNS = 22
+COLUMNS = 23
 
 def records():
     lines = []
@@ -397,6 +401,92 @@ print(" ".join(r[16] for r in rows if r[16].startswith("TLV")))' "$work/Logs")
 [ "$recorded_serials" = "TLV00000998 TLV00000999 TLV00001000" ] || Problem "the record holds the serials $recorded_serials"
 echo "serial block: readers ${serials[*]}; record $recorded_serials"
 
+# A block over a new folder: three GOs, then the program and its settings
+# copied into a folder of their own with the same RecordFolder; then that
+# copy's state file deleted. Each time the next GO goes on after the record's
+# highest serial and says why.
+block_settings="WR=1 RecordFolder=$(winepath -w "$work/Logs" 2>/dev/null) [VX5308] SNFirst=TLV00000100 SNLast=TLV00000199"
+block_station="timescale 1
+${reader_lines/reader reader1/reader reader1 eeprom block.eeprom}"
+LastSerial() {
+  python3 -c 'import csv, glob, io, sys
+rows = [r for p in sorted(glob.glob(sys.argv[1] + "/TalvenSim-*.csv"))
+        for r in csv.reader(io.StringIO(open(p, "rb").read().decode("utf-8-sig"), newline=""))]
+rows = [r for r in rows if len(r) > 16 and r[16].startswith("TLV")]
+print(rows[-1][16] + "\t" + rows[-1][19] if rows else "none")' "$work/Logs"
+}
+StartStation "$block_station" "$block_settings" || exit 1
+for n in 1 2 3; do Go "a block of 100, GO $n"; done
+StopStation
+moved=$work/moved
+mkdir -p "$moved"
+cp "$work/TalvenSim.exe" "$work/TalvenSim.ini" "$work/TalvenSim.station" "$moved/"
+for step in "copied into a new folder" "its state file deleted"; do
+  [ "$step" = "its state file deleted" ] && rm -f "$moved/TalvenSim.state"
+  (cd "$moved" && exec "$TALVEN_WINE" TalvenSim.exe) &
+  program=$!
+  window=
+  for _ in $(seq 150); do
+    window=$(xdotool search --onlyvisible --name "^$talven_sim_title\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  want=$([ "$step" = "copied into a new folder" ] && echo TLV00000103 || echo TLV00000104)
+  after=$([ "$step" = "copied into a new folder" ] && echo TLV00000102 || echo TLV00000103)
+  runs=$((runs + 1))
+  PressGo "$window" && WaitForRunEnd "$window" 60 || Problem "$step: the run did not end"
+  sleep 0.5
+  status=$(Status)
+  IFS=$'\t' read -r got warning < <(LastSerial)
+  echo "block, $step: the GO wrote $got; status line: $status"
+  [ "$got" = "$want" ] || Problem "$step: the GO wrote $got, not $want"
+  [[ $status == *"state file missing: going on after $after, the highest in the record"* &&
+     $warning == *"going on after $after"* ]] || Problem "$step: the status line says '$status', the record '$warning'"
+  shown_total=$((shown_total + 1))
+  StopStation
+done
+
+# Two copies side by side in one folder, GO pressed in both at once, ten
+# times each: twenty readers, twenty serials.
+twin=$work/twin
+mkdir -p "$twin"
+cp "$work/TalvenSim.exe" "$work/TalvenSim.ini" "$twin/"
+printf '%s\n' "${block_station/block.eeprom/twin1.eeprom}" >"$twin/TalvenSim.station"
+for copy in 1 2; do
+  # Both read one settings file and hold one state file.
+  (cd "$twin" && exec "$TALVEN_WINE" TalvenSim.exe) &
+  twins+=($!)
+  for _ in $(seq 150); do
+    mapfile -t found < <(xdotool search --onlyvisible --name "^$talven_sim_title\$" 2>/dev/null || true)
+    [ "${#found[@]}" -ge $copy ] && break
+    sleep 0.2
+  done
+done
+windows=("${found[@]}")
+[ "${#windows[@]}" = 2 ] || Problem "two copies: ${#windows[@]} windows"
+xdotool windowmove "${windows[0]}" 0 0 windowmove "${windows[1]}" 640 0 2>/dev/null || true
+sleep 1
+for n in $(seq 10); do
+  PressGo "${windows[0]}" || Problem "two copies: GO $n of the first did not show"
+  PressGo "${windows[1]}" || Problem "two copies: GO $n of the second did not show"
+  WaitForRunEnd "${windows[0]}" 60 || Problem "two copies: run $n of the first did not end"
+  WaitForRunEnd "${windows[1]}" 60 || Problem "two copies: run $n of the second did not end"
+  runs=$((runs + 2))
+done
+sleep 7  # a line one copy found the file held for goes out at the 5 s retry
+for pid in "${twins[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+wineserver -w 2>/dev/null || true
+twenty=$(python3 -c 'import csv, glob, io, sys
+rows = [r for p in sorted(glob.glob(sys.argv[1] + "/TalvenSim-*.csv"))
+        for r in csv.reader(io.StringIO(open(p, "rb").read().decode("utf-8-sig"), newline=""))]
+serials = [r[16] for r in rows if len(r) > 16 and r[16].startswith("TLV")]
+serials = [s for s in serials if s > "TLV00000104"]
+print(len(serials), len(set(serials)), min(serials, default="-"), max(serials, default="-"))' "$work/Logs")
+read -r count distinct low high <<<"$twenty"
+echo "two copies side by side: $count serials written, $distinct different, $low to $high"
+[ "$count" = 20 ] && [ "$distinct" = 20 ] || Problem "two copies: $count serials written, $distinct different"
+shown_total=$((shown_total + count))
+
 # A worn test card in F (docs/stations/worn-card.station): the first reader
 # passes, every later one fails in F; from the third in a row the line over
 # the counts names F and so does the warning column of the next GO's lines.
@@ -420,7 +510,7 @@ print(sum("Slot F failed 4 readers in a row" in r[19] for r in rows if len(r) > 
 [ "$warned" = 2 ] || Problem "worn card: $warned lines warn of F after its fourth failure, not the 2 of the next GO"
 simulated=
 ls "$work"/Logs/TalvenSim-*.csv >/dev/null 2>&1 && simulated=--simulated
-(cd "$work" && wine talven-report.exe Logs --out worn-card.html $simulated) >/dev/null 2>&1
+(cd "$work" && talven_wine talven-report.exe Logs --out worn-card.html $simulated) >/dev/null 2>&1
 grep -q "slot F: .*check the test card in slot F" "$work/worn-card.html" 2>/dev/null ||
   Problem "the line report does not mark slot F"
 cp "$work/worn-card.html" "$root/build/shift/" 2>/dev/null || true

@@ -60,6 +60,8 @@ inline constexpr SettingsKey kTestAllSlotsKey    {kProgramSection, "TestAllSlots
 // MB/s; the fastest USB card readers move a few hundred.
 inline constexpr SettingsKey kMinimumSpeedKey    {kProgramSection, "MinSpeed",          "0",               SettingKind::Number,      0,       1000};
 inline constexpr SettingsKey kRecordFolderKey    {kProgramSection, "RecordFolder",      "Logs",            SettingKind::Folder,      0,       0};
+// The line's work order or lot, a column of every line of the record; no reader holds it.
+inline constexpr SettingsKey kLotKey             {kProgramSection, "Lot",               "",                SettingKind::Text,        32,      0xFFFF};
 // Readers in a row one slot position may fail before the station warns of its test card; 0: never.
 inline constexpr SettingsKey kSuspectAfterKey    {kProgramSection, "SuspectAfter",      "3",               SettingKind::Number,      0,       1000};
 inline constexpr SettingsKey kVendorIdKey        {kDeviceSection,  "VID",               "3C71",            SettingKind::Hexadecimal, 0,       0};
@@ -85,7 +87,7 @@ inline constexpr SettingsKey kByte105Key         {kDeviceSection,  "BY105",     
 // The whole table in the order of the file: "Program set", then "VX5308".
 inline constexpr const SettingsKey* kSettingsKeys[] = {
     &kRunModeKey,      &kFileSizeKey,    &kTestMebibytesKey, &kTestAllSlotsKey,
-    &kMinimumSpeedKey, &kRecordFolderKey, &kSuspectAfterKey, &kVendorIdKey,
+    &kMinimumSpeedKey, &kRecordFolderKey, &kLotKey,         &kSuspectAfterKey, &kVendorIdKey,
     &kProductIdKey,    &kManufactureKey, &kProductorKey,    &kSerialNumberKey, &kSerialFirstKey,
     &kSerialLastKey,   &kScsiVersionKey,
     &kCfSpeedKey,      &kSmSpeedKey,     &kSdSpeedKey,      &kMsProSpeedKey,   &kMsSpeedKey,

@@ -73,6 +73,9 @@ constexpr CommentedKey kCommentedKeys[] = {
      "; RecordFolder, the folder of the verdict record: every verdict the station\n"
      "; shows is a line of Talven-YYYY-MM-DD-COMPUTER.csv there, one file a day.\n"
      "; A folder without a drive or a leading \\ lies in the program's folder.\n"},
+    {&kLotKey,
+     "; Lot, the work order or lot the line works on: at most 32 characters,\n"
+     "; written into the last column of every line of the record. Empty: none.\n"},
     {&kSuspectAfterKey,
      "; SuspectAfter, 0 to 1000. When one slot position fails this many readers\n"
      "; in a row, the station warns that its test card may be worn, until a\n"

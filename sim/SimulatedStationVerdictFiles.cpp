@@ -30,9 +30,13 @@ FileResult SimulatedStation::FileTruncate(const char* path, std::uint64_t size) 
     return outer.FileTruncate(path, size);
 }
 
-FileResult SimulatedStation::FindFiles(const char* folder, std::vector<std::string>& names) {
-    return outer.FindFiles(folder, names);
+FileResult SimulatedStation::FindFiles(const char* folder, std::vector<FoundFile>& files) {
+    return outer.FindFiles(folder, files);
 }
+
+FileResult SimulatedStation::FileHold(const char* path, Handle& held) { return outer.FileHold(path, held); }
+
+void SimulatedStation::FileRelease(Handle held) { outer.FileRelease(held); }
 
 FileEnd SimulatedStation::FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) {
     return outer.FileReadAt(path, offset, buffer, size);

@@ -412,6 +412,37 @@ FileResult HostPlatform::FileWriteWhole(const char* path, const void* data, std:
     return ::fdatasync(file.Get()) == 0 ? FileResult::Done : FromErrno(errno);
 }
 
+FileResult HostPlatform::FindFiles(const char* folder, std::vector<FoundFile>& files) {
+    files.clear();
+    std::error_code error;
+    std::filesystem::directory_iterator entries(HostPath(folder), error);
+    if (error) return FromErrno(error.value());
+    for (const auto& entry : entries) {
+        std::error_code ignored;
+        if (entry.is_regular_file(ignored))
+            files.push_back({entry.path().filename().string(), entry.file_size(ignored)});
+    }
+    return FileResult::Done;
+}
+
+// flock: a second descriptor of the file, in this process or another, waits.
+FileResult HostPlatform::FileHold(const char* path, Handle& held) {
+    held = kInvalidHandle;
+    const int descriptor = ::open(HostPath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (descriptor < 0) return FromErrno(errno);
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(descriptor);
+        return FromErrno(error);
+    }
+    held = FromDescriptor(descriptor);
+    return FileResult::Done;
+}
+
+void HostPlatform::FileRelease(Handle held) {
+    if (held != kInvalidHandle) ::close(ToDescriptor(held));
+}
+
 FileResult HostPlatform::MoveFileExA(const char* from, const char* to) {
     const std::string target = HostPath(to);
     {
@@ -429,17 +460,6 @@ FileResult HostPlatform::MoveFileExA(const char* from, const char* to) {
     const int error = errno;
     ::close(descriptor);
     return synced ? FileResult::Done : FromErrno(error);
-}
-
-FileResult HostPlatform::FindFiles(const char* folder, std::vector<std::string>& names) {
-    std::error_code error;
-    std::filesystem::directory_iterator entry(HostPath(folder), error);
-    if (error) return error == std::errc::no_such_file_or_directory ? FileResult::Missing : FromErrno(error.value());
-    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        if (error) return FromErrno(error.value());
-        if (!entry->is_directory(error)) names.push_back(entry->path().filename().string());
-    }
-    return error ? FromErrno(error.value()) : FileResult::Done;
 }
 
 FileEnd HostPlatform::FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace talven {
 
 namespace {
@@ -250,25 +252,34 @@ FileResult Win32Platform::FileWriteWhole(const char* path, const void* data, std
     return ::FlushFileBuffers(file.Get()) ? FileResult::Done : FromLastError();
 }
 
+FileResult Win32Platform::FindFiles(const char* folder, std::vector<FoundFile>& files) {
+    files.clear();
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA((std::string(folder) + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? FileResult::Done : FromLastError();
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            files.push_back({found.cFileName, std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow});
+    } while (::FindNextFileA(search, &found));
+    const bool whole = ::GetLastError() == ERROR_NO_MORE_FILES;
+    const FileResult result = whole ? FileResult::Done : FromLastError();
+    ::FindClose(search);
+    return result;
+}
+
+FileResult Win32Platform::FileHold(const char* path, Handle& held) {
+    const HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    held = FromWin32(file);
+    return file == INVALID_HANDLE_VALUE ? FromLastError() : FileResult::Done;
+}
+
+void Win32Platform::FileRelease(Handle held) { ::CloseHandle(ToWin32(held)); }
+
 FileResult Win32Platform::MoveFileExA(const char* from, const char* to) {
     if (::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return FileResult::Done;
     return FromLastError();
-}
-
-FileResult Win32Platform::FindFiles(const char* folder, std::vector<std::string>& names) {
-    WIN32_FIND_DATAA found;
-    const std::string pattern = std::string(folder) + "\\*";
-    HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        // An empty folder has no file, not even "." on some file systems.
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? FileResult::Done : FromLastError();
-    }
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
-    } while (::FindNextFileA(search, &found));
-    const DWORD error = ::GetLastError();
-    ::FindClose(search);
-    return error == ERROR_NO_MORE_FILES ? FileResult::Done : FileResult::Failed;
 }
 
 FileEnd Win32Platform::FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) {

@@ -42,7 +42,9 @@ public:
     FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override;
     FileResult MoveFileExA(const char* from, const char* to) override;
     FileResult FileTruncate(const char* path, std::uint64_t size) override;
-    FileResult FindFiles(const char* folder, std::vector<std::string>& names) override;
+    FileResult FindFiles(const char* folder, std::vector<FoundFile>& files) override;
+    FileResult FileHold(const char* path, Handle& held) override;
+    void FileRelease(Handle held) override;
     FileEnd FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) override;
 };
 

@@ -31,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<SerialBlock> block = ReadSerialBlock(settings);
     std::set<std::uint64_t> taken;
     for (int take = 0; take < (data[0] & 15); ++take) {
-        const SerialPlan plan = PlanSerial(platform, settings, settingsPath);
+        const SerialPlan plan = PlanSerial(platform, settings, settingsPath, {});
         if (take < 8 && (data[1] >> take & 1)) platform.faults.kill = take & 1;
         platform.faults.tear = data[0];
-        const SerialPlan taking = TakeSerial(platform, settings, settingsPath);
+        const SerialPlan taking = TakeSerial(platform, settings, settingsPath, {});
         const bool killed = platform.dead;
         platform.Revive();
         if (killed || !taking.problem.empty() || !taking.block) continue;

@@ -57,7 +57,9 @@ public:
     FileResult FileWriteWhole(const char*, const void*, std::uint32_t) override { return FileResult::Failed; }
     FileResult MoveFileExA(const char*, const char*) override { return FileResult::Failed; }
     FileResult FileTruncate(const char*, std::uint64_t) override { return FileResult::Failed; }
-    FileResult FindFiles(const char*, std::vector<std::string>&) override { return FileResult::Failed; }
+    FileResult FindFiles(const char*, std::vector<FoundFile>&) override { return FileResult::Failed; }
+    FileResult FileHold(const char*, Handle&) override { return FileResult::Failed; }
+    void FileRelease(Handle) override {}
     FileEnd FileReadAt(const char*, std::uint64_t, char*, std::uint32_t) override { return {}; }
 };
 

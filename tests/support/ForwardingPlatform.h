@@ -72,9 +72,11 @@ public:
     }
     FileResult MoveFileExA(const char* from, const char* to) override { return inner.MoveFileExA(from, to); }
     FileResult FileTruncate(const char* path, std::uint64_t size) override { return inner.FileTruncate(path, size); }
-    FileResult FindFiles(const char* folder, std::vector<std::string>& names) override {
-        return inner.FindFiles(folder, names);
+    FileResult FindFiles(const char* folder, std::vector<FoundFile>& files) override {
+        return inner.FindFiles(folder, files);
     }
+    FileResult FileHold(const char* path, Handle& held) override { return inner.FileHold(path, held); }
+    void FileRelease(Handle held) override { inner.FileRelease(held); }
     FileEnd FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) override {
         return inner.FileReadAt(path, offset, buffer, size);
     }

@@ -5,7 +5,8 @@
 // field by field and, with --out, writes the whole working buffer. Then it
 // names, by file and line, every value the programming run refuses and every
 // name in the file it would not read, and ends with one line on what it
-// found. The output never replaces an input, and
+// found. With a serial block, --out takes the image's serial through the
+// station's state, as a GO would. The output never replaces an input, and
 // goes through a temporary file beside it, so a failed write leaves an
 // existing file whole.
 #include <array>
@@ -23,6 +24,7 @@
 #include "production/ConfigurationImage.h"
 #include "production/StationSerials.h"
 #include "production/StationState.h"
+#include "record/RecordSerials.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsSnapshot.h"
 #include "settings/SettingsText.h"
@@ -91,7 +93,10 @@ int Usage() {
                  "  EEPROM-FILE (or over zeros), lists it, and with --out writes the 512 bytes.\n"
                  "  Exit status: 0 the file is good; 1 it holds names the program does not read,\n"
                  "  or --out could not be written; 2 it holds values the program refuses (the\n"
-                 "  image is listed and written all the same), or an input is missing or bad.\n");
+                 "  image is listed and written all the same), or an input is missing or bad.\n"
+                 "  With a serial block (SNFirst, SNLast), the image holds the block's next serial\n"
+                 "  after the station's state beside SETTINGS-FILE and its record; --out takes\n"
+                 "  that serial through the same state, so no station writes it later.\n");
     return kExitUsage;
 }
 
@@ -297,14 +302,37 @@ bool WriteOut(const char* out, const WorkingBuffer& buffer) {
     return written;
 }
 
-// A block's next serial goes into the image as the next GO writes it, from
-// the station's state beside the settings file; false when GO would write
+// Without a block every reader gets SN; said, as the design keeps it so.
+void WarnFixedSerial(const talven::SettingsSnapshot& settings) {
+    const talven::CheckedSetting& serial = settings.Checked(talven::kSerialNumberKey);
+    if (serial.reason.empty())
+        std::printf("Serial number %s for every reader: no serial block (SNFirst, SNLast) is set, so every "
+                    "reader written with this image gets the same serial\n", Readable(serial.text).c_str());
+}
+
+// A block's next serial goes into the image, from the station's state beside
+// the settings file and the record's serials, as the next GO finds it. An
+// image written out takes its serial through the same state, so no station
+// writes that serial later; a listing takes none. False when GO would write
 // nothing for it, with the reason in `findings`.
 bool PutNextSerial(talven::Platform& platform, const talven::SettingsSnapshot& settings,
-                   const std::string& settingsPath, WorkingBuffer& buffer, Findings& findings) {
-    const talven::SerialPlan serial = talven::PlanSerial(platform, settings, settingsPath);
-    if (!serial.block) return serial.problem.empty();
+                   const std::string& settingsPath, bool take, WorkingBuffer& buffer, Findings& findings) {
+    talven::StationState held;
     const std::string state = talven::StationStatePath(settingsPath);
+    const bool inUse =
+        talven::ReadStationState(platform, state, held) == talven::StateRead::Read && !held.handed.empty();
+    const auto readRecord = [&] { return talven::ScanRecordSerials(platform, settings, settingsPath); };
+    const talven::SerialPlan serial = take ? talven::TakeSerial(platform, settings, settingsPath, readRecord)
+                                           : talven::PlanSerial(platform, settings, settingsPath, readRecord);
+    if (!serial.block) {
+        WarnFixedSerial(settings);
+        return serial.problem.empty();
+    }
+    if (inUse)
+        std::fprintf(stderr, "talven-image: warning: a station beside %s hands out serials from it; %s\n",
+                     state.c_str(),
+                     take ? "this image's serial is taken from it" : "--out takes the listed serial from it");
+    if (!serial.note.empty()) std::fprintf(stderr, "talven-image: %s\n", Readable(serial.note).c_str());
     if (!serial.problem.empty()) {
         findings.serialProblem = Readable(serial.problem);
         std::fprintf(stderr, "talven-image: %s (%s): GO writes nothing\n", findings.serialProblem.c_str(),
@@ -312,8 +340,8 @@ bool PutNextSerial(talven::Platform& platform, const talven::SettingsSnapshot& s
         return false;
     }
     talven::PutSerial(buffer.data(), serial.next);
-    std::printf("Serial number %s, the next of the block %s-%s by %s\n", Readable(serial.next).c_str(),
-                Readable(serial.block->first.Text()).c_str(),
+    std::printf("Serial number %s, %s the block %s-%s by %s\n", Readable(serial.next).c_str(),
+                take ? "taken from" : "the next of", Readable(serial.block->first.Text()).c_str(),
                 Readable(serial.block->At(serial.block->last).Text()).c_str(), state.c_str());
     return true;
 }
@@ -362,7 +390,7 @@ int main(int argc, char** argv) {
     Findings findings{snapshot.Refused(), snapshot.Warnings(), {}};
     std::printf("Configuration image from %s over %s\n", settingsPath.c_str(),
                 arguments.eeprom != nullptr ? arguments.eeprom : "zeros");
-    const bool serialGood = PutNextSerial(platform, snapshot, settingsPath, buffer, findings);
+    const bool serialGood = PutNextSerial(platform, snapshot, settingsPath, arguments.out != nullptr, buffer, findings);
     const bool written = ListAndWrite(arguments, buffer, findings);
     const int status = ReportSettings(settings, findings, arguments.settings);
     std::printf("%s\n", Summary(findings).c_str());

@@ -352,6 +352,19 @@ write("block.state", b"handed=TLV00000100\tTLV00000123\r\nend\r\n")
 result = run("block.ini", "--out", "block.bin")
 check(result.returncode == 0 and read("block.bin")[58:80:2] == b"TLV00000124",
       "serial block: exit %d, %s" % (result.returncode, result.stderr))
+# --out took TLV00000124 through the state: the next image, or GO, gets
+# another; one past the record's highest when the state holds less.
+result = run("block.ini", "--out", "block.bin")
+check(result.returncode == 0 and read("block.bin")[58:80:2] == b"TLV00000125"
+      and "hands out serials from it" in result.stderr, "serial taken: exit %d, %s" % (result.returncode, result.stderr))
+os.makedirs(os.path.join(work, "Logs"), exist_ok=True)
+write(os.path.join("Logs", "Talven-2026-12-08-X.csv"), b"time\r\n" + b"a,,,,1,,,,,,,,,,,,TLV00000130,x\r\n")
+result = run("block.ini")
+check(read("block.state").count(b"TLV00000125") == 1 and "TLV00000131, the next" in result.stdout
+      and "going on after TLV00000130, the highest in the record" in result.stderr,
+      "record ahead of the state: %s %s" % (result.stdout, result.stderr))
+result = run("good.ini")
+check("every reader written with this image gets the same serial" in result.stdout, "no block: %s" % result.stdout)
 write("block.state", b"handed=TLV00000100\tTLV00000999\r\nend\r\n")
 result = run("block.ini")
 check(result.returncode == 2 and "serial numbers used up: TLV00000999 was the last" in result.stderr

@@ -13,6 +13,7 @@
 #include "production/ConfigurationImage.h"
 #include "production/StationSerials.h"
 #include "production/StationState.h"
+#include "record/RecordSerials.h"
 #include "record/VerdictRecord.h"
 #include "tests/core/production/ProductionTestSupport.h"
 #include "tests/core/record/RecordTestSupport.h"
@@ -247,10 +248,11 @@ TEST_F(EepromRun, TheEepromFileHoldsTheImageOverItsEarlierBytes) {
 }
 
 // A refusal of the settings is no reader's failure; a warning the run went
-// on with, and a refusal's reason, are what the status line said.
+// on with, and a refusal's reason, are what the status line said. Every
+// line ends with the lot.
 TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenARefusalAndAMissingReader) {
     test::TempFolder records;
-    const std::string folder = "[Program set]\r\nRecordFolder=" + records.path.string() + "\r\n";
+    const std::string folder = "[Program set]\r\nRecordFolder=" + records.path.string() + "\r\nLot=WO 7, \"B\"\r\n";
     settings.Write(folder);
     VerdictRecord record(*outer, records.Spool(), "1.00");
     std::vector<std::string> statuses;
@@ -270,14 +272,14 @@ TEST_F(EepromRun, TheRecordHoldsWhatWasWrittenARefusalAndAMissingReader) {
     // The default image over an erased EEPROM; its CRC-32 computed apart.
     EXPECT_EQ(rows[1], (test::CsvRow{rows[1][0], rows[1][1], "v1.00", "Write EEPROM", "1", chip, "E:", "CF Card",
                                      "Write EEPROM success.", "pass", "", "", "", "", "0x3C71", "0x5308",
-                                     "123456789abcdef", "CE9CB358", rows[1][18], "", rows[1][20], ""}));
+                                     "123456789abcdef", "CE9CB358", rows[1][18], "", rows[1][20], "WO 7, \"B\"", ""}));
     EXPECT_EQ(rows[2], (test::CsvRow{rows[2][0], rows[2][1], "v1.00", "Write EEPROM", "2", chip, "E:", "CF Card",
                                      "Write EEPROM unsuccess.", "refused", "", "", "", "", "", "", "", "",
-                                     rows[2][18], statuses[1], rows[2][20], ""}));
+                                     rows[2][18], statuses[1], rows[2][20], "WO 7, \"B\"", ""}));
     EXPECT_EQ(statuses[1], "VID: \"0x12345\" is not 1 to 4 hexadecimal digits");
     EXPECT_EQ(rows[3], (test::CsvRow{rows[3][0], rows[3][1], "v1.00", "Write EEPROM", "3", "", "", "",
                                      "No card reader device.", "not judged", "", "", "", "", "", "", "", "", rows[3][18],
-                                     statuses[2], rows[3][20], ""}));
+                                     statuses[2], rows[3][20], "WO 7, \"B\"", ""}));
     EXPECT_EQ(statuses[2].rfind("Warning: ", 0), 0u) << statuses[2];
 }
 
@@ -376,16 +378,36 @@ TEST_F(EepromRun, RunningAndTheButtonsAroundTheRun) {
 
 
 // The serial the next GO writes: the block's arithmetic over what the state
-// file says was handed out, and every block the settings check refuses.
+// file says was handed out and the record folder's files hold, and every
+// block the settings check refuses.
 TEST_F(EepromRun, TheNextSerialFollowsTheBlockAndWhatWasHandedOut) {
     const std::string handed = "handed=TLV00000100\tTLV00000123\r\nblock=TLV00000100\tTLV00000999\r\n";
     const std::string damaged =
         "station state file " + std::filesystem::path(settings.StatePath()).filename().string() + " is damaged";
+    const std::string old = "handed=TLV00000100\tTLV00000101\r\nblock=TLV00000100\tTLV00000999\r\nend\r\n";
+    const std::string goesOn = "TLV00000103 (next of TLV00000100\x96TLV00000999, after TLV00000102 handed out before)";
+    test::TempFolder records;
     const struct {
         const char* block;
         std::string state;
         std::string listed;
+        // Serials of another station's record file, one a line; "-": the folder is a file.
+        std::string recorded = "";
     } cases[] = {
+        // Past the record's highest when the state is missing or holds less,
+        // whoever wrote it and however spelt; never below the state's.
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", "", goesOn, "TLV00000100 \"tlv00000102\" TLV00002000"},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", old, goesOn, "TLV00000102 X1"},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed + "end\r\n",
+         "TLV00000124 (next of TLV00000100\x96TLV00000999)", "TLV00000102"},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000102", "", "serial numbers used up: TLV00000102 was the last",
+         "TLV00000102"},
+        // A record that cannot be read: a whole state goes on, none gives nothing.
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed + "end\r\n",
+         "TLV00000124 (next of TLV00000100\x96TLV00000999)", "-"},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", "",
+         "state file missing and record folder cannot be read (folder is a file): no serial until it can be read",
+         "-"},
         {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", "", "TLV00000100 (next of TLV00000100\x96TLV00000999)"},
         {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed + "end\r\n",
          "TLV00000124 (next of TLV00000100\x96TLV00000999)"},
@@ -404,6 +426,9 @@ TEST_F(EepromRun, TheNextSerialFollowsTheBlockAndWhatWasHandedOut) {
          "TLV0000050 (next of TLV0000050\x96TLV0000500)"},
         {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed, damaged},
         {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed + "end\r\nhanded=X1\tX2\r\n", damaged},
+        // A count with a sign or past 32 bits is never read as another.
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed + "test=-1 0 0\r\nend\r\n", damaged},
+        {"SNFirst=TLV00000100\r\nSNLast=TLV00000999", handed + "eeprom=0 4294967296 0\r\nend\r\n", damaged},
         {"SNFirst=TLV\r\nSNLast=TLV00000999", "", "SNFirst: \"TLV\" does not end in digits"},
         {"SNFirst=TLV00000999\r\nSNLast=TLV00000100", "",
          "SNLast: \"TLV00000100\" comes before SNFirst \"TLV00000999\""},
@@ -415,12 +440,20 @@ TEST_F(EepromRun, TheNextSerialFollowsTheBlockAndWhatWasHandedOut) {
         {"SNFirst=TLV00000100", "", "SNLast: missing; SNFirst needs it"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.block + (" / " + c.state));
-        settings.Write(std::string("[VX5308]\r\n") + c.block + "\r\n");
+        SCOPED_TRACE(c.block + (" / " + c.state) + " / " + c.recorded);
+        const std::filesystem::path file = records.path / "Talven-2026-12-08-OTHER.csv";
+        std::string lines = "\xEF\xBB\xBFtime,computer\r\n";
+        for (std::size_t at = 0, end; at < c.recorded.size(); at = end + 1)
+            lines += std::string(16, ',') + c.recorded.substr(at, (end = std::min(c.recorded.find(' ', at), c.recorded.size())) - at) + ",x\r\n";
+        std::ofstream(file, std::ios::binary) << lines;
+        const std::string folder = c.recorded == "-" ? file.string() : records.path.string();
+        settings.Write("[Program set]\r\nRecordFolder=" + folder + "\r\n[VX5308]\r\n" + c.block + "\r\n");
         std::remove(settings.StatePath().c_str());
+        std::remove(RecordIndexPath(settings.Path()).c_str());
         if (!c.state.empty()) std::ofstream(settings.StatePath(), std::ios::binary) << c.state;
         const SettingsSnapshot snapshot(SettingsFile(*outer, settings.Path()));
-        EXPECT_EQ(ListedSerial(PlanSerial(*outer, snapshot, settings.Path())), c.listed);
+        const auto readRecord = [&] { return ScanRecordSerials(*outer, snapshot, settings.Path()); };
+        EXPECT_EQ(ListedSerial(PlanSerial(*outer, snapshot, settings.Path(), readRecord)), c.listed);
     }
 }
 
@@ -446,6 +479,33 @@ TEST_F(EepromRun, ABlockGivesEachReaderTheNextSerialUntilItIsUsedUp) {
                                                   "serial numbers used up: TLV00001000 was the last|refused|"}));
 }
 
+// A station whose state was deleted goes on after the record's highest and
+// says so; a deleted index costs nothing; while another program holds the
+// state, GO writes nothing and says why.
+TEST_F(EepromRun, AStationWithoutItsStateGoesOnAfterTheRecordAndAHeldStateGivesNoSerial) {
+    test::TempFolder records;
+    settings.Write("[Program set]\r\nRecordFolder=" + records.path.string() +
+                   "\r\n[VX5308]\r\nSNFirst=TLV01\r\nSNLast=TLV99\r\n");
+    std::ofstream(settings.StatePath(), std::ios::binary) << "later=kept\r\nend\r\n";
+    for (const char* serial : {"TLV01", "TLV02", "TLV03"}) EXPECT_EQ(SerialOf(ProgramOne()), serial);
+    EXPECT_NE(test::ReadWhole(settings.StatePath()).find("later=kept\r\n"), std::string::npos);
+    std::remove(settings.StatePath().c_str());
+    EXPECT_EQ(SerialOf(ProgramOne()), "TLV04");
+    const std::string said = "state file missing: going on after TLV03, the highest in the record";
+    EXPECT_EQ(view.status, said);
+    EXPECT_EQ(records.Rows().back()[19], said);
+    std::remove(settings.StatePath().c_str());
+    std::remove(RecordIndexPath(settings.Path()).c_str());
+    EXPECT_EQ(SerialOf(ProgramOne()), "TLV05");
+    Handle held = kInvalidHandle;
+    ASSERT_EQ(outer->FileHold((settings.StatePath() + ".lock").c_str(), held), FileResult::Done);
+    EXPECT_EQ(ProgramOne(), std::vector<std::uint8_t>(kSerialField.size, 0xFF));
+    ExpectLastRow(kReaderRow, "station state file held by another program: file open in another program; this GO writes nothing",
+                  kRowFailed);
+    outer->FileRelease(held);
+    EXPECT_EQ(SerialOf(ProgramOne()), "TLV06");
+}
+
 // A kill between any two steps of a GO (a request to the reader, a file
 // written; a file write cut off halfway), then the program again: no two
 // readers and no two lines of the record hold one serial.
@@ -460,6 +520,7 @@ TEST_F(EepromRun, AKillBetweenAnyTwoStepsNeverGivesTwoReadersOneSerial) {
         SCOPED_TRACE(steps);
         std::remove(settings.StatePath().c_str());
         std::remove(SpoolPath().c_str());
+        std::remove(RecordIndexPath(settings.Path()).c_str());
         std::error_code none;
         std::filesystem::remove(records.RecordFile(), none);
         const std::vector<std::uint8_t> first = ProgramOne();

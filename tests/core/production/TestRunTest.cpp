@@ -397,7 +397,7 @@ TEST_F(TestRun, EveryVerdictShownIsRecordedOnceWithItsSlot) {
         EXPECT_FALSE(VerdictsShown().empty());
         EXPECT_EQ(VerdictsRecorded(run), VerdictsShown());
         for (const test::CsvRow& line : RecordedRun(run)) {
-            ASSERT_EQ(line.size(), 22u);
+            ASSERT_EQ(line.size(), kRecordColumns);
             EXPECT_EQ(line[2], "v1.00");
             EXPECT_EQ(line[3], "Write/Read Test");
             EXPECT_EQ(line[5], line[6].empty() ? "" : kChipText);

@@ -24,7 +24,7 @@
 namespace talven {
 namespace {
 
-constexpr std::size_t kColumns = 22;
+constexpr std::size_t kColumns = kRecordColumns;
 
 Verdict SlotVerdict(const std::string& product, const std::string& text, std::uint32_t run = 0) {
     Verdict verdict;
@@ -155,11 +155,11 @@ TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndGoesOnAfterACutOffLineAndNulByte
     EXPECT_EQ(rows[0].size(), kColumns);
     EXPECT_EQ(rows[1], (test::CsvRow{"2026-12-07 22:01:50", rows[1][1], "v1.00", "Write/Read Test", "1", "", "E:",
                                      "Card, \"7\"", "Test success.", "pass", "", "", "", "", "", "", "#000123", "",
-                                     "UTC+01:00", "", rows[1][20], ""}));
+                                     "UTC+01:00", "", rows[1][20], "", ""}));
     EXPECT_EQ(rows[2], (test::CsvRow{"2024-05-14T22:13:05+02:00", cutOff.substr(26)}));
     EXPECT_EQ(rows[3], (test::CsvRow{"2026-12-07 22:02:09", rows[1][1], "v1.00", "Write/Read Test", "2", "", "E:",
                                      "SD Card", "Compare failure!", "fail", "", "", "", "", "0x2E10", "0x0781",
-                                     "TLV00000124", "", "UTC-05:30", "", rows[3][20], ""}));
+                                     "TLV00000124", "", "UTC-05:30", "", rows[3][20], "", ""}));
     EXPECT_NE(rows[1][20], rows[3][20]) << "each line its own identity";
 
     // The trainer's lines go to a file and a spool of its own, each marked.
@@ -170,7 +170,7 @@ TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndGoesOnAfterACutOffLineAndNulByte
     EXPECT_EQ(name.rfind("TalvenSim-2026-12-07", 0), 0u) << name;
     const std::vector<test::CsvRow> practice = test::ParseCsv(test::ReadWhole(records / name).substr(3));
     ASSERT_EQ(practice.size(), 2u);
-    EXPECT_EQ(practice[1][2] + "," + practice[1][21], "v1.00 simulated,yes");
+    EXPECT_EQ(practice[1][2] + "," + practice[1][22], "v1.00 simulated,yes");
     EXPECT_NE(DefaultSpoolPath(clock, true), DefaultSpoolPath(clock));
     EXPECT_NE(DefaultSpoolPath(clock, true).find("TalvenSim-"), std::string::npos);
 }

@@ -34,6 +34,7 @@ const ExpectedKey kExpected[] = {
     {"Program set", "TestAllSlots", "0", SettingKind::Switch, 0, 0},
     {"Program set", "MinSpeed", "0", SettingKind::Number, 0, 1000},
     {"Program set", "RecordFolder", "Logs", SettingKind::Folder, 0, 0},
+    {"Program set", "Lot", "", SettingKind::Text, 32, 0xFFFF},
     {"Program set", "SuspectAfter", "3", SettingKind::Number, 0, 1000},
     {"VX5308", "VID", "3C71", SettingKind::Hexadecimal, 0, 0},
     {"VX5308", "PID", "5308", SettingKind::Hexadecimal, 0, 0},
@@ -193,7 +194,7 @@ TEST(ShippedSettings, ReadAsTheProgramReadsItEveryKeyHoldsTheProgrammingRunsDefa
     test::TempSettings file("shipped");
     file.Write(ShippedSettingsText());
     const SettingsFile settings(*platform, file.Path());
-    const char* values[] = {"0",   "0", "0", "0", "0", "Logs", "3", "3C71", "5308", "KVe", "USBCard Reader",
+    const char* values[] = {"0",   "0", "0", "0", "0", "Logs", "", "3", "3C71", "5308", "KVe", "USBCard Reader",
                             "123456789abcdef", "", "", "KVe", "0", "0", "0", "0", "0", "0", "250", "65"};
     ASSERT_EQ(std::size(values), std::size(kSettingsKeys));
     for (std::size_t i = 0; i < std::size(values); ++i) {
@@ -229,7 +230,7 @@ TEST(ShippedSettings, CommentLinesHoldNoKeyAndEveryLineEndsInCrLf) {
         }
     }
     EXPECT_EQ(sections, (std::vector<std::string>{"[Program set]", "[VX5308]"}));
-    EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "TestMiB=0", "TestAllSlots=0", "MinSpeed=0", "RecordFolder=Logs", "SuspectAfter=3", "VID=3C71",
+    EXPECT_EQ(keyLines, (std::vector<std::string>{"WR=0", "FS=0", "TestMiB=0", "TestAllSlots=0", "MinSpeed=0", "RecordFolder=Logs", "Lot=", "SuspectAfter=3", "VID=3C71",
                                                   "PID=5308", "Manufacture=KVe", "Productor=USBCard Reader",
                                                   "SN=123456789abcdef", "SNFirst=", "SNLast=", "SCSI_VER=KVe",
                                                   "CFSpeed=0", "SMSpeed=0",

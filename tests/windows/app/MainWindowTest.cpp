@@ -80,7 +80,7 @@ TEST_F(MainWindow, EepromModeWithNoOtherKeysListsElevenRowsOfTheDefaultsTheRunWr
     EXPECT_EQ(GoTip(), "Write EEPROM");
 
     const char* expected[][2] = {
-        {"Productor", "USBCard Reader"}, {"Manufacture", "KVe"}, {"Serial No", "123456789abcdef"},
+        {"Productor", "USBCard Reader"}, {"Manufacture", "KVe"}, {"Serial No", "123456789abcdef (the same for every reader: no SNFirst/SNLast block set)"},
         {"SCSI Version", "KVe"},         {"CF Speed", "High"},   {"SM Speed", "High"},
         {"SD Speed", "High"},            {"MS Pro Speed", "High"}, {"MS Speed", "High"},
         {"MMC Speed", "High"},           {"Power Consumption", "250"},

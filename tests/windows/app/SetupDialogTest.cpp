@@ -254,9 +254,10 @@ TEST_F(Setup, TestAmountIsSavedAsChosenOrWrittenAndARefusedOneKeepsOkOpen) {
 // The boxes show a text's characters however the file encodes them; OK
 // writes an untouched text back byte for byte, a typed one in the file's form.
 TEST_F(Setup, TextsShowTheirCharactersAndAnUntouchedOneIsWrittenBackAsLoaded) {
-    station.WriteSettings(
-        "[Program set]\r\nWR=1\r\n[VX5308]\r\nProductor=Leseger\xC3\xA4t\r\nManufacture=\xE4\xF6\xFC\r\n");
+    station.WriteSettings("[Program set]\r\nWR=1\r\n[VX5308]\r\nProductor=Leseger\xC3\xA4t\r\nManufacture=\xE4\xF6\xFC\r\n"
+                          "SCSI_VER=\"  KVe \"\r\n");
     Open();
+    EXPECT_EQ(ItemText(window, IDC_LOT_EDIT), "") << "no lot unless one is set";
     auto boxText = [&](int id) {
         wchar_t text[64] = {};
         ::GetDlgItemTextW(window, id, text, 64);
@@ -265,8 +266,11 @@ TEST_F(Setup, TextsShowTheirCharactersAndAnUntouchedOneIsWrittenBackAsLoaded) {
     EXPECT_EQ(boxText(IDC_PRODUCTION_EDIT), L"Leseger\u00E4t");
     EXPECT_EQ(boxText(IDC_MANUFACTURE_EDIT), L"\u00E4\u00F6\u00FC");
     ::SetDlgItemTextW(window, IDC_SERIAL_EDIT, L"Nr.\u00E4");
+    ::SetDlgItemTextA(window, IDC_LOT_EDIT, " WO-4711");
     test::Click(window, IDOK);
     ASSERT_TRUE(dialog->IsEnded());
+    EXPECT_NE(station.SettingsBytes().find("SCSI_VER=\"  KVe \"\r\n"), std::string::npos) << "untouched: as written";
+    EXPECT_EQ(Key("Program set", "Lot"), " WO-4711") << "typed blanks survive the reading";
     EXPECT_EQ(Key("VX5308", "Productor"), "Leseger\xC3\xA4t");
     EXPECT_EQ(Key("VX5308", "Manufacture"), "\xE4\xF6\xFC");
     EXPECT_EQ(Key("VX5308", "SN"), "Nr.\xE4");
