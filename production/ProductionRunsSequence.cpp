@@ -68,9 +68,9 @@ bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings
     device.reset();
     view.PumpMessages();
 
-    TestEngine test(platform, view, settings, slot);
-    const TestOutcome outcome = test.Run();
-    return EndSlot(slot, outcome, test.figures, settings);
+    TestFigures figures;
+    const TestOutcome outcome = TestDrive(slot, settings, figures);
+    return EndSlot(slot, outcome, figures, settings);
 }
 
 // The row's verdict, its speed after it, and its record, on the disk before
@@ -106,15 +106,10 @@ bool ProductionRuns::EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFi
     return true;
 }
 
-TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
-    const SettingsSnapshot settings = ReadSettings();
-    ReaderSlot& slot = AddSlot(row, {}, driveText, {});
-    // A drive tested without a row (the benchmark) shows its progress at
-    // `row` all the same, where a list ignores it.
-    if (row >= view.RowCount()) slot.number = 0;
+TestOutcome ProductionRuns::TestDrive(const ReaderSlot& slot, const SettingsSnapshot& settings, TestFigures& figures) {
     TestEngine test(platform, view, settings, slot);
     const TestOutcome outcome = test.Run();
-    if (figures != nullptr) *figures = test.figures;
+    figures = test.figures;
     return outcome;
 }
 

@@ -232,16 +232,6 @@ CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key
     return checked;
 }
 
-std::vector<CheckedSetting> RefusedSettings(const SettingsFile& settings, const char* section) {
-    std::vector<CheckedSetting> refused;
-    for (const SettingsKey* key : kSettingsKeys) {
-        if (section != nullptr && std::strcmp(key->section, section) != 0) continue;
-        CheckedSetting checked = CheckSetting(settings, *key);
-        if (!checked.reason.empty()) refused.push_back(std::move(checked));
-    }
-    return refused;
-}
-
 std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) {
     std::vector<SettingsWarning> warnings;
     AddSwitchWarnings(settings, warnings);
@@ -253,10 +243,6 @@ std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) 
     }
     AddSectionWarnings(settings, warnings);
     return warnings;
-}
-
-std::string SettingsStatusText(const SettingsFile& settings, const char* section) {
-    return SettingsStatusText(RefusedSettings(settings, section), FindSettingsWarnings(settings));
 }
 
 std::string SettingsStatusText(const std::vector<CheckedSetting>& refused, const std::vector<SettingsWarning>& warnings) {

@@ -29,7 +29,7 @@ protected:
     void Scan() {
         if (!station) Start();
         view.running = 0;
-        runs->ScanReaders();
+        runs->ScanReaders(SettingsNow(*recorder, settings.Path()));
     }
     void ExpectRow(std::size_t row, const std::string& name, const std::string& status, int icon) {
         ASSERT_LT(row, view.rows.size());
