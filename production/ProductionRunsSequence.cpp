@@ -11,13 +11,11 @@
 namespace talven {
 
 void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
-    // A lowest speed or a test amount the settings refuse could judge no
-    // slot: none is tested.
-    for (const SettingsKey* key : {&kMinimumSpeedKey, &kTestMebibytesKey}) {
-        if (const std::string refusal = settings.RefusalText(*key); !refusal.empty()) {
-            view.SetStatusText(refusal.c_str());
-            return;
-        }
+    // A value of the test's own section that the settings refuse (a lowest
+    // speed, a test amount) could judge no slot: none is tested.
+    if (const std::vector<CheckedSetting> refused = settings.Refused(kProgramSection); !refused.empty()) {
+        view.SetStatusText(settings.RefusalText(*refused.front().key).c_str());
+        return;
     }
     ShowTestAmount(settings);
     tally.Start(GoJob::TestSequence);

@@ -6,7 +6,8 @@
 #include <optional>
 #include <string_view>
 
-#include "resources/StringTable.h"
+#include "platform/AsciiText.h"
+#include "resources/StringFormat.h"
 #include "settings/SerialBlock.h"
 #include "settings/SettingsText.h"
 
@@ -16,13 +17,6 @@ namespace {
 
 constexpr const char* kProgramSections[] = {kProgramSection, kDeviceSection};
 
-template <typename... Arguments>
-std::string Format(unsigned id, Arguments... arguments) {
-    char text[600];
-    std::snprintf(text, sizeof text, StringText(id), arguments...);
-    return text;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -30,16 +24,6 @@ int HexDigit(char c) {
     return -1;
 }
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Windows matches names without regard to case.
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
-}
 
 // A sign and decimal digits, nothing else; more than ten digits count as
 // no number, since the program reads numbers into 32 bits.
