@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -56,7 +55,6 @@ public:
     std::string RowText(int index) const override;
     void SetRowSlot(int index, std::uint32_t slot) override;
     std::uint32_t RowSlot(int index) const override;
-    void SetRowDrive(int index, const std::string& drive) override;
     std::uint16_t RowCount() const override;
     void DeleteRow(int index) override;
     void DeleteAllRows() override;
@@ -102,10 +100,7 @@ private:
     void LoadGoFaces(bool stop);
     // Faces, size, repaint and tooltip of GO for a test run (stop) or idle.
     void ShowGoFaces(bool stop);
-    // The rows of the slots of `driveText`.
     void RemoveDriveRows(const std::string& driveText);
-    // Every row goes, and with them what the drive watch knew of them.
-    void ForgetRows();
     // The chip text, then the note on a record that is behind.
     void ShowStatusLine();
     // Whether the window may close: not before the operator has been told of
@@ -132,7 +127,6 @@ private:
     ui::CStatic countsLine;
     ui::CListCtrl readerList;
     std::unique_ptr<ui::CImageList> imageList;
-    std::map<std::uint32_t, std::string> rowDrives;  // slot number to the drive its row names
     std::uint32_t lastDriveMask = 0;
     std::int32_t running = 0;
     bool inTestRun = false;

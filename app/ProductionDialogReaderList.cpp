@@ -32,7 +32,7 @@ constexpr SettingsRow kSettingsRows[] = {
 
 void ProductionDialog::RebuildReaderList(const SettingsSnapshot& settings) {
     if (imageList != nullptr) {
-        ForgetRows();
+        readerList.DeleteAllItems();
         // Two columns, or three with the read/write test's speed.
         while (readerList.DeleteColumn(0)) {
         }
@@ -81,7 +81,7 @@ void ProductionDialog::DeleteImageList() {
 void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
     // One past the last icon: the settings rows show none, unless refused.
     const int image = imageList != nullptr ? imageList->GetImageCount() : 0;
-    ForgetRows();
+    readerList.DeleteAllItems();
     settingsRowCount = 0;
     for (const SettingsRow& row : kSettingsRows) {
         const CheckedSetting& checked = settings.Checked(row.key);
@@ -132,6 +132,6 @@ std::uint16_t ProductionDialog::RowCount() const { return static_cast<std::uint1
 
 void ProductionDialog::DeleteRow(int index) { readerList.DeleteItem(index); }
 
-void ProductionDialog::DeleteAllRows() { ForgetRows(); }
+void ProductionDialog::DeleteAllRows() { readerList.DeleteAllItems(); }
 
 }  // namespace talven

@@ -99,7 +99,6 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     view.InsertRow(row, rowText.c_str(), kRowNeutral);
     ReaderSlot& slot = AddSlot(row, chipText, driveText, product);
     if (!waitForCard) return true;
-    if (rowText != driveText) view.SetRowDrive(row, driveText);
     if (WaitUntilReady(&device, true)) return true;
     // The wait pumps messages: the drive watch may have removed rows above.
     ShowVerdict(slot, NewVerdict(EmptySlotFace(), &slot));

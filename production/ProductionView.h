@@ -56,9 +56,6 @@ public:
     // by its number before it is written.
     virtual void SetRowSlot(int index, std::uint32_t slot) = 0;
     virtual std::uint32_t RowSlot(int index) const = 0;
-    // The drive a slot's row names; the drive watch takes away the rows of
-    // a drive that went.
-    virtual void SetRowDrive(int /*index*/, const std::string& /*drive*/) {}
 
     // The index of slot `slot`'s row, trying `index` first; -1 when no row is
     // the slot's (the drive watch took it away).
