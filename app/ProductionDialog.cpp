@@ -14,7 +14,6 @@ namespace {
 
 constexpr UINT_PTR kDriveWatchTimer = 1;
 constexpr UINT kDriveWatchPeriod = 1000;
-constexpr unsigned kRecordRetryTicks = 5;
 
 std::string ProgramVersion() { return ReadOwnVersionTexts().version; }
 
@@ -159,19 +158,6 @@ void ProductionDialog::OnCancel() {
     ui::CDialog::OnCancel();
 }
 
-// Verdicts still waiting have a last chance. Those that still wait are
-// named to the operator, who acknowledges that they stay in the spool for the
-// next start, or, when even the spool could not take them, may keep the
-// window open.
-bool ProductionDialog::MayClose() {
-    if (record == nullptr || record->Flush()) return true;
-    SetRecordNote(RecordBehindText(*record, *this).c_str());
-    char caption[128] = {};
-    ::GetWindowTextA(hwnd, caption, sizeof caption);
-    const UINT buttons = record->Unspooled() == 0 ? MB_OK : MB_OKCANCEL | MB_DEFBUTTON2;
-    return ::MessageBoxA(hwnd, RecordClosingText(*record, *this).c_str(), caption, buttons | MB_ICONWARNING) == IDOK;
-}
-
 void ProductionDialog::OnSetting() {
     if (RunInProgress()) {
         return;
@@ -210,27 +196,9 @@ void ProductionDialog::SetStatusText(const char* text) {
     ShowStatusLine();
 }
 
-void ProductionDialog::SetRecordNote(const char* text) {
-    recordNote = text;
-    ShowStatusLine();
-}
-
 void ProductionDialog::ShowStatusLine() {
     const char* separator = chipText.empty() || recordNote.empty() ? "" : "   ";
     statusLine.SetWindowText((chipText + separator + recordNote).c_str());
-}
-
-void ProductionDialog::FollowRecordFolder(const SettingsSnapshot& settings) {
-    record->SetFolder(settings.Checked(kRecordFolderKey).text);
-}
-
-void ProductionDialog::RetryRecord() {
-    if (record == nullptr || (record->Waiting() == 0 && !record->SpoolUnread()) ||
-        ++ticksSinceRecordTry < kRecordRetryTicks)
-        return;
-    ticksSinceRecordTry = 0;
-    record->Flush();
-    SetRecordNote(RecordBehindText(*record, *this).c_str());
 }
 
 std::string ProductionDialog::LoadText(unsigned id) const { return ui::LoadResourceString(id); }

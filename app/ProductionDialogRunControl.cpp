@@ -1,5 +1,5 @@
-// Run control of the main window: the GO command, the read/write test run's
-// frame around the scan, and the drive watch.
+// Run control of the main window: the GO command and the read/write test
+// run's frame around the scan.
 #include "app/ProductionDialog.h"
 #include "production/ProductionRuns.h"
 #include "resources/StringTable.h"
@@ -114,29 +114,6 @@ void ProductionDialog::ShowGoFaces(bool stop) {
     goButton.Invalidate(true);
     toolTip.DelTool(&goButton);
     toolTip.AddTool(&goButton, LoadText(stop ? IDS_STOP_WRITE_READ : IDS_WRITE_READ_TEST).c_str());
-}
-
-bool ProductionDialog::OnTimer(UINT_PTR) {
-    const std::uint32_t driveMask = platform.GetLogicalDrives();
-    for (std::uint32_t drive = 0; drive < kDriveLetters; ++drive) {
-        if ((lastDriveMask >> drive & 1u) != 0 && (driveMask >> drive & 1u) == 0) {
-            RequestStop();
-            RemoveDriveRows(DriveText(drive));
-        }
-    }
-    lastDriveMask = driveMask;
-    RetryRecord();
-    return false;
-}
-
-void ProductionDialog::RemoveDriveRows(const std::string& driveText) {
-    // A row names its drive after the first character, "CF Card(E:)"; a row
-    // that is the bare drive text is not one of them. From the bottom up, so
-    // that no row of the drive moves past the loop.
-    for (int row = RowCount() - 1; row >= 0; --row) {
-        if (RowText(row).find(driveText, 1) != std::string::npos) DeleteRow(row);
-    }
-    if (RowCount() == 0) SetStatusText("");
 }
 
 }  // namespace talven

@@ -27,6 +27,14 @@ inline std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// `path` without its file name's extension: "C:\Talven\Talven.exe" gives
+// "C:\Talven\Talven"; a name without a dot stays whole.
+inline std::string WithoutExtension(const std::string& path) {
+    const std::size_t nameStart = path.find_last_of("\\/") + 1;  // 0 when there is no folder
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos || dot < nameStart ? path : path.substr(0, dot);
+}
+
 // The last part of `path`: the file's name.
 inline std::string NameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");

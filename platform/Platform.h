@@ -191,4 +191,12 @@ public:
     virtual FileEnd FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) = 0;
 };
 
+// The program's own path, cut to the longest path the buffer Windows is
+// given holds.
+inline std::string ProgramPath(Platform& platform) {
+    char program[kMaxPath] = {};
+    const std::uint32_t length = platform.GetModuleFileNameA(program, kMaxPath);
+    return std::string(program, length < kMaxPath ? length : kMaxPath - 1);
+}
+
 }  // namespace talven

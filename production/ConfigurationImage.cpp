@@ -110,12 +110,4 @@ void BuildConfigurationImage(const SettingsSnapshot& settings, std::uint8_t* buf
     }
 }
 
-void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer) {
-    BuildConfigurationImage(SettingsSnapshot(settings), buffer);
-}
-
-void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath) {
-    BuildConfigurationImage(SettingsFile(platform, settingsPath), buffer);
-}
-
 }  // namespace talven

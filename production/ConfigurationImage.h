@@ -120,9 +120,6 @@ std::uint32_t ImageChecksum(const std::uint8_t* image);
 // Builds the image over the first 110 bytes of `buffer` (which holds the
 // EEPROM copy) from the settings, taken as CheckSetting takes them, refused
 // values included; the bytes the image does not define keep their values.
-// The forms with a file or a path read it anew.
 void BuildConfigurationImage(const SettingsSnapshot& settings, std::uint8_t* buffer);
-void BuildConfigurationImage(const SettingsFile& settings, std::uint8_t* buffer);
-void BuildConfigurationImage(Platform& platform, std::uint8_t* buffer, const char* settingsPath);
 
 }  // namespace talven

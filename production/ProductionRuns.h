@@ -29,9 +29,7 @@ public:
 
     // ---- Discovery ----
     // The test-mode scan: sets `running`, examines every drive, runs the test
-    // sequence when exactly four were accepted, clears `running`. Without a
-    // snapshot it reads the settings now.
-    bool ScanReaders();
+    // sequence when exactly four were accepted, clears `running`.
     bool ScanReaders(const SettingsSnapshot& settings);
     // Up to 12 TEST UNIT READY commands, 500 ms apart, when `retry` is true.
     bool WaitUntilReady(ReaderDevice* device, bool retry);
@@ -39,11 +37,10 @@ public:
     std::string FindFirstReader();
 
     // ---- Read/write test ----
-    // One card's test (TestEngine) with the settings read now, its progress in row `row`.
-    TestOutcome TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures = nullptr);
+    // One card's test (TestEngine), its progress in the slot's row.
+    TestOutcome TestDrive(const ReaderSlot& slot, const SettingsSnapshot& settings, TestFigures& figures);
 
     // ---- EEPROM programming ----
-    void RunEepromProgramming();
     void RunEepromProgramming(const SettingsSnapshot& settings);
 
     // What the shift's counts make of the run.
@@ -84,7 +81,6 @@ private:
     void HandOn(ReaderSlot* slot, Verdict verdict);
     // The first reader's row and verdict, or the no-reader row.
     void ProgramFirstReader(const std::string& driveText, bool refused, const SettingsSnapshot& settings);
-    SettingsSnapshot ReadSettings() const { return SettingsSnapshot(SettingsFile(platform, settingsPath)); }
 
     Platform& platform;
     ProductionView& view;

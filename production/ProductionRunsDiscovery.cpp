@@ -52,8 +52,6 @@ ReaderSlot& ProductionRuns::AddSlot(std::uint16_t row, const std::string& chip, 
     return slots.back();
 }
 
-bool ProductionRuns::ScanReaders() { return ScanReaders(ReadSettings()); }
-
 bool ProductionRuns::ScanReaders(const SettingsSnapshot& settings) {
     const std::uint32_t driveMask = platform.GetLogicalDrives();
     view.Running() = 1;

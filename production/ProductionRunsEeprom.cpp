@@ -74,8 +74,6 @@ void RemovePreviousResult(ProductionView& view) {
 
 }  // namespace
 
-void ProductionRuns::RunEepromProgramming() { RunEepromProgramming(ReadSettings()); }
-
 // A reader that was written counts in the shift's counts; one the settings
 // or the serials kept from writing is no reader's fault. Each verdict is
 // handed on before it is shown.

@@ -11,13 +11,11 @@
 namespace talven {
 
 void ProductionRuns::RunTestSequence(const SettingsSnapshot& settings) {
-    // A lowest speed or a test amount the settings refuse could judge no
-    // slot: none is tested.
-    for (const SettingsKey* key : {&kMinimumSpeedKey, &kTestMebibytesKey}) {
-        if (const std::string refusal = settings.RefusalText(*key); !refusal.empty()) {
-            view.SetStatusText(refusal.c_str());
-            return;
-        }
+    // A value of the test's own section that the settings refuse (a lowest
+    // speed, a test amount) could judge no slot: none is tested.
+    if (const std::vector<CheckedSetting> refused = settings.Refused(kProgramSection); !refused.empty()) {
+        view.SetStatusText(settings.RefusalText(*refused.front().key).c_str());
+        return;
     }
     ShowTestAmount(settings);
     tally.Start(GoJob::TestSequence);
@@ -72,9 +70,9 @@ bool ProductionRuns::TestSlot(ReaderSlot& slot, const SettingsSnapshot& settings
     device.reset();
     view.PumpMessages();
 
-    TestEngine test(platform, view, settings, slot);
-    const TestOutcome outcome = test.Run();
-    return EndSlot(slot, outcome, test.figures, settings);
+    TestFigures figures;
+    const TestOutcome outcome = TestDrive(slot, settings, figures);
+    return EndSlot(slot, outcome, figures, settings);
 }
 
 // The row's verdict, its speed after it, and its record, on the disk before
@@ -104,15 +102,10 @@ bool ProductionRuns::EndSlot(ReaderSlot& slot, TestOutcome outcome, const TestFi
     return verdict.word == VerdictWord::Pass;
 }
 
-TestOutcome ProductionRuns::TestDrive(const std::string& driveText, std::uint16_t row, TestFigures* figures) {
-    const SettingsSnapshot settings = ReadSettings();
-    ReaderSlot& slot = AddSlot(row, {}, driveText, {});
-    // A drive tested without a row (the benchmark) shows its progress at
-    // `row` all the same, where a list ignores it.
-    if (row >= view.RowCount()) slot.number = 0;
+TestOutcome ProductionRuns::TestDrive(const ReaderSlot& slot, const SettingsSnapshot& settings, TestFigures& figures) {
     TestEngine test(platform, view, settings, slot);
     const TestOutcome outcome = test.Run();
-    if (figures != nullptr) *figures = test.figures;
+    figures = test.figures;
     return outcome;
 }
 

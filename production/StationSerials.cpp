@@ -5,19 +5,12 @@
 #include "production/ConfigurationImage.h"
 #include "platform/PathText.h"
 #include "production/StationState.h"
-#include "resources/StringTable.h"
+#include "resources/StringFormat.h"
 #include "settings/SettingsText.h"
 
 namespace talven {
 
 namespace {
-
-template <typename... Arguments>
-std::string Format(unsigned id, Arguments... arguments) {
-    char text[512];
-    std::snprintf(text, sizeof text, StringText(id), arguments...);
-    return text;
-}
 
 // Said as the record's note says a file it cannot write.
 std::string Trouble(FileResult result) {

@@ -84,10 +84,7 @@ bool ParseLine(const std::string& key, const std::string& value, StationState& s
 }  // namespace
 
 std::string StationStatePath(const std::string& settingsPath) {
-    const std::string name = NameOf(settingsPath);
-    const std::size_t dot = name.find_last_of('.');
-    const std::size_t stem = settingsPath.size() - name.size() + (dot == std::string::npos ? name.size() : dot);
-    return settingsPath.substr(0, stem) + ".state";
+    return WithoutExtension(settingsPath) + ".state";
 }
 
 std::string RecordIndexPath(const std::string& settingsPath) {

@@ -21,12 +21,6 @@ constexpr const char* kLineEnd = "\r\n";
 // Spreadsheets take a file with it for UTF-8 rather than the local code page.
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string ProgramPath(Platform& platform) {
-    char program[kMaxPath] = {};
-    const std::uint32_t length = platform.GetModuleFileNameA(program, kMaxPath);
-    return std::string(program, std::min(length, kMaxPath - 1));
-}
-
 // The computer's name with only what every file system takes in a name.
 std::string ComputerInName(Platform& platform) {
     char name[256] = {};
@@ -320,9 +314,7 @@ FileResult VerdictRecord::MakeFolder(const std::string& path) {
 std::string DefaultSpoolPath(Platform& platform, bool simulated) {
     const std::string program = ProgramPath(platform);
     const std::size_t nameStart = program.find_last_of("\\/") + 1;
-    std::size_t dot = program.rfind('.');
-    if (dot == std::string::npos || dot < nameStart) dot = program.size();
-    const std::string base = simulated ? program.substr(0, nameStart) + kSimulatedName : program.substr(0, dot);
+    const std::string base = simulated ? program.substr(0, nameStart) + kSimulatedName : WithoutExtension(program);
     const std::string computer = ComputerInName(platform);
     return base + (computer.empty() ? "" : "-" + computer) + ".spool";
 }

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
-#include "resources/StringTable.h"
+#include "platform/AsciiText.h"
+#include "resources/StringFormat.h"
 #include "settings/SettingsCheck.h"
+#include "settings/SettingsSnapshot.h"
 #include "settings/SettingsText.h"
 
 namespace talven {
@@ -14,15 +16,6 @@ namespace {
 constexpr std::uint32_t kMaxDigits = 18;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-char32_t Upper(char32_t c) { return c >= U'a' && c <= U'z' ? c - U'a' + U'A' : c; }
-
-template <typename... Arguments>
-std::string Format(unsigned id, Arguments... arguments) {
-    char text[256];
-    std::snprintf(text, sizeof text, StringText(id), arguments...);
-    return text;
-}
 
 std::string ReadEnd(const SettingsFile& settings, const SettingsKey& key) {
     char text[kSettingsTextSize] = {};

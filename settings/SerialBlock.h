@@ -9,9 +9,11 @@
 #include <string>
 
 #include "settings/SettingsFile.h"
-#include "settings/SettingsSnapshot.h"
 
 namespace talven {
+
+// Named only: the snapshot's check asks this file whether two ends make a block.
+class SettingsSnapshot;
 
 // A serial taken apart at its trailing digits: "TLV00000123" is "TLV",
 // eight digits, 123. The prefix never ends in a digit, so one text has one

@@ -6,7 +6,8 @@
 #include <optional>
 #include <string_view>
 
-#include "resources/StringTable.h"
+#include "platform/AsciiText.h"
+#include "resources/StringFormat.h"
 #include "settings/SerialBlock.h"
 #include "settings/SettingsText.h"
 
@@ -16,13 +17,6 @@ namespace {
 
 constexpr const char* kProgramSections[] = {kProgramSection, kDeviceSection};
 
-template <typename... Arguments>
-std::string Format(unsigned id, Arguments... arguments) {
-    char text[600];
-    std::snprintf(text, sizeof text, StringText(id), arguments...);
-    return text;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -30,16 +24,6 @@ int HexDigit(char c) {
     return -1;
 }
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Windows matches names without regard to case.
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
-}
 
 // A sign and decimal digits, nothing else; more than ten digits count as
 // no number, since the program reads numbers into 32 bits.
@@ -232,16 +216,6 @@ CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key
     return checked;
 }
 
-std::vector<CheckedSetting> RefusedSettings(const SettingsFile& settings, const char* section) {
-    std::vector<CheckedSetting> refused;
-    for (const SettingsKey* key : kSettingsKeys) {
-        if (section != nullptr && std::strcmp(key->section, section) != 0) continue;
-        CheckedSetting checked = CheckSetting(settings, *key);
-        if (!checked.reason.empty()) refused.push_back(std::move(checked));
-    }
-    return refused;
-}
-
 std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) {
     std::vector<SettingsWarning> warnings;
     AddSwitchWarnings(settings, warnings);
@@ -253,10 +227,6 @@ std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings) 
     }
     AddSectionWarnings(settings, warnings);
     return warnings;
-}
-
-std::string SettingsStatusText(const SettingsFile& settings, const char* section) {
-    return SettingsStatusText(RefusedSettings(settings, section), FindSettingsWarnings(settings));
 }
 
 std::string SettingsStatusText(const std::vector<CheckedSetting>& refused, const std::vector<SettingsWarning>& warnings) {

@@ -37,10 +37,6 @@ struct CheckedSetting {
 
 CheckedSetting CheckSetting(const SettingsFile& settings, const SettingsKey& key);
 
-// Every key of the table whose value is refused, in the table's order; only
-// those of `section` when one is named.
-std::vector<CheckedSetting> RefusedSettings(const SettingsFile& settings, const char* section = nullptr);
-
 // A name in the file that looks meant for the program but is not read: a key
 // the program's sections do not know, or a section named almost like one of
 // them; or a switch (WR, FS) holding another value than 0 or 1.
@@ -52,11 +48,8 @@ struct SettingsWarning {
 
 std::vector<SettingsWarning> FindSettingsWarnings(const SettingsFile& settings);
 
-// What the window says of the file: the first refused value (of `section`
-// when one is named) as "key: reason", else the first warning; empty when
-// there is nothing to say.
-std::string SettingsStatusText(const SettingsFile& settings, const char* section = nullptr);
-// The same of values and warnings found already.
+// What the window says of the file: the first refused value as "key:
+// reason", else the first warning; empty when there is nothing to say.
 std::string SettingsStatusText(const std::vector<CheckedSetting>& refused, const std::vector<SettingsWarning>& warnings);
 
 }  // namespace talven

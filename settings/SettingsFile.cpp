@@ -6,19 +6,17 @@
 namespace talven {
 
 void DeriveSettingsPath(Platform& platform, SettingsPath& path) {
-    std::memset(path, 0, sizeof path);
-    std::uint32_t length = platform.GetModuleFileNameA(path, kSettingsPathSize);
-    if (length >= kSettingsPathSize) length = kSettingsPathSize - 1;
-    path[length] = '\0';
-
-    // The extension is replaced from the last '.' of the whole path, as the
-    // station has always done; a path without any '.' gets ".ini" appended,
-    // so the executable itself is never taken for its settings file.
-    char* dot = std::strrchr(path, '.');
-    std::size_t keep = dot != nullptr ? static_cast<std::size_t>(dot - path) + 1 : length;
-    const char* suffix = dot != nullptr ? "ini" : ".ini";
+    static_assert(kSettingsPathSize == kMaxPath);
+    const std::string program = ProgramPath(platform);
+    // The extension is replaced from the last '.' of the whole path, a
+    // folder's included, as the station has always done (WithoutExtension
+    // looks in the file's name alone); a path without any '.' gets ".ini"
+    // appended, so the executable itself is never taken for its settings file.
+    const std::size_t dot = program.rfind('.');
+    const std::string settings = dot != std::string::npos ? program.substr(0, dot + 1) + "ini" : program + ".ini";
     // A path that would not fit is cut, never written past the buffer.
-    std::snprintf(path + keep, kSettingsPathSize - keep, "%s", suffix);
+    std::memset(path, 0, sizeof path);
+    std::snprintf(path, kSettingsPathSize, "%s", settings.c_str());
 }
 
 std::uint32_t SettingsFile::ReadText(const char* section, const char* key, const char* defaultText, char* buffer,

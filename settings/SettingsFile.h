@@ -1,5 +1,7 @@
-// The settings file beside the executable. Nothing is cached: every user reads
-// its key at the moment it needs it, with the key's default.
+// The settings file beside the executable. This class keeps nothing: each
+// call reads or writes the file. A GO, the window's listing and talven-image
+// work from one SettingsSnapshot taken of it, so that one run never sees two
+// versions of the file.
 #pragma once
 
 #include <cstdint>
@@ -56,12 +58,6 @@ public:
     bool EepromMode() const { return ReadNumber(kRunModeKey) != 0; }
     // FS: any non-zero value means test files of 2 MiB instead of 1 MiB.
     bool LargeTestFiles() const { return ReadNumber(kFileSizeKey) != 0; }
-    // TestMiB: MiB each card's test moves, 0 for all free space. A value the
-    // settings check refuses reads here as GetPrivateProfileIntA gives it, so
-    // a run checks the key before it takes it.
-    std::uint32_t TestMebibytes() const { return ReadNumber(kTestMebibytesKey); }
-    // TestAllSlots: any non-zero value tests every slot, even after a failure.
-    bool TestAllSlots() const { return ReadNumber(kTestAllSlotsKey) != 0; }
 
     Platform& GetPlatform() const { return platform; }
     const char* Path() const { return path; }

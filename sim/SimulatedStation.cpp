@@ -24,7 +24,7 @@ std::uint32_t DriveTypeOf(SimDriveKind kind) {
 char SimulatedStation::UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 SimulatedStation::SimulatedStation(Platform& outer, StationConfig stationConfig)
-    : outer(outer), config(std::move(stationConfig)) {
+    : ForwardingPlatform(outer), outer(outer), config(std::move(stationConfig)) {
     for (const ReaderConfig& readerConfig : config.readers) readers.emplace_back(readerConfig);
     for (const DriveConfig& driveConfig : config.drives) {
         Drive drive{driveConfig, false, nullptr};
@@ -166,28 +166,6 @@ bool SimulatedStation::GetDiskFreeSpaceA(const char* rootPath, DiskFreeSpace& sp
     space.freeClusters = card->FreeClusters();
     space.totalClusters = card->TotalClusters();
     return true;
-}
-
-// ---- Forwarded to the outer platform ----
-
-std::uint32_t SimulatedStation::GetPrivateProfileStringA(const char* section, const char* key,
-                                                         const char* defaultText, char* buffer,
-                                                         std::uint32_t bufferSize, const char* path) {
-    return outer.GetPrivateProfileStringA(section, key, defaultText, buffer, bufferSize, path);
-}
-
-std::uint32_t SimulatedStation::GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
-                                                      const char* path) {
-    return outer.GetPrivateProfileIntA(section, key, defaultValue, path);
-}
-
-bool SimulatedStation::WritePrivateProfileStringA(const char* section, const char* key, const char* value,
-                                                  const char* path) {
-    return outer.WritePrivateProfileStringA(section, key, value, path);
-}
-
-std::uint32_t SimulatedStation::GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) {
-    return outer.GetModuleFileNameA(buffer, bufferSize);
 }
 
 }  // namespace talven

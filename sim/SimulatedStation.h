@@ -1,7 +1,8 @@
 // A station of simulated drives, VX5308 readers and cards behind the platform
-// interface. This file keeps the drives, the clock and what is forwarded to
-// the outer platform: the settings file's private-profile calls, the
-// program's path and (scaled) sleeps. The pass-through checks are in
+// interface. This file keeps the drives and the clock, with its (scaled)
+// sleeps; every call it does not take on goes to the outer platform as it
+// is: the settings file's private-profile calls, the program's path, and the
+// files of the verdict record and the station state, on the real disk. The pass-through checks are in
 // SimulatedStationPassThrough.cpp, the handles and card files in
 // SimulatedStationFiles.cpp, a reader's controller in SimulatedController.
 // Handles of files outside the cards are the outer platform's, kept behind
@@ -17,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/ForwardingPlatform.h"
 #include "sim/CardVolume.h"
 #include "sim/SimulatedController.h"
 #include "sim/StationConfig.h"
@@ -31,7 +32,7 @@ inline constexpr std::uint32_t kSimMaxTransferLength = 64u << 10;
 // The largest buffered device control the simulated driver takes on.
 inline constexpr std::uint32_t kSimMaxSystemBuffer = 1u << 20;
 
-class SimulatedStation final : public Platform {
+class SimulatedStation final : public ForwardingPlatform {
 public:
     SimulatedStation(Platform& outer, StationConfig config);
 
@@ -51,35 +52,15 @@ public:
     void FileClose(Handle file) override;
     bool FileDelete(const char* path) override;
     bool FileFind(const char* path) override;
-    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
-                                           char* buffer, std::uint32_t bufferSize, const char* path) override;
-    std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
-                                        const char* path) override;
-    bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
-                                    const char* path) override;
-    std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t bufferSize) override;
     // Advances the simulated clock by `milliseconds` and sleeps that time
     // times the time scale on the outer platform.
     void Sleep(std::uint32_t milliseconds) override;
-    // The verdict record's calls go to the outer platform; only the clock
-    // is the station's, so that a speed measured on it follows its time.
+    // The clock is the station's, so that a speed measured on it follows its time.
     std::uint64_t GetTickCount64() override { return NowMs(); }
     // The same clock in microseconds, the time a slow card has been busy
     // included before it is slept: a card's transfers are timed in its own time.
     std::uint64_t QueryPerformanceCounter() override { return NowMicroseconds(); }
     std::uint64_t QueryPerformanceFrequency() override { return 1000000; }
-    void GetLocalTime(LocalTime& time) override;
-    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override;
-    FileResult CreateDirectoryA(const char* path) override;
-    FileResult FileAppend(const char* path, const void* data, std::uint32_t size) override;
-    FileEnd FileReadEnd(const char* path, char* buffer, std::uint32_t size) override;
-    FileResult FileWriteWhole(const char* path, const void* data, std::uint32_t size) override;
-    FileResult MoveFileExA(const char* from, const char* to) override;
-    FileResult FileTruncate(const char* path, std::uint64_t size) override;
-    FileResult FindFiles(const char* folder, std::vector<FoundFile>& files) override;
-    FileResult FileHold(const char* path, Handle& held) override;
-    void FileRelease(Handle held) override;
-    FileEnd FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) override;
 
     // Simulated time in milliseconds: every Sleep, plus real time outside
     // sleeps divided by the time scale (none when the scale is 0).

@@ -79,9 +79,7 @@ std::unique_ptr<SimulatedStation> LoadStationForProgram(Platform& outer, std::st
     const char* named = std::getenv(kStationVariable);
     if (named != nullptr && named[0] != 0) return LoadStationFile(outer, named, error);
 
-    char module[kMaxPath] = {};
-    const std::uint32_t length = outer.GetModuleFileNameA(module, sizeof module);
-    const std::string folder = FolderOf(std::string(module, length < sizeof module ? length : 0));
+    const std::string folder = FolderOf(ProgramPath(outer));
     const std::string beside = JoinPath(folder, kStationFileName);
     std::error_code code;
     if (!folder.empty() && fs::exists(beside, code)) return LoadStationFile(outer, beside, error);

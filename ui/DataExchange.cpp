@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/AsciiText.h"
 #include "ui/Dialog.h"
 
 namespace talven::ui {
@@ -18,8 +19,6 @@ std::string ControlText(HWND control) {
 bool IsRadioButton(HWND control) {
     return (::SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/AsciiText.h"
 #include "platform/ini/ProfileFile.h"
 
 namespace talven {
@@ -33,8 +34,6 @@ bool DropCachedPages(int descriptor) {
                                          SYNC_FILE_RANGE_WAIT_AFTER) == 0;
     return ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_DONTNEED) == 0 && written;
 }
-
-char Upper(char letter) { return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter; }
 
 std::uint32_t Clamp(unsigned long long value) {
     return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
@@ -108,6 +107,16 @@ private:
     int descriptor = -1;
     int error = 0;
 };
+
+// `data` written to the file opened with `flags`, on the disk before it returns.
+FileResult WriteFlushed(const std::string& path, int flags, const void* data, std::uint32_t size) {
+    const LockedFile file(path, flags, LOCK_EX);
+    if (file.Get() < 0) return file.Error();
+    const ssize_t written = ::write(file.Get(), data, size);
+    if (written < 0) return FromErrno(errno);
+    if (static_cast<std::uint32_t>(written) != size) return FileResult::DiskFull;
+    return ::fdatasync(file.Get()) == 0 ? FileResult::Done : FromErrno(errno);
+}
 
 }  // namespace
 
@@ -361,12 +370,7 @@ FileResult HostPlatform::CreateDirectoryA(const char* path) {
 }
 
 FileResult HostPlatform::FileAppend(const char* path, const void* data, std::uint32_t size) {
-    const LockedFile file(HostPath(path), O_WRONLY | O_APPEND | O_CREAT, LOCK_EX);
-    if (file.Get() < 0) return file.Error();
-    const ssize_t written = ::write(file.Get(), data, size);
-    if (written < 0) return FromErrno(errno);
-    if (static_cast<std::uint32_t>(written) != size) return FileResult::DiskFull;
-    return ::fdatasync(file.Get()) == 0 ? FileResult::Done : FromErrno(errno);
+    return WriteFlushed(HostPath(path), O_WRONLY | O_APPEND | O_CREAT, data, size);
 }
 
 FileEnd HostPlatform::FileReadEnd(const char* path, char* buffer, std::uint32_t size) {
@@ -404,12 +408,7 @@ FileResult HostPlatform::FileTruncate(const char* path, std::uint64_t size) {
 namespace talven {
 
 FileResult HostPlatform::FileWriteWhole(const char* path, const void* data, std::uint32_t size) {
-    const LockedFile file(HostPath(path), O_WRONLY | O_CREAT | O_TRUNC, LOCK_EX);
-    if (file.Get() < 0) return file.Error();
-    const ssize_t written = ::write(file.Get(), data, size);
-    if (written < 0) return FromErrno(errno);
-    if (static_cast<std::uint32_t>(written) != size) return FileResult::DiskFull;
-    return ::fdatasync(file.Get()) == 0 ? FileResult::Done : FromErrno(errno);
+    return WriteFlushed(HostPath(path), O_WRONLY | O_CREAT | O_TRUNC, data, size);
 }
 
 FileResult HostPlatform::FindFiles(const char* folder, std::vector<FoundFile>& files) {

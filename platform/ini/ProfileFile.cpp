@@ -7,29 +7,22 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AsciiText.h"
+
 namespace talven {
 
 namespace {
 
 // The blanks Windows trims around names and values; 0x1A is the old
 // end-of-file mark, which it treats as a blank too.
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsProfileBlank(char c) { return IsSpace(c) || c == 0x1A; }
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
     return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -141,7 +134,7 @@ void ReadContent(std::string_view text, std::size_t first, std::size_t last, Lin
     line.hasValue = true;
     line.valueBegin = first + equals + 1;
     line.valueEnd = last;
-    while (line.valueBegin < line.valueEnd && IsBlank(text[line.valueBegin])) ++line.valueBegin;
+    while (line.valueBegin < line.valueEnd && IsProfileBlank(text[line.valueBegin])) ++line.valueBegin;
 }
 
 // The line that starts at `begin`.
@@ -154,8 +147,8 @@ Line ReadLine(std::string_view text, std::size_t begin) {
 
     std::size_t first = line.begin;
     std::size_t last = line.contentEnd;
-    while (first < last && IsBlank(text[first])) ++first;
-    while (last > first && IsBlank(text[last - 1])) --last;
+    while (first < last && IsProfileBlank(text[first])) ++first;
+    while (last > first && IsProfileBlank(text[last - 1])) --last;
     if (first != last) ReadContent(text, first, last, line);
     return line;
 }

@@ -50,6 +50,17 @@ private:
     HANDLE handle;
 };
 
+// `data` written to the file opened as asked, on the disk before it returns.
+FileResult WriteFlushed(const char* path, DWORD access, DWORD share, DWORD disposition, const void* data,
+                        std::uint32_t size) {
+    FileHandle file(::CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) return FromLastError();
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), data, size, &written, nullptr)) return FromLastError();
+    if (written != size) return FileResult::DiskFull;
+    return ::FlushFileBuffers(file.Get()) ? FileResult::Done : FromLastError();
+}
+
 }  // namespace
 
 std::uint32_t Win32Platform::GetLogicalDrives() { return ::GetLogicalDrives(); }
@@ -188,13 +199,7 @@ FileResult Win32Platform::CreateDirectoryA(const char* path) {
 
 FileResult Win32Platform::FileAppend(const char* path, const void* data, std::uint32_t size) {
     // Append access alone: every write lands at the end, whoever else appends.
-    FileHandle file(::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) return FromLastError();
-    DWORD written = 0;
-    if (!::WriteFile(file.Get(), data, size, &written, nullptr)) return FromLastError();
-    if (written != size) return FileResult::DiskFull;
-    return ::FlushFileBuffers(file.Get()) ? FileResult::Done : FromLastError();
+    return WriteFlushed(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS, data, size);
 }
 
 FileEnd Win32Platform::FileReadEnd(const char* path, char* buffer, std::uint32_t size) {
@@ -244,12 +249,7 @@ FileResult Win32Platform::FileTruncate(const char* path, std::uint64_t size) {
 namespace talven {
 
 FileResult Win32Platform::FileWriteWhole(const char* path, const void* data, std::uint32_t size) {
-    FileHandle file(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) return FromLastError();
-    DWORD written = 0;
-    if (!::WriteFile(file.Get(), data, size, &written, nullptr)) return FromLastError();
-    if (written != size) return FileResult::DiskFull;
-    return ::FlushFileBuffers(file.Get()) ? FileResult::Done : FromLastError();
+    return WriteFlushed(path, GENERIC_WRITE, 0, CREATE_ALWAYS, data, size);
 }
 
 FileResult Win32Platform::FindFiles(const char* folder, std::vector<FoundFile>& files) {

@@ -18,6 +18,7 @@
 #include "sim/StationParser.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"
+#include "tests/support/RunsFromTheFile.h"
 
 namespace talven {
 namespace {
@@ -96,7 +97,7 @@ Cycle RunCycle(HostPlatform& host, const std::string& folder, unsigned testMebib
     ProductionRuns runs(clock, view, settings.c_str(), &record);
     const std::uint64_t stationStart = station.NowMs();
     const Clock::time_point start = Clock::now();
-    runs.ScanReaders();
+    runs.ScanReaders(SettingsNow(clock, settings.c_str()));
     const Clock::duration wall = Clock::now() - start;
 
     Cycle cycle;

@@ -16,6 +16,7 @@
 #include "production/ProductionRuns.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"
+#include "tests/support/RunsFromTheFile.h"
 
 namespace talven {
 namespace {
@@ -83,9 +84,8 @@ int Run(const std::string& folder, unsigned long long mebibytes, int fs) {
 
     PhaseClock clock(platform);
     test::ListModel view;
-    ProductionRuns runs(clock, view, settings.c_str());
     const Clock::time_point start = Clock::now();
-    const TestOutcome outcome = runs.TestDrive("E:", 0);
+    const TestOutcome outcome = test::TestDrive(clock, view, settings.c_str(), "E:", 0);
     const Clock::time_point end = Clock::now();
     std::filesystem::remove(settings);
 

@@ -9,6 +9,7 @@
 #include "record/VerdictRecord.h"
 #include "record/VerdictRecordCsv.h"
 #include "sim/SimulatedStation.h"
+#include "settings/SettingsSnapshot.h"
 #include "sim/StationParser.h"
 #include "tests/support/ListModel.h"
 #include "tests/support/MemoryPlatform.h"
@@ -34,9 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     test::ListModel view;
     VerdictRecord record(station, "C:\\line\\Talven-STATION.spool", "1.00");
     ProductionRuns runs(station, view, "C:\\line\\Talven.ini", &record);
-    runs.ScanReaders();
+    const SettingsSnapshot settings{SettingsFile(station, "C:\\line\\Talven.ini")};
+    runs.ScanReaders(settings);
     Require(view.running == 0, "the read/write test ends");
-    runs.RunEepromProgramming();
+    runs.RunEepromProgramming(settings);
     Require(record.Waiting() == 0, "every verdict is written");
     for (const auto& [path, bytes] : outer.files) {
         if (path.find(".csv") == std::string::npos) continue;

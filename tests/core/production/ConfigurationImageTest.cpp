@@ -10,6 +10,7 @@
 
 #include "settings/ShippedSettings.h"
 #include "tests/core/settings/SettingsTestSupport.h"
+#include "tests/support/RunsFromTheFile.h"
 
 namespace talven {
 namespace {

@@ -80,7 +80,7 @@ protected:
         if (!station) Start();
         station->ClearLog();
         view.pumps = 0;
-        runs->RunEepromProgramming();
+        runs->RunEepromProgramming(SettingsNow(*recorder, settings.Path()));
     }
     void ExpectLastRow(const std::string& name, const std::string& status, int icon) {
         ASSERT_FALSE(view.rows.empty());
@@ -99,7 +99,7 @@ protected:
         Start();
         KillingPlatform platform(*recorder, steps);
         VerdictRecord record(platform, SpoolPath(), "1.00");
-        ProductionRuns(platform, view, settings.Path(), &record).RunEepromProgramming();
+        ProductionRuns(platform, view, settings.Path(), &record).RunEepromProgramming(SettingsNow(platform, settings.Path()));
         if (killed != nullptr) *killed = platform.killed;
         const auto eeprom = station->Eeprom(0);
         return {eeprom.begin() + kSerialField.offset, eeprom.begin() + kSerialField.offset + kSerialField.size};

@@ -18,6 +18,7 @@
 #include "tests/core/settings/SettingsTestSupport.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"
+#include "tests/support/RunsFromTheFile.h"
 
 namespace talven::test {
 

@@ -39,7 +39,7 @@ protected:
     TestOutcome TestE() {
         if (!station) Start();
         if (view.rows.empty()) view.InsertRow(0, "CF Card          (E:)", kRowNeutral);
-        return runs->TestDrive("E:", 0);
+        return test::TestDrive(*recorder, view, settings.Path(), "E:", 0);
     }
     // The files written, each with its name, size and the pattern of its
     // number, all with one run stamp, which is returned.
@@ -146,7 +146,7 @@ TEST_F(Engine, WithoutFiguresNothingIsWritten) {
     // No card in the slot: the query fails too.
     Drive('F').card.reset();
     Start();
-    EXPECT_EQ(runs->TestDrive("F:", 0), TestOutcome::WriteFailed);
+    EXPECT_EQ(test::TestDrive(*recorder, view, settings.Path(), "F:", 0), TestOutcome::WriteFailed);
     EXPECT_TRUE(recorder->files.empty());
 }
 

@@ -30,7 +30,7 @@ protected:
     void Scan() {
         if (!station) Start();
         view.running = 0;
-        runs->ScanReaders();
+        runs->ScanReaders(SettingsNow(*recorder, settings.Path()));
     }
     void ExpectRow(std::size_t row, const std::string& name, const std::string& status, int icon) {
         ASSERT_LT(row, view.rows.size());
@@ -334,7 +334,7 @@ TEST_F(TestRun, PulledAndWriteProtectedCardsEndTheRunWithTheirMessage) {
 // the same, and its lines say why they name none.
 TEST_F(TestRun, EachLineNamesItsReaderAsItsEepromHoldsIt) {
     StartRecording("[VX5308]\r\nVID=2E10\r\nPID=0781\r\nSN=TLV00000101\r\n");
-    runs->RunEepromProgramming();
+    runs->RunEepromProgramming(SettingsNow(*recorder, settings.Path()));
     view.rows.clear();
     runs = std::make_unique<ProductionRuns>(*recorder, view, settings.Path(), record.get());
     Scan();

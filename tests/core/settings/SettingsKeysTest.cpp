@@ -11,6 +11,7 @@
 
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsSnapshot.h"
 #include "settings/SettingsText.h"
 #include "settings/ShippedSettings.h"
 #include "tests/core/settings/SettingsTestSupport.h"
@@ -129,11 +130,11 @@ TEST(SettingsKeys, FileSizeAndTestAllSlotsDistinguishOnlyZeroFromNonZeroAndTestM
     file.Write("[Program set]\r\nFS=-3\r\nWR=0\r\n");
     EXPECT_TRUE(settings.LargeTestFiles());
     EXPECT_FALSE(settings.EepromMode());
-    EXPECT_EQ(settings.TestMebibytes(), 0u) << "all free space";
-    EXPECT_FALSE(settings.TestAllSlots());
+    EXPECT_EQ(SettingsSnapshot(settings).Number(kTestMebibytesKey), 0u) << "all free space";
+    EXPECT_FALSE((SettingsSnapshot(settings).Number(kTestAllSlotsKey) != 0));
     file.Write("[Program set]\r\nTestMiB=65535\r\nTestAllSlots=2\r\n");
-    EXPECT_EQ(settings.TestMebibytes(), 65535u) << "not cut to a byte as the image's numbers are";
-    EXPECT_TRUE(settings.TestAllSlots());
+    EXPECT_EQ(SettingsSnapshot(settings).Number(kTestMebibytesKey), 65535u) << "not cut to a byte as the image's numbers are";
+    EXPECT_TRUE((SettingsSnapshot(settings).Number(kTestAllSlotsKey) != 0));
     EXPECT_NE(RefusalReason(kTestMebibytesKey, "65536"), "");
     file.Write("[VX5308]\r\nFS=1\r\n");
     EXPECT_FALSE(settings.LargeTestFiles()) << "FS belongs to \"Program set\"";

@@ -13,6 +13,7 @@
 #include "tests/host/support/PageResidency.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"
+#include "tests/support/RunsFromTheFile.h"
 
 namespace talven {
 namespace {
@@ -83,9 +84,8 @@ TEST_P(EngineFromTheMedium, NoPageOfAWrittenFileIsResidentWhenItsReadBackStarts)
         SCOPED_TRACE(std::string("FS=") + fs);
         settings.Write(std::string("[Program set]\r\nFS=") + fs + "\r\n");
         ResidencyProbe probe(platform, folder.Path());
-        ProductionRuns runs(probe, view, settings.Path());
 
-        EXPECT_EQ(runs.TestDrive("E:", 0), TestOutcome::Passed);
+        EXPECT_EQ(test::TestDrive(probe, view, settings.Path(), "E:", 0), TestOutcome::Passed);
         // 1 MiB files: 7 and a half; 2 MiB files: 3 and three quarters.
         const int files = fs[0] == '0' ? 8 : 4;
         EXPECT_EQ(probe.creates, files);

@@ -22,6 +22,7 @@
 #include "tests/host/support/PageResidency.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"
+#include "tests/support/RunsFromTheFile.h"
 
 namespace talven {
 namespace {
@@ -129,8 +130,7 @@ TEST_P(EngineOnFatCards, AGoodCardPassesFilledAndLeftAsItWas) {
     CardProbe probe(platform);
     test::TempSettings settings{"engine-fat"};
     test::ListModel view;
-    ProductionRuns runs(probe, view, settings.Path());
-    EXPECT_EQ(static_cast<int>(runs.TestDrive("E:", 0)), static_cast<int>(layout.outcome));
+    EXPECT_EQ(static_cast<int>(test::TestDrive(probe, view, settings.Path(), "E:", 0)), static_cast<int>(layout.outcome));
 
     EXPECT_EQ(card.Names(), before);
     if (layout.outcome != TestOutcome::Passed) {

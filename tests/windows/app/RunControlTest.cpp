@@ -24,6 +24,7 @@
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/core/record/RecordTestSupport.h"
 #include "tests/support/TestStation.h"
+#include "tests/support/RunsFromTheFile.h"
 #include "tests/windows/app/WindowProbe.h"
 #include "tests/windows/ui/DialogDriver.h"
 #include "ui/MessagePump.h"

@@ -15,6 +15,7 @@
 #include "tests/core/settings/SettingsTestSupport.h"
 #include "tests/support/ForwardingPlatform.h"
 #include "tests/support/ListModel.h"
+#include "tests/support/RunsFromTheFile.h"
 #include "tests/windows/production/FolderNames.h"
 
 namespace talven {
@@ -160,7 +161,6 @@ protected:
     FolderDrive drive{windows, folder.Path(), kFreeBytes};
     test::TempSettings settings{"engine-folder"};
     test::ListModel view;
-    ProductionRuns runs{drive, view, settings.Path()};
 };
 
 TEST_F(EngineOnAFolder, FillsReadsBackAndCleansTheDriveThroughWindowsFiles) {
@@ -170,7 +170,7 @@ TEST_F(EngineOnAFolder, FillsReadsBackAndCleansTheDriveThroughWindowsFiles) {
         drive.creates = drive.opens = drive.flushedCloses = drive.unflushedCloses = drive.misaligned = 0;
         drive.written = drive.read = 0;
 
-        EXPECT_EQ(runs.TestDrive("T:", 0), TestOutcome::Passed);
+        EXPECT_EQ(test::TestDrive(drive, view, settings.Path(), "T:", 0), TestOutcome::Passed);
         // 1 MiB files: five and a half; 2 MiB files: two and three quarters.
         const int files = fs[0] == '0' ? 6 : 3;
         EXPECT_EQ(drive.creates, files);
@@ -195,7 +195,7 @@ TEST_F(EngineOnAFolder, AFileThatCannotBeCreatedIsAWriteFailureAndNothingIsLeft)
     // A folder where test1.bin would go: Windows refuses to create the file.
     ASSERT_TRUE(::CreateDirectoryA((folder.Path() + "\\test1.bin").c_str(), nullptr));
 
-    EXPECT_EQ(runs.TestDrive("T:", 0), TestOutcome::WriteFailed);
+    EXPECT_EQ(test::TestDrive(drive, view, settings.Path(), "T:", 0), TestOutcome::WriteFailed);
     EXPECT_EQ(drive.creates, 2);
     EXPECT_EQ(drive.opens, 0);
     EXPECT_EQ(drive.flushedCloses, 1);

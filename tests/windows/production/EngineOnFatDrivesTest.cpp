@@ -16,6 +16,7 @@
 #include "production/ProductionRuns.h"
 #include "tests/core/settings/SettingsTestSupport.h"
 #include "tests/support/ListModel.h"
+#include "tests/support/RunsFromTheFile.h"
 #include "tests/windows/production/FolderNames.h"
 
 namespace talven {
@@ -51,9 +52,8 @@ TEST_P(EngineOnFatDrives, AGoodCardPassesFilledAndLeftAsItWas) {
     ASSERT_TRUE(windows.GetDiskFreeSpaceA((drive + "\\").c_str(), start)) << drive;
     test::TempSettings settings{"engine-fat"};
     test::ListModel view;
-    ProductionRuns runs(windows, view, settings.Path());
     TestFigures figures;
-    EXPECT_EQ(runs.TestDrive(drive, 0, &figures), TestOutcome::Passed);
+    EXPECT_EQ(test::TestDrive(windows, view, settings.Path(), drive, 0, &figures), TestOutcome::Passed);
 
     EXPECT_EQ(RootNames(drive), before);
     ASSERT_TRUE(windows.GetDiskFreeSpaceA((drive + "\\").c_str(), end));
