@@ -4,7 +4,8 @@
 # natively, once plain and once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, Windows tests of both Windows builds under Wine
 # (the i686 build's under Wine's 32-bit side) on a headless X server, then
-# builds the station package and checks it. On a machine that runs no 32-bit
+# builds the station package and checks it, and runs each fuzz target for a
+# short while (scripts/fuzz.sh --ci). On a machine that runs no 32-bit
 # program (or with TALVEN_RUN_32BIT=0) the i686 build is built and packed but
 # its Windows tests cannot run: the run says so, and every other suite decides.
 set -euo pipefail
@@ -34,9 +35,10 @@ if talven_runs_32bit; then
   unset TALVEN_XVFB_PID
 fi
 export DISPLAY=$display64
-i686_pid=
+i686_pid= fuzz_pid=
 cleanup() {
   [ -z "$i686_pid" ] || kill "$i686_pid" 2>/dev/null || true
+  [ -z "$fuzz_pid" ] || kill "$fuzz_pid" 2>/dev/null || true
   WINEPREFIX="$PWD/build/win64/wineprefix" wineserver -k >/dev/null 2>&1 || true
   WINEPREFIX="$PWD/build/win32/wineprefix" wineserver -k >/dev/null 2>&1 || true
   for pid in $xvfb64 $xvfb32; do kill "$pid" 2>/dev/null || true; done
@@ -48,6 +50,11 @@ echo "== test: host"
 ctest --preset host -j "$jobs" || status=1
 echo "== test: host-asan (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --preset host-asan -j "$jobs" || status=1
+# The fuzz targets build and run beside the Windows tests, which mostly wait on Wine.
+mkdir -p build
+fuzz_log=build/fuzz-ci.log
+scripts/fuzz.sh --ci >"$fuzz_log" 2>&1 &
+fuzz_pid=$!
 i686_log=build/win32/ctest-windows-i686.log
 if [ $run32 = 1 ]; then
   echo "== test: windows (under Wine), with windows-i686 beside it"
@@ -67,10 +74,14 @@ else
 fi
 echo "== test: the station package (scripts/release.sh builds and checks it)"
 scripts/release.sh || status=1
+wait "$fuzz_pid" || status=1
+fuzz_pid=
+echo "== test: fuzz targets, about 20 s each (scripts/fuzz.sh --ci; its output, $fuzz_log)"
+cat "$fuzz_log"
 if [ $status -eq 0 ] && [ $run32 = 1 ]; then
-  echo "All tests passed (host, host-asan, Windows x86_64 and i686, and the station package)."
+  echo "All tests passed (host, host-asan, Windows x86_64 and i686, the station package and the fuzz targets)."
 elif [ $status -eq 0 ]; then
-  echo "All tests run passed (host, host-asan, Windows x86_64, and the station package);"
+  echo "All tests run passed (host, host-asan, Windows x86_64, the station package and the fuzz targets);"
   echo "$talven_no_32bit_text."
 else
   echo "Some tests FAILED." >&2
