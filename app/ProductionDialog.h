@@ -10,7 +10,7 @@
 #include "platform/Platform.h"
 #include "production/ProductionView.h"
 #include "production/ShiftCounts.h"
-#include "production/SuspectSlots.h"
+#include "production/WornCardWatch.h"
 #include "record/VerdictRecord.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
@@ -76,7 +76,7 @@ public:
     std::uint16_t SettingsRowCount() const override { return settingsRowCount; }
     const ui::CImageList* ImageList() const { return imageList.get(); }
     const ShiftCounts& Counts() const { return shiftCounts; }
-    const SuspectSlots& Suspects() const { return suspectSlots; }
+    const WornCardWatch& Suspects() const { return suspectSlots; }
     HWND ToolTipWindow() const { return toolTip.GetSafeHwnd(); }
 
 protected:
@@ -154,7 +154,7 @@ private:
     std::string recordNote;
     unsigned ticksSinceRecordTry = 0;
     ShiftCounts shiftCounts;
-    SuspectSlots suspectSlots;
+    WornCardWatch suspectSlots;
 };
 
 }  // namespace talven

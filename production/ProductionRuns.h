@@ -13,7 +13,7 @@
 #include "production/ReaderSlot.h"
 #include "production/SpeedRule.h"
 #include "production/Verdict.h"
-#include "production/SuspectSlots.h"
+#include "production/WornCardWatch.h"
 #include "production/VerdictSink.h"
 #include "settings/SettingsSnapshot.h"
 
@@ -47,7 +47,7 @@ public:
     RunJudgement Judgement() const { return tally.Judgement(); }
     // The read/write test's verdicts go to `suspects` as well, and the
     // record's warning column names the positions it holds suspect at GO.
-    void WatchSlots(SuspectSlots* watched) { suspects = watched; }
+    void WatchSlots(WornCardWatch* watched) { suspects = watched; }
 
 private:
     void ExamineDrives(std::uint32_t driveMask, const SettingsSnapshot& settings);
@@ -86,7 +86,7 @@ private:
     ProductionView& view;
     const char* settingsPath;
     VerdictSink* sink;
-    SuspectSlots* suspects = nullptr;
+    WornCardWatch* suspects = nullptr;
     std::uint32_t run = 0;  // the record's run number, taken at the first verdict
     std::string runMode;
     std::string runWarning;

@@ -242,17 +242,22 @@ FileResult VerdictRecord::WriteFirstFile() {
         if (waiting[i].maybeWritten) sought.insert(waiting[i].fields[kRecordLineColumn]);
     const RecordTail tail = ReadRecordTail(platform, path, sought);
     if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
+    // A line a power cut left open is ended first, also when it is a waiting
+    // line's own: only an ended line leaves the spool as written. A cut-off
+    // line or NUL bytes stay apart from the next line.
+    bool cutBack = true;
+    if (!tail.finish.empty()) {
+        const FileResult ended = Append(platform, path, tail.finish, tail.size, cutBack);
+        if (ended != FileResult::Done) return ended;
+    }
     DropWritten(fileName, tail);
     Renumber(fileName, tail.highestRun);
-    // A line a power cut left open is ended, also when it is a waiting
-    // line's own; a cut-off line or NUL bytes stay apart from the next line.
-    std::string bytes = tail.size == 0 ? std::string(kByteOrderMark) + kRecordHeader + kLineEnd : tail.finish;
+    std::string bytes = tail.size == 0 ? std::string(kByteOrderMark) + kRecordHeader + kLineEnd : std::string();
     std::size_t count = 0;
     for (; count < waiting.size() && waiting[count].fileName == fileName; ++count)
         bytes += CsvLine(waiting[count].fields);
-    if (count == 0 && tail.finish.empty()) return FileResult::Done;
-    bool cutBack = true;
-    const FileResult appended = Append(platform, path, bytes, tail.size, cutBack);
+    if (count == 0) return FileResult::Done;
+    const FileResult appended = Append(platform, path, bytes, tail.size + tail.finish.size(), cutBack);
     for (std::size_t i = 0; i < count; ++i) waiting[i].maybeWritten = !cutBack;
     if (appended == FileResult::Done) waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(count));
     return appended;

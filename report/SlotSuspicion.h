@@ -1,12 +1,12 @@
 // A worn or damaged test card fails every reader put in front of it: its
 // slot position fails far more readers than the station's other positions.
-// The streak rule the station warns by is production's (SuspectSlots.h); the
+// The streak rule the station warns by is production's (WornCardWatch.h); the
 // report adds the rule over a stretch of time.
 #pragma once
 
 #include <cstdint>
 
-#include "production/SuspectSlots.h"
+#include "production/WornCardWatch.h"
 
 namespace talven {
 

@@ -256,8 +256,16 @@ FileResult Win32Platform::FindFiles(const char* folder, std::vector<FoundFile>& 
     files.clear();
     WIN32_FIND_DATAA found{};
     const HANDLE search = ::FindFirstFileA((std::string(folder) + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? FileResult::Done : FromLastError();
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return FileResult::Done;
+        // A file where the folder should be says so, as the host's listing does.
+        const DWORD attributes = ::GetFileAttributesA(folder);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            return FileResult::NotAFolder;
+        ::SetLastError(error);
+        return FromLastError();
+    }
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             files.push_back({found.cFileName, std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow});

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "production/SuspectSlots.h"
+#include "production/WornCardWatch.h"
 #include "record/VerdictRecord.h"
 #include "reader/ReaderDevice.h"
 #include "sim/StationParser.h"
@@ -503,7 +503,7 @@ TEST_F(TestRun, ASlotThatDropsItsWritesFailsTheNextGoOnTheSameCard) {
 // the next GO's lines carry it in their warning column, their verdicts as
 // they were; a reader that passes in F ends it.
 TEST_F(TestRun, AWornCardInFIsNamedFromTheThirdReaderInARowUntilOnePassesThere) {
-    SuspectSlots suspects;
+    WornCardWatch suspects;
     Drive('F').faults.corruptAtCluster = 3;
     const std::string warnings[] = {"", "", "Slot F failed 3 readers in a row: check the test card in slot F",
                                     "Slot F failed 4 readers in a row: check the test card in slot F", ""};

@@ -61,7 +61,7 @@ TEST(StringResources, EveryIdLoadsExactlyTheTextOfTheTable) {
     }
     TALVEN_STRINGS(TALVEN_CHECK_STRING)
 #undef TALVEN_CHECK_STRING
-    EXPECT_EQ(count, 79);
+    EXPECT_EQ(count, 165);
 }
 
 TEST(StringResources, NumbersOutsideTheTableHoldNoText) {
@@ -73,14 +73,14 @@ TEST(StringResources, NumbersOutsideTheTableHoldNoText) {
 
 // ---- dialog templates -------------------------------------------------------
 
-TEST(DialogTemplates, MainWindowHasItsMenuFontAndFiveControls) {
+TEST(DialogTemplates, MainWindowHasItsMenuFontAndSixControls) {
     const DialogTemplate t = LoadDialogTemplate(IDD_PRODUCTION_DIALOG);
     ASSERT_TRUE(t.valid);
     EXPECT_EQ(t.style & ~DS_SETFONT,
               static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME));
     EXPECT_EQ(t.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
     EXPECT_EQ(t.cx, 353);
-    EXPECT_EQ(t.cy, 280);
+    EXPECT_EQ(t.cy, 292);
     EXPECT_EQ(t.caption, "VX5308");
     EXPECT_EQ(t.menu, "#135");
     EXPECT_EQ(t.pointSize, 8);
@@ -88,10 +88,11 @@ TEST(DialogTemplates, MainWindowHasItsMenuFontAndFiveControls) {
     ExpectItems(t, {
         {1000, "SysListView32", "List1", 0, 0, 352, 220,
          kChild | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER | WS_BORDER | WS_TABSTOP},
-        {1002, "Static", "", 0, 221, 352, 12, kChild | SS_CENTER | SS_CENTERIMAGE},
-        {2, "Button", "GO", 118, 235, 30, 25, kChild | BS_OWNERDRAW | WS_TABSTOP},
-        {1, "Button", "EXIT", 204, 235, 30, 25, kChild | BS_OWNERDRAW | WS_TABSTOP},
-        {1001, "Static", "", 0, 265, 353, 15, kChild | SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN},
+        {1003, "Static", "", 0, 221, 352, 12, kChild | SS_CENTER | SS_CENTERIMAGE},
+        {1002, "Static", "", 0, 233, 352, 12, kChild | SS_CENTER | SS_CENTERIMAGE},
+        {2, "Button", "GO", 118, 247, 30, 25, kChild | BS_OWNERDRAW | WS_TABSTOP},
+        {1, "Button", "EXIT", 204, 247, 30, 25, kChild | BS_OWNERDRAW | WS_TABSTOP},
+        {1001, "Static", "", 0, 277, 353, 15, kChild | SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN},
     });
 }
 
@@ -142,6 +143,8 @@ TEST(DialogTemplates, SetupDialogHasEveryControlInTabOrder) {
         {1023, "Button", "2M", 123, 12, 26, 10, second},
         {none, "Static", "Test &amount:", 13, 27, 45, 8, label},
         {1026, "ComboBox", "", 65, 25, 58, 60, kChild | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP},
+        {none, "Static", "&Lot:", 128, 27, 16, 8, label},
+        {1029, "Edit", "", 146, 25, 44, 12, edit},
         {none, "Static", "&Function:", 13, 41, 45, 8, label},
         {1024, "Button", "Read/Write", 65, 40, 53, 10, first},
         {1025, "Button", "Write EEPROM", 123, 40, 65, 10, second},
@@ -221,7 +224,7 @@ TEST(DialogTemplates, EveryTemplateCreatesItsWindowWithAllControls) {
 
 // ---- menu -------------------------------------------------------------------
 
-TEST(MenuResource, HelpPopupHoldsSettingResetSeparatorAndAbout) {
+TEST(MenuResource, HelpPopupHoldsSettingResetLineReportSeparatorAndAbout) {
     HMENU menu = LoadMenuA(Self(), MAKEINTRESOURCEA(IDR_MAIN_MENU));
     ASSERT_NE(menu, nullptr);
     char text[64] = {};
@@ -230,7 +233,7 @@ TEST(MenuResource, HelpPopupHoldsSettingResetSeparatorAndAbout) {
     EXPECT_STREQ(text, "&Help");
     HMENU help = GetSubMenu(menu, 0);
     ASSERT_NE(help, nullptr);
-    ASSERT_EQ(GetMenuItemCount(help), 4);
+    ASSERT_EQ(GetMenuItemCount(help), 5);
     EXPECT_EQ(GetMenuItemID(help, 0), static_cast<UINT>(IDM_SETTING));
     GetMenuStringA(help, 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "Setting...");
@@ -240,10 +243,13 @@ TEST(MenuResource, HelpPopupHoldsSettingResetSeparatorAndAbout) {
     MENUITEMINFOA separator = {};
     separator.cbSize = sizeof separator;
     separator.fMask = MIIM_FTYPE;
-    ASSERT_TRUE(GetMenuItemInfoA(help, 2, TRUE, &separator));
+    EXPECT_EQ(GetMenuItemID(help, 2), static_cast<UINT>(IDM_LINE_REPORT));
+    GetMenuStringA(help, 2, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "&Line report");
+    ASSERT_TRUE(GetMenuItemInfoA(help, 3, TRUE, &separator));
     EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
-    EXPECT_EQ(GetMenuItemID(help, 3), static_cast<UINT>(IDM_ABOUT));
-    GetMenuStringA(help, 3, text, sizeof text, MF_BYPOSITION);
+    EXPECT_EQ(GetMenuItemID(help, 4), static_cast<UINT>(IDM_ABOUT));
+    GetMenuStringA(help, 4, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "&About Talven");
     DestroyMenu(menu);
 }

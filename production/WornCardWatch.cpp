@@ -1,4 +1,4 @@
-#include "production/SuspectSlots.h"
+#include "production/WornCardWatch.h"
 
 #include <algorithm>
 #include <cctype>
@@ -39,13 +39,13 @@ std::uint32_t SlotStreaks::InARow(char position) const { return inARow[Index(pos
 
 std::uint32_t SlotStreaks::Longest(char position) const { return longest[Index(position)]; }
 
-void SuspectSlots::Add(const Verdict& verdict) {
+void WornCardWatch::Add(const Verdict& verdict) {
     const char position = SlotPosition(verdict.drive);
     if (position != 0 && (verdict.word == VerdictWord::Pass || verdict.word == VerdictWord::Fail))
         reader.emplace_back(position, verdict.word);
 }
 
-void SuspectSlots::EndReader(RunJudgement judgement) {
+void WornCardWatch::EndReader(RunJudgement judgement) {
     if (judgement == RunJudgement::Passed || judgement == RunJudgement::Failed) {
         for (const auto& [position, word] : reader) {
             if (word == VerdictWord::Pass)
@@ -57,7 +57,7 @@ void SuspectSlots::EndReader(RunJudgement judgement) {
     reader.clear();
 }
 
-std::string SuspectSlots::WarningText(std::uint32_t suspectAfter) const {
+std::string WornCardWatch::WarningText(std::uint32_t suspectAfter) const {
     std::string text;
     for (char position = 'A'; position <= 'Z'; ++position) {
         const std::uint32_t inARow = streaks.InARow(position);

@@ -47,7 +47,7 @@ private:
 // report counts it: only when judged, and only in the positions whose slot
 // passed or failed (a run that ends at its first failure leaves the slots
 // after it untested).
-class SuspectSlots {
+class WornCardWatch {
 public:
     // A verdict of the GO's read/write test, as it is shown.
     void Add(const Verdict& verdict);
