@@ -216,6 +216,8 @@ StopStation() {
 
 Rows() { (cd "$work" && talven_wine talven-shift-probe.exe rows) 2>/dev/null | tr -d '\r'; }
 Status() { Rows | sed -n 's/^status\t//p'; }
+# Through the loader this machine runs: winepath itself may start the 32-bit one.
+WindowsPath() { talven_wine winepath.exe -w "$1" 2>/dev/null | tr -d '\r'; }
 Recorded() { python3 "$check" "$work/Logs" count 2>/dev/null || echo 0; }
 
 # GO, the run awaited, and its verdicts held against the record's new lines.
@@ -269,7 +271,7 @@ slot H: reader1 product "MS/MS Pro Card"'
 # Another program holds the record's file $file until Release.
 Hold() {
   local windows_file
-  windows_file=$(winepath -w "$file" 2>/dev/null)
+  windows_file=$(WindowsPath "$file")
   (cd "$work" && exec "$TALVEN_WINE" talven-shift-probe.exe hold "$windows_file") >"$work/hold.out" 2>&1 &
   holder=$!
   for _ in $(seq 100); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.1; done
@@ -405,7 +407,7 @@ echo "serial block: readers ${serials[*]}; record $recorded_serials"
 # copied into a folder of their own with the same RecordFolder; then that
 # copy's state file deleted. Each time the next GO goes on after the record's
 # highest serial and says why.
-block_settings="WR=1 RecordFolder=$(winepath -w "$work/Logs" 2>/dev/null) [VX5308] SNFirst=TLV00000100 SNLast=TLV00000199"
+block_settings="WR=1 RecordFolder=$(WindowsPath "$work/Logs") [VX5308] SNFirst=TLV00000100 SNLast=TLV00000199"
 block_station="timescale 1
 ${reader_lines/reader reader1/reader reader1 eeprom block.eeprom}"
 LastSerial() {
@@ -480,7 +482,7 @@ twenty=$(python3 -c 'import csv, glob, io, sys
 rows = [r for p in sorted(glob.glob(sys.argv[1] + "/TalvenSim-*.csv"))
         for r in csv.reader(io.StringIO(open(p, "rb").read().decode("utf-8-sig"), newline=""))]
 serials = [r[16] for r in rows if len(r) > 16 and r[16].startswith("TLV")]
-serials = [s for s in serials if s > "TLV00000104"]
+serials = [s for s in serials if "TLV00000104" < s <= "TLV00000199"]
 print(len(serials), len(set(serials)), min(serials, default="-"), max(serials, default="-"))' "$work/Logs")
 read -r count distinct low high <<<"$twenty"
 echo "two copies side by side: $count serials written, $distinct different, $low to $high"
