@@ -21,11 +21,15 @@
 # the whole record must read as a spreadsheet reads CSV: a header, then rows
 # of 23 fields, each marked simulated; and converted to a spreadsheet and back by gnumeric's
 # ssconvert, its version, VID, PID and serial columns must stay as written.
+# Last, talven-report over the record must mark the worn card's slot and give
+# per station and mode the figures of the counts lines the windows showed last
+# (each copy of the station its own, talven-shift-probe counts for the two
+# side by side), both printed.
 #
-# It prints one line per run, copies the record to build/shift/ and ends with
-# "shift: N runs, M verdicts shown, M recorded, 0 problems" (exit 0) or the
-# problems found (exit 1). It takes a minute or two; the test suite does not
-# run it.
+# It prints one line per run, copies the record and the report to build/shift/
+# and ends with "shift: N runs, M verdicts shown, M recorded, 0 problems"
+# (exit 0) or the problems found (exit 1). It takes about six minutes; the
+# test suite does not run it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -176,6 +180,43 @@ elif command == "whole":
         problems += ["%s: a line of %d fields" % (path, len(r)) for r in rows if len(r) != COLUMNS]
     for p in problems:
         print("PROBLEM " + p)
+elif command == "yield":
+    # The report's "All" row of each station and mode against the counts
+    # lines the copies of the station showed last, one copy's per mode
+    # (arguments "COPY MODE ROWS-FILE"; mode "-": the one its list shows).
+    import html, re
+    page = open(sys.argv[3], encoding="utf-8").read()
+    section = page.split("<h2>Yield per station</h2>", 1)[-1].split("<h2>", 1)[0]
+    totals = {}
+    for part in section.split("<h3>")[1:]:
+        totals[html.unescape(part.split("</h3>", 1)[0])] = [
+            [html.unescape(cell) for cell in re.findall(r"<t[hd]>(.*?)</t[hd]>", row)]
+            for row in re.findall(r'<tr class="total">(.*?)</tr>', part)]
+    last = {}
+    for entry in sys.argv[4:]:
+        copy, mode, rows_file = entry.split(" ", 2)
+        eeprom = shown(rows_file)[0] if mode == "-" else mode == "eeprom"
+        for index, line in enumerate(l[len("counts\t"):].rstrip("\r\n") for l in open(rows_file, encoding="latin-1")
+                                     if l.startswith("counts\t")):
+            last[(copy, index, eeprom)] = line
+    for eeprom, name in ((False, "Write/Read Test"), (True, "Write EEPROM")):
+        lines = [line for (_, _, e), line in sorted(last.items()) if e == eeprom]
+        # "Counts reset: tested 3, passed 2, failed 1, not judged 0"
+        lines += [row[8] for _, row in records() if row[3] == name and row[9] == "reset"]
+        total = [0, 0, 0]
+        for line in lines:
+            f = [int(n) for n in re.findall(r"\d+", re.sub(r"Yield \S+", "", line))]
+            total = [total[0] + f[1], total[1] + f[2], total[2] + f[-1]]
+        tested = total[0] + total[1]
+        shown_text = "Tested %d   Passed %d   Failed %d   Yield %s   Not judged %d" % (
+            tested, total[0], total[1], "%.1f %%" % (100.0 * total[0] / tested) if tested else "-", total[2])
+        reported = ["%s: Tested %s   Passed %s   Failed %s   Yield %s   Not judged %s" % (r[0], r[2], r[3], r[4], r[6], r[5])
+                    for r in totals.get(name, [])]
+        print("%s: shown %s (%s); report %s" % (name, shown_text, " + ".join(lines) or "no counts line",
+                                               "; ".join(reported) or "no row"))
+        if [r.split(": ", 1)[1] for r in reported] != ([shown_text] if lines else []):
+            print("PROBLEM %s: the counts lines shown add up to %s, the report says %s" % (
+                name, shown_text, "; ".join(reported) or "nothing"))
 elif command == "spreadsheet":
     # The record as written against the same file through a spreadsheet and back.
     written, back = [list(csv.reader(open(p, encoding="utf-8-sig", newline=""))) for p in sys.argv[3:5]]
@@ -248,6 +289,7 @@ Go() {
 Compare() {
   local result line
   result=$(python3 "$check" "$work/Logs" run "$2" "$3")
+  ends+=("main - $2")
   echo "run $runs, $1: ${result%%$'\n'*}"
   while read -r line; do
     if [[ $line == PROBLEM* ]]; then Problem "run $runs, $1: ${line#PROBLEM }"; fi
@@ -255,6 +297,9 @@ Compare() {
   shown_total=$((shown_total + ${result%% *}))
 }
 shown_total=0
+# Every copy's rows after each run, "COPY MODE FILE": the counts lines the
+# line report is held against at the end.
+ends=()
 
 card_lines='card E: capacity 4MiB cluster 16KiB
 card F: capacity 4MiB cluster 16KiB
@@ -438,7 +483,9 @@ for step in "copied into a new folder" "its state file deleted"; do
   runs=$((runs + 1))
   PressGo "$window" && WaitForRunEnd "$window" 60 || Problem "$step: the run did not end"
   sleep 0.5
-  status=$(Status)
+  Rows >"$work/rows-$runs.txt"
+  ends+=("moved-$runs - $work/rows-$runs.txt")
+  status=$(sed -n 's/^status\t//p' "$work/rows-$runs.txt")
   IFS=$'\t' read -r got warning < <(LastSerial)
   echo "block, $step: the GO wrote $got; status line: $status"
   [ "$got" = "$want" ] || Problem "$step: the GO wrote $got, not $want"
@@ -476,6 +523,8 @@ for n in $(seq 10); do
   runs=$((runs + 2))
 done
 sleep 7  # a line one copy found the file held for goes out at the 5 s retry
+(cd "$work" && talven_wine talven-shift-probe.exe counts) 2>/dev/null | tr -d '\r' >"$work/counts-twins.txt"
+ends+=("twins eeprom $work/counts-twins.txt")
 for pid in "${twins[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
 wineserver -w 2>/dev/null || true
 twenty=$(python3 -c 'import csv, glob, io, sys
@@ -510,13 +559,7 @@ rows = [r for p in sorted(glob.glob(sys.argv[1] + "/Talven*.csv"))
         for r in csv.reader(io.StringIO(open(p, "rb").read().decode("utf-8-sig"), newline=""))]
 print(sum("Slot F failed 4 readers in a row" in r[19] for r in rows if len(r) > 19))' "$work/Logs")
 [ "$warned" = 2 ] || Problem "worn card: $warned lines warn of F after its fourth failure, not the 2 of the next GO"
-simulated=
-ls "$work"/Logs/TalvenSim-*.csv >/dev/null 2>&1 && simulated=--simulated
-(cd "$work" && talven_wine talven-report.exe Logs --out worn-card.html $simulated) >/dev/null 2>&1
-grep -q "slot F: .*check the test card in slot F" "$work/worn-card.html" 2>/dev/null ||
-  Problem "the line report does not mark slot F"
-cp "$work/worn-card.html" "$root/build/shift/" 2>/dev/null || true
-echo "worn card: slot F named after 3 readers in a row; report build/shift/worn-card.html"
+echo "worn card: slot F named after 3 readers in a row"
 
 while read -r line; do
   [[ $line == PROBLEM* ]] && Problem "${line#PROBLEM }"
@@ -535,7 +578,22 @@ if command -v ssconvert >/dev/null; then
 else
   Problem "ssconvert is missing (scripts/setup.sh gnumeric): the spreadsheet check did not run"
 fi
+
+# The line report over the shift's record, the trainer's lines taken as the
+# trainer wrote them: slot F marked, and each mode's yield table what the
+# counts lines the station's copies showed last add up to, with what a reset
+# took from them. Every copy ran on this computer: one station in the report.
+simulated=
+ls "$work"/Logs/TalvenSim-*.csv >/dev/null 2>&1 && simulated=--simulated
+(cd "$work" && talven_wine talven-report.exe Logs --out line-report.html $simulated) >/dev/null 2>&1 ||
+  Problem "talven-report over the shift's record failed"
+grep -q "slot F: .*check the test card in slot F" "$work/line-report.html" 2>/dev/null ||
+  Problem "the line report does not mark slot F"
+while read -r line; do
+  if [[ $line == PROBLEM* ]]; then Problem "line report: ${line#PROBLEM }"; else echo "line report, $line"; fi
+done < <(python3 "$check" "$work/Logs" yield "$work/line-report.html" "${ends[@]}")
 mkdir -p "$root/build/shift"
+cp "$work/line-report.html" "$root/build/shift/" 2>/dev/null || true
 cp "$work"/Logs/*.csv "$root/build/shift/" 2>/dev/null && echo "The record: build/shift/$(cd "$work/Logs" && ls)"
 echo "shift: $runs runs, $shown_total verdicts shown, $recorded recorded, $problems problems"
 [ "$problems" = 0 ]

@@ -4,6 +4,8 @@
 //     shift's counts above the buttons, "suspect<TAB>text" for the line over
 //     them, then one line per list row,
 //     "row<TAB>column 0<TAB>column 1<TAB>column 2<TAB>icon".
+// talven-shift-probe counts
+//     Prints "counts<TAB>text" for the counts line of every station window.
 // talven-shift-probe hold FILE
 //     Holds FILE open, shared with no one, as a spreadsheet may; prints
 //     "held" once it does and lets go when FILE.release appears.
@@ -104,6 +106,14 @@ int Rows() {
     return result;
 }
 
+BOOL CALLBACK PrintCounts(HWND window, LPARAM) {
+    char text[512] = {};
+    if (::GetWindowTextA(window, text, sizeof text) > 0 && std::strcmp(text, TALVEN_SIMULATED_CAPTION) == 0 &&
+        ::GetDlgItemTextA(window, kCountsLine, text, sizeof text) > 0)
+        std::printf("counts\t%s\n", text);
+    return TRUE;
+}
+
 int Hold(const char* path) {
     HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -123,7 +133,8 @@ int Hold(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "rows") == 0) return Rows();
+    if (argc == 2 && std::strcmp(argv[1], "counts") == 0) return ::EnumWindows(PrintCounts, 0) ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
-    std::fprintf(stderr, "usage: talven-shift-probe rows | hold FILE\n");
+    std::fprintf(stderr, "usage: talven-shift-probe rows | counts | hold FILE\n");
     return 2;
 }
