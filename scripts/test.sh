@@ -45,6 +45,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Each build's prefix is made and kept warm (see talven_wine_keep_warm); the
+# cleanup above stops both servers.
+(talven_wine_keep_warm "$PWD/build/win64/wineprefix" win64)
+[ $run32 = 0 ] || (DISPLAY=$display32 talven_wine_keep_warm "$PWD/build/win32/wineprefix" win32)
+
 status=0
 echo "== test: host"
 ctest --preset host -j "$jobs" || status=1
