@@ -14,13 +14,19 @@ package="build/release/Talven-$version.zip"
 
 scripts/setup.sh
 declare -A folders=([host]=build/host [windows]=build/win64 [windows-i686]=build/win32)
+# What each build puts in the package, and the host tools that check it: only
+# that is built here.
+declare -A packed=([host]="talven_package_documents talven_shipped_settings talven-ini talven-image"
+                   [windows]="Talven talven-image talven-report TalvenSim"
+                   [windows-i686]="Talven talven-image talven-report")
 for preset in host windows windows-i686; do
-  echo "== build: $preset"
+  echo "== build: $preset (what the package holds)"
   # A configured build folder configures itself again when a CMakeLists.txt
   # changes, so only a new one is configured here; the build brings an
   # existing one (test.sh's, say) up to date, or finds it so.
   [ -f "${folders[$preset]}/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$(nproc)"
+  # shellcheck disable=SC2086
+  cmake --build --preset "$preset" -j "$(nproc)" --target ${packed[$preset]}
 done
 
 stage=build/release/Talven-$version
