@@ -154,6 +154,7 @@ private:
     std::string recordNote;
     unsigned ticksSinceRecordTry = 0;
     ShiftCounts shiftCounts;
+    ShiftCounts savedCounts;  // as the state file held them when last read or written here
     WornCardWatch suspectSlots;
 };
 

@@ -57,7 +57,7 @@ void ProductionDialog::LoadShiftCounts() {
     StationState state;
     // A station without a state file, or with one that is not whole, starts at nothing.
     if (ReadStationState(platform, StationStatePath(settingsPath), state) == StateRead::Read)
-        shiftCounts = state.counts;
+        shiftCounts = savedCounts = state.counts;
 }
 
 void ProductionDialog::CountRun(bool eepromMode, RunJudgement judgement) {
@@ -77,9 +77,11 @@ void ProductionDialog::SaveShiftCounts() {
     StationState state;
     const StateRead read = ReadStationState(platform, path, state);
     if (read != StateRead::Read && read != StateRead::Missing) return;
-    state.counts = shiftCounts;
+    // A second copy of the program in this folder counts into the same file:
+    // the window shows the folder's counts, and neither copy's are lost.
+    state.counts = read == StateRead::Read ? MergeCounts(state.counts, savedCounts, shiftCounts) : shiftCounts;
     // A count that cannot be written now goes with the next one that can.
-    WriteStationState(platform, path, state);
+    if (WriteStationState(platform, path, state) == FileResult::Done) shiftCounts = savedCounts = state.counts;
 }
 
 void ProductionDialog::ShowShiftCounts() {

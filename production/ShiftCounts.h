@@ -27,6 +27,12 @@ struct ShiftCounts {
     bool operator==(const ShiftCounts&) const = default;
 };
 
+// The counts a state file holds once a window's counts since it last saved
+// (`saved`, now `shown`) are added to what the file holds (`file`): another
+// copy of the program in the same folder counts into the same file. A mode
+// whose counts went down was reset in this window and is what it shows.
+ShiftCounts MergeCounts(const ShiftCounts& file, const ShiftCounts& saved, const ShiftCounts& shown);
+
 // "Tested 12   Passed 11   Failed 1   Yield 91.7 %   Not judged 2".
 std::string CountsText(const ModeCounts& counts);
 // The record's line on a reset: the counts that went.

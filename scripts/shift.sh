@@ -23,8 +23,8 @@
 # ssconvert, its version, VID, PID and serial columns must stay as written.
 # Last, talven-report over the record must mark the worn card's slot and give
 # per station and mode the figures of the counts lines the windows showed last
-# (each copy of the station its own, talven-shift-probe counts for the two
-# side by side), both printed.
+# (each folder's copy its own; the two side by side, read by
+# talven-shift-probe counts, share one folder's counts), both printed.
 #
 # It prints one line per run, copies the record and the report to build/shift/
 # and ends with "shift: N runs, M verdicts shown, M recorded, 0 problems"
@@ -200,7 +200,15 @@ elif command == "yield":
                                      if l.startswith("counts\t")):
             last[(copy, index, eeprom)] = line
     for eeprom, name in ((False, "Write/Read Test"), (True, "Write EEPROM")):
-        lines = [line for (_, _, e), line in sorted(last.items()) if e == eeprom]
+        # Copies in one folder count into one state file, and each window
+        # shows the folder's counts as of its own last GO: the highest are
+        # the folder's.
+        folder = {}
+        for (copy, _, e), line in sorted(last.items()):
+            figures = [int(n) for n in re.findall(r"\d+", re.sub(r"Yield \S+", "", line))]
+            if e == eeprom and (copy not in folder or figures > folder[copy][0]):
+                folder[copy] = (figures, line)
+        lines = [line for _, line in folder.values()]
         # "Counts reset: tested 3, passed 2, failed 1, not judged 0"
         lines += [row[8] for _, row in records() if row[3] == name and row[9] == "reset"]
         total = [0, 0, 0]

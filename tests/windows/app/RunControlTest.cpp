@@ -17,6 +17,7 @@
 #include "app/ProductionDialog.h"
 #include "platform/win32/Win32Platform.h"
 #include "production/ConfigurationImage.h"
+#include "production/StationState.h"
 #include "resources/resource.h"
 #include "app/SetupDialog.h"
 #include "sim/SimulatedStation.h"
@@ -322,6 +323,15 @@ TEST_F(RunControl, TheShiftsCountsMatchTheRecordSurviveARestartAndAResetIsRecord
     window.reset();
     OpenOnStation();
     EXPECT_EQ(counts(), "Tested 0   Passed 0   Failed 0   Yield -   Not judged 0");
+    // Another copy in this folder counted 5 meanwhile: neither copy's are lost.
+    const std::string statePath = StationStatePath(folder.SettingsPath());
+    StationState state;
+    ASSERT_EQ(ReadStationState(folder.GetPlatform(), statePath, state), StateRead::Read);
+    state.counts.test.passed += 5;
+    ASSERT_EQ(WriteStationState(folder.GetPlatform(), statePath, state), FileResult::Done);
+    PostGo();
+    HandlePosted();
+    EXPECT_EQ(counts(), "Tested 6   Passed 6   Failed 0   Yield 100.0 %   Not judged 0");
 }
 
 TEST_F(RunControl, WhileATestRunsGoShowsStopAndEveryOtherWayOutIsRefused) {
