@@ -43,9 +43,10 @@ public:
     }
     ~TempSettings() {
         std::remove(path.c_str());
-        // The station's state that lies beside it.
-        std::remove(StatePath().c_str());
-        std::remove((StatePath() + ".tmp").c_str());
+        // The station's state, its hold, the record's index and the spool that lie beside it.
+        const std::string base = path.substr(0, path.size() - 4);
+        for (const char* end : {".state", ".state.tmp", ".state.lock", ".index", ".index.tmp", ".ini.spool"})
+            std::remove((base + end).c_str());
     }
     TempSettings(const TempSettings&) = delete;
     TempSettings& operator=(const TempSettings&) = delete;
