@@ -24,6 +24,8 @@
 
 namespace talven {
 
+struct ImageField;
+
 class ProductionDialog : public ui::CDialog, public ProductionView {
 public:
     // A `simulated` station's record goes to files and a spool of its own.
@@ -90,7 +92,7 @@ protected:
 
 private:
     SettingsSnapshot ReadSettings() const { return SettingsSnapshot(SettingsFile(platform, settingsPath)); }
-    std::string ListedValue(const CheckedSetting& checked) const;
+    std::string ListedValue(const ImageField& field, const CheckedSetting& checked) const;
     void DeleteImageList();
     bool PaintMinimised();
     // WM_TIMER; false leaves the message to default handling.

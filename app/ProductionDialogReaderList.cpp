@@ -1,9 +1,9 @@
 // The reader list of the main window: its two layouts, the image list of row
 // icons, the settings listing and the row operations the runs use.
-#include <iterator>
 #include <string>
 
 #include "app/ProductionDialog.h"
+#include "production/ConfigurationImage.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
 #include "settings/SettingsText.h"
@@ -12,21 +12,6 @@ namespace talven {
 namespace {
 
 constexpr int kRowIcons[] = {IDI_DRIVE, IDI_DRIVE_FAILED, IDI_DRIVE_PASSED, IDI_DRIVE_STOPPED};
-
-// The settings listing: a label and the key whose value it shows.
-struct SettingsRow {
-    unsigned label;
-    const SettingsKey& key;
-};
-
-constexpr SettingsRow kSettingsRows[] = {
-    {IDS_PRODUCTOR, kProductorKey},       {IDS_MANUFACTURE, kManufactureKey},
-    {IDS_SERIAL_NO, kSerialNumberKey},    {IDS_SCSI_VERSION, kScsiVersionKey},
-    {IDS_CF_SPEED, kCfSpeedKey},          {IDS_SM_SPEED, kSmSpeedKey},
-    {IDS_SD_SPEED, kSdSpeedKey},          {IDS_MS_PRO_SPEED, kMsProSpeedKey},
-    {IDS_MS_SPEED, kMsSpeedKey},          {IDS_MMC_SPEED, kMmcSpeedKey},
-    {IDS_POWER_CONSUMPTION, kPowerConsumptionKey},
-};
 
 }  // namespace
 
@@ -83,16 +68,16 @@ void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
     const int image = imageList != nullptr ? imageList->GetImageCount() : 0;
     readerList.DeleteAllItems();
     settingsRowCount = 0;
-    for (const SettingsRow& row : kSettingsRows) {
-        const CheckedSetting& checked = settings.Checked(row.key);
-        readerList.InsertItem(settingsRowCount, LoadText(row.label).c_str(),
+    for (const ImageField* field : kListedFields) {
+        const CheckedSetting& checked = settings.Checked(*field->key);
+        readerList.InsertItem(settingsRowCount, LoadText(field->listed.label).c_str(),
                               checked.reason.empty() ? image : kRowFailed);
         // Its characters as the image holds them, whatever the file's encoding.
-        const std::u16string value = Utf16(DecodeSettingsText(ListedValue(checked)));
+        const std::u16string value = Utf16(DecodeSettingsText(ListedValue(*field, checked)));
         readerList.SetItemText(settingsRowCount, 1, std::wstring(value.begin(), value.end()));
-        if (&row.key == &kSerialNumberKey) serialRow = settingsRowCount;
+        if (field->key == &kSerialNumberKey) serialRow = settingsRowCount;
         // The last row keeps settingsRowCount at its index.
-        if (&row != &kSettingsRows[std::size(kSettingsRows) - 1]) ++settingsRowCount;
+        if (field != kListedFields.back()) ++settingsRowCount;
     }
     ShowNextSerial(settings);
     SetStatusText(settings.StatusText(kDeviceSection).c_str());
@@ -100,12 +85,12 @@ void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
 
 // What the programming run will write: a speed's byte as High or Low, the
 // power's byte, a text as it stands; a refused value's reason instead.
-std::string ProductionDialog::ListedValue(const CheckedSetting& checked) const {
+std::string ProductionDialog::ListedValue(const ImageField& field, const CheckedSetting& checked) const {
     if (!checked.reason.empty()) return checked.reason;
-    switch (checked.key->kind) {
-        case SettingKind::Speed:
-            return LoadText(checked.value == 0 ? IDS_HIGH : IDS_LOW);
-        case SettingKind::Number:
+    switch (field.encoding) {
+        case FieldEncoding::SpeedByte:
+            return LoadText(SpeedWord(field, checked.value));
+        case FieldEncoding::Byte:
             return std::to_string(checked.value);
         default:
             return checked.text;
@@ -129,7 +114,10 @@ void ProductionDialog::SetRowSpeed(int index, const char* text) { readerList.Set
 
 std::string ProductionDialog::RowText(int index) const { return readerList.GetItemText(index, 0); }
 
-void ProductionDialog::SetRowSlot(int index, std::uint32_t slot) { readerList.SetItemData(index, slot); }
+void ProductionDialog::SetRowSlot(int index, const ReaderSlot& slot) {
+    readerList.SetItemData(index, slot.number);
+    slotDrives[slot.number] = slot.rowNamesDrive ? slot.drive : std::string();
+}
 
 std::uint32_t ProductionDialog::RowSlot(int index) const {
     return static_cast<std::uint32_t>(readerList.GetItemData(index));
