@@ -1,9 +1,12 @@
 // The program's one window: the reader list, the GO and EXIT bitmap buttons,
 // the status line, the Help menu and the tooltips. It is also the view the
-// production runs act on.
+// production runs act on. ProductionDialog.cpp keeps the window and its
+// controls; each other job has a file ProductionDialog<Job>.cpp of its own
+// (docs/architecture.md lists them).
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -58,8 +61,7 @@ public:
     void InsertRow(int index, const char* text, int image) override;
     void SetRowText(int index, const char* text) override;
     void SetRowIcon(int index, int image) override;
-    std::string RowText(int index) const override;
-    void SetRowSlot(int index, std::uint32_t slot) override;
+    void SetRowSlot(int index, const ReaderSlot& slot) override;
     std::uint32_t RowSlot(int index) const override;
     std::uint16_t RowCount() const override;
     void DeleteRow(int index) override;
@@ -141,6 +143,8 @@ private:
     ui::CListCtrl readerList;
     std::unique_ptr<ui::CImageList> imageList;
     std::uint32_t lastDriveMask = 0;
+    // A slot's drive, for the rows the drive watch takes with it.
+    std::map<std::uint32_t, std::string> slotDrives;
     std::int32_t running = 0;
     bool inTestRun = false;
     bool stopPending = false;

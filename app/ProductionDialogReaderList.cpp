@@ -1,10 +1,14 @@
 // The reader list of the main window: its two layouts, the image list of row
-// icons, the settings listing and the row operations the runs use.
+// icons, and the settings listing with its serial row when the settings name
+// a block.
+#include <iterator>
 #include <string>
 
 #include "app/ProductionDialog.h"
 #include "production/ConfigurationImage.h"
-#include "resources/StringTable.h"
+#include "production/StationSerials.h"
+#include "record/RecordSerials.h"
+#include "resources/StringFormat.h"
 #include "resources/resource.h"
 #include "settings/SettingsText.h"
 
@@ -12,6 +16,34 @@ namespace talven {
 namespace {
 
 constexpr int kRowIcons[] = {IDI_DRIVE, IDI_DRIVE_FAILED, IDI_DRIVE_PASSED, IDI_DRIVE_STOPPED};
+
+// A settings text's characters, as the listing shows every text.
+std::wstring Characters(const std::string& settingsText) {
+    const std::u16string units = Utf16(DecodeSettingsText(settingsText));
+    return std::wstring(units.begin(), units.end());
+}
+
+// The serial row: the words as the string table has them (the dash is not
+// ASCII), each serial as its characters, whichever way the file spells it.
+std::wstring SerialRowText(const SerialPlan& plan) {
+    if (!plan.problem.empty()) return Characters(plan.problem);
+    const std::string serials[] = {plan.next, plan.block->first.Text(), plan.block->At(plan.block->last).Text(),
+                                   plan.after};
+    wchar_t format[256] = {};
+    ::LoadStringW(::GetModuleHandleW(nullptr), plan.after.empty() ? IDS_SERIAL_NEXT : IDS_SERIAL_GOES_ON, format,
+                  static_cast<int>(std::size(format)));
+    std::wstring text;
+    std::size_t next = 0;
+    for (const wchar_t* at = format; *at != 0; ++at) {
+        if (at[0] == L'%' && at[1] == L's' && next < std::size(serials)) {
+            text += Characters(serials[next++]);
+            ++at;
+        } else {
+            text += *at;
+        }
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -73,8 +105,7 @@ void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
         readerList.InsertItem(settingsRowCount, LoadText(field->listed.label).c_str(),
                               checked.reason.empty() ? image : kRowFailed);
         // Its characters as the image holds them, whatever the file's encoding.
-        const std::u16string value = Utf16(DecodeSettingsText(ListedValue(*field, checked)));
-        readerList.SetItemText(settingsRowCount, 1, std::wstring(value.begin(), value.end()));
+        readerList.SetItemText(settingsRowCount, 1, Characters(ListedValue(*field, checked)));
         if (field->key == &kSerialNumberKey) serialRow = settingsRowCount;
         // The last row keeps settingsRowCount at its index.
         if (field != kListedFields.back()) ++settingsRowCount;
@@ -97,36 +128,31 @@ std::string ProductionDialog::ListedValue(const ImageField& field, const Checked
     }
 }
 
-// A new row, and a row whose verdict comes, is scrolled into view: in EEPROM
-// mode the result row lies below the settings rows.
-void ProductionDialog::InsertRow(int index, const char* text, int image) {
-    readerList.EnsureVisible(readerList.InsertItem(index, text, image));
+void ProductionDialog::ShowNextSerial(const SettingsSnapshot& settings) {
+    if (!listEepromMode || serialRow < 0 || serialRow >= RowCount()) return;
+    // A first start reads a year of the record for seconds: its progress is shown.
+    // What the status line said, back after the progress (a GO's note on its serial).
+    char said[512] = {};
+    ::GetDlgItemTextA(GetSafeHwnd(), IDC_STATUS_LINE, said, sizeof said);
+    bool progressShown = false;
+    const auto progress = [this, &progressShown](std::size_t read, std::size_t total) {
+        progressShown = true;
+        SetStatusText(Format(IDS_SERIAL_SCANNING, static_cast<unsigned>(read), static_cast<unsigned>(total)).c_str());
+        PumpMessages();
+    };
+    const SerialPlan plan = PlanSerial(platform, settings, settingsPath, [&] {
+        return ScanRecordSerials(platform, settings, settingsPath, progress);
+    });
+    if (progressShown) SetStatusText(said);
+    // Without a block the row lists SN as it stands, and says every reader gets it.
+    if (!plan.block && plan.problem.empty()) {
+        const CheckedSetting& serial = settings.Checked(kSerialNumberKey);
+        if (serial.reason.empty())
+            readerList.SetItemText(serialRow, 1, Characters(Format(IDS_SERIAL_FIXED, serial.text.c_str())));
+        return;
+    }
+    readerList.SetItemText(serialRow, 1, SerialRowText(plan));
+    if (!plan.problem.empty()) readerList.SetItemImage(serialRow, kRowFailed);
 }
-
-void ProductionDialog::SetRowText(int index, const char* text) { readerList.SetItemText(index, 1, text); }
-
-void ProductionDialog::SetRowIcon(int index, int image) {
-    readerList.SetItemImage(index, image);
-    readerList.EnsureVisible(index);
-}
-
-void ProductionDialog::SetRowSpeed(int index, const char* text) { readerList.SetItemText(index, 2, text); }
-
-std::string ProductionDialog::RowText(int index) const { return readerList.GetItemText(index, 0); }
-
-void ProductionDialog::SetRowSlot(int index, const ReaderSlot& slot) {
-    readerList.SetItemData(index, slot.number);
-    slotDrives[slot.number] = slot.rowNamesDrive ? slot.drive : std::string();
-}
-
-std::uint32_t ProductionDialog::RowSlot(int index) const {
-    return static_cast<std::uint32_t>(readerList.GetItemData(index));
-}
-
-std::uint16_t ProductionDialog::RowCount() const { return static_cast<std::uint16_t>(readerList.GetItemCount()); }
-
-void ProductionDialog::DeleteRow(int index) { readerList.DeleteItem(index); }
-
-void ProductionDialog::DeleteAllRows() { readerList.DeleteAllItems(); }
 
 }  // namespace talven
