@@ -100,19 +100,24 @@ inline constexpr std::size_t kListedFieldCount = [] {
     return listed;
 }();
 
+// Each row of the main window's settings listing shows one field: the rows
+// are numbered from 0, none twice.
+static_assert([] {
+    for (std::size_t row = 0; row < kListedFieldCount; ++row) {
+        std::size_t fields = 0;
+        for (const ImageField& field : kImageFields) fields += field.listed.label != 0 && field.listed.row == row;
+        if (fields != 1) return false;
+    }
+    return true;
+}(), "every row of the window's settings listing shows one field");
+
 // The fields the main window's settings listing shows, in its order.
 inline constexpr std::array<const ImageField*, kListedFieldCount> kListedFields = [] {
     std::array<const ImageField*, kListedFieldCount> listed{};
     for (const ImageField& field : kImageFields)
-        if (field.listed.label != 0 && field.listed.row < listed.size()) listed[field.listed.row] = &field;
+        if (field.listed.label != 0) listed[field.listed.row] = &field;
     return listed;
 }();
-// A row given twice or out of range leaves another without a field.
-static_assert([] {
-    for (const ImageField* field : kListedFields)
-        if (field == nullptr) return false;
-    return true;
-}(), "every row of the window's settings listing shows one field");
 
 // The field `key` is written to; null for a key the image does not hold.
 const ImageField* ImageFieldOf(const SettingsKey& key);
