@@ -6,8 +6,6 @@
 #include "resources/resource.h"
 #include "app/SetupDialog.h"
 #include "ui/DataExchange.h"
-#include "ui/MessagePump.h"
-#include "ui/WinApp.h"
 
 namespace talven {
 namespace {
@@ -185,24 +183,5 @@ void ProductionDialog::OnAbout() {
     AboutDialog about(this);
     about.DoModal();
 }
-
-void ProductionDialog::EnableButtons(bool go, bool exit) {
-    goButton.EnableWindow(go);
-    exitButton.EnableWindow(exit);
-}
-
-void ProductionDialog::SetStatusText(const char* text) {
-    chipText = text;
-    ShowStatusLine();
-}
-
-void ProductionDialog::ShowStatusLine() {
-    const char* separator = chipText.empty() || recordNote.empty() ? "" : "   ";
-    statusLine.SetWindowText((chipText + separator + recordNote).c_str());
-}
-
-std::string ProductionDialog::LoadText(unsigned id) const { return ui::LoadResourceString(id); }
-
-void ProductionDialog::PumpMessages() { ui::PumpMessages(); }
 
 }  // namespace talven

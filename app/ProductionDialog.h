@@ -1,9 +1,12 @@
 // The program's one window: the reader list, the GO and EXIT bitmap buttons,
 // the status line, the Help menu and the tooltips. It is also the view the
-// production runs act on.
+// production runs act on. ProductionDialog.cpp keeps the window and its
+// controls; each other job has a file ProductionDialog<Job>.cpp of its own
+// (docs/architecture.md lists them).
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -23,6 +26,8 @@
 #include "ui/ToolTipCtrl.h"
 
 namespace talven {
+
+struct ImageField;
 
 class ProductionDialog : public ui::CDialog, public ProductionView {
 public:
@@ -56,8 +61,7 @@ public:
     void InsertRow(int index, const char* text, int image) override;
     void SetRowText(int index, const char* text) override;
     void SetRowIcon(int index, int image) override;
-    std::string RowText(int index) const override;
-    void SetRowSlot(int index, std::uint32_t slot) override;
+    void SetRowSlot(int index, const ReaderSlot& slot) override;
     std::uint32_t RowSlot(int index) const override;
     std::uint16_t RowCount() const override;
     void DeleteRow(int index) override;
@@ -90,7 +94,7 @@ protected:
 
 private:
     SettingsSnapshot ReadSettings() const { return SettingsSnapshot(SettingsFile(platform, settingsPath)); }
-    std::string ListedValue(const CheckedSetting& checked) const;
+    std::string ListedValue(const ImageField& field, const CheckedSetting& checked) const;
     void DeleteImageList();
     bool PaintMinimised();
     // WM_TIMER; false leaves the message to default handling.
@@ -139,6 +143,8 @@ private:
     ui::CListCtrl readerList;
     std::unique_ptr<ui::CImageList> imageList;
     std::uint32_t lastDriveMask = 0;
+    // A slot's drive, for the rows the drive watch takes with it.
+    std::map<std::uint32_t, std::string> slotDrives;
     std::int32_t running = 0;
     bool inTestRun = false;
     bool stopPending = false;

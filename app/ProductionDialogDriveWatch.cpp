@@ -1,6 +1,6 @@
 // The drive watch: once a second it looks at the drive mask; a drive that
-// went stops the run and takes the rows that name it with it. Records that
-// wait are tried again on the same tick.
+// went stops the run and takes its slots' rows with it. Records that wait
+// are tried again on the same tick.
 #include "app/ProductionDialog.h"
 
 namespace talven {
@@ -19,11 +19,10 @@ bool ProductionDialog::OnTimer(UINT_PTR) {
 }
 
 void ProductionDialog::RemoveDriveRows(const std::string& driveText) {
-    // A row names its drive after the first character, "CF Card(E:)"; a row
-    // that is the bare drive text is not one of them. From the bottom up, so
-    // that no row of the drive moves past the loop.
+    // From the bottom up, so that no row of the drive moves past the loop.
     for (int row = RowCount() - 1; row >= 0; --row) {
-        if (RowText(row).find(driveText, 1) != std::string::npos) DeleteRow(row);
+        const auto slot = slotDrives.find(RowSlot(row));
+        if (slot != slotDrives.end() && slot->second == driveText) DeleteRow(row);
     }
     if (RowCount() == 0) SetStatusText("");
 }

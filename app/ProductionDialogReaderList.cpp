@@ -1,10 +1,14 @@
 // The reader list of the main window: its two layouts, the image list of row
-// icons, the settings listing and the row operations the runs use.
+// icons, and the settings listing with its serial row when the settings name
+// a block.
 #include <iterator>
 #include <string>
 
 #include "app/ProductionDialog.h"
-#include "resources/StringTable.h"
+#include "production/ConfigurationImage.h"
+#include "production/StationSerials.h"
+#include "record/RecordSerials.h"
+#include "resources/StringFormat.h"
 #include "resources/resource.h"
 #include "settings/SettingsText.h"
 
@@ -13,20 +17,33 @@ namespace {
 
 constexpr int kRowIcons[] = {IDI_DRIVE, IDI_DRIVE_FAILED, IDI_DRIVE_PASSED, IDI_DRIVE_STOPPED};
 
-// The settings listing: a label and the key whose value it shows.
-struct SettingsRow {
-    unsigned label;
-    const SettingsKey& key;
-};
+// A settings text's characters, as the listing shows every text.
+std::wstring Characters(const std::string& settingsText) {
+    const std::u16string units = Utf16(DecodeSettingsText(settingsText));
+    return std::wstring(units.begin(), units.end());
+}
 
-constexpr SettingsRow kSettingsRows[] = {
-    {IDS_PRODUCTOR, kProductorKey},       {IDS_MANUFACTURE, kManufactureKey},
-    {IDS_SERIAL_NO, kSerialNumberKey},    {IDS_SCSI_VERSION, kScsiVersionKey},
-    {IDS_CF_SPEED, kCfSpeedKey},          {IDS_SM_SPEED, kSmSpeedKey},
-    {IDS_SD_SPEED, kSdSpeedKey},          {IDS_MS_PRO_SPEED, kMsProSpeedKey},
-    {IDS_MS_SPEED, kMsSpeedKey},          {IDS_MMC_SPEED, kMmcSpeedKey},
-    {IDS_POWER_CONSUMPTION, kPowerConsumptionKey},
-};
+// The serial row: the words as the string table has them (the dash is not
+// ASCII), each serial as its characters, whichever way the file spells it.
+std::wstring SerialRowText(const SerialPlan& plan) {
+    if (!plan.problem.empty()) return Characters(plan.problem);
+    const std::string serials[] = {plan.next, plan.block->first.Text(), plan.block->At(plan.block->last).Text(),
+                                   plan.after};
+    wchar_t format[256] = {};
+    ::LoadStringW(::GetModuleHandleW(nullptr), plan.after.empty() ? IDS_SERIAL_NEXT : IDS_SERIAL_GOES_ON, format,
+                  static_cast<int>(std::size(format)));
+    std::wstring text;
+    std::size_t next = 0;
+    for (const wchar_t* at = format; *at != 0; ++at) {
+        if (at[0] == L'%' && at[1] == L's' && next < std::size(serials)) {
+            text += Characters(serials[next++]);
+            ++at;
+        } else {
+            text += *at;
+        }
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -83,16 +100,15 @@ void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
     const int image = imageList != nullptr ? imageList->GetImageCount() : 0;
     readerList.DeleteAllItems();
     settingsRowCount = 0;
-    for (const SettingsRow& row : kSettingsRows) {
-        const CheckedSetting& checked = settings.Checked(row.key);
-        readerList.InsertItem(settingsRowCount, LoadText(row.label).c_str(),
+    for (const ImageField* field : kListedFields) {
+        const CheckedSetting& checked = settings.Checked(*field->key);
+        readerList.InsertItem(settingsRowCount, LoadText(field->listed.label).c_str(),
                               checked.reason.empty() ? image : kRowFailed);
         // Its characters as the image holds them, whatever the file's encoding.
-        const std::u16string value = Utf16(DecodeSettingsText(ListedValue(checked)));
-        readerList.SetItemText(settingsRowCount, 1, std::wstring(value.begin(), value.end()));
-        if (&row.key == &kSerialNumberKey) serialRow = settingsRowCount;
+        readerList.SetItemText(settingsRowCount, 1, Characters(ListedValue(*field, checked)));
+        if (field->key == &kSerialNumberKey) serialRow = settingsRowCount;
         // The last row keeps settingsRowCount at its index.
-        if (&row != &kSettingsRows[std::size(kSettingsRows) - 1]) ++settingsRowCount;
+        if (field != kListedFields.back()) ++settingsRowCount;
     }
     ShowNextSerial(settings);
     SetStatusText(settings.StatusText(kDeviceSection).c_str());
@@ -100,45 +116,43 @@ void ProductionDialog::ListSettings(const SettingsSnapshot& settings) {
 
 // What the programming run will write: a speed's byte as High or Low, the
 // power's byte, a text as it stands; a refused value's reason instead.
-std::string ProductionDialog::ListedValue(const CheckedSetting& checked) const {
+std::string ProductionDialog::ListedValue(const ImageField& field, const CheckedSetting& checked) const {
     if (!checked.reason.empty()) return checked.reason;
-    switch (checked.key->kind) {
-        case SettingKind::Speed:
-            return LoadText(checked.value == 0 ? IDS_HIGH : IDS_LOW);
-        case SettingKind::Number:
+    switch (field.encoding) {
+        case FieldEncoding::SpeedByte:
+            return LoadText(SpeedWord(field, checked.value));
+        case FieldEncoding::Byte:
             return std::to_string(checked.value);
         default:
             return checked.text;
     }
 }
 
-// A new row, and a row whose verdict comes, is scrolled into view: in EEPROM
-// mode the result row lies below the settings rows.
-void ProductionDialog::InsertRow(int index, const char* text, int image) {
-    readerList.EnsureVisible(readerList.InsertItem(index, text, image));
+void ProductionDialog::ShowNextSerial(const SettingsSnapshot& settings) {
+    if (!listEepromMode || serialRow < 0 || serialRow >= RowCount()) return;
+    // A first start reads a year of the record for seconds: its progress is shown.
+    // What the status line said, back after the progress (a GO's note on its serial).
+    char said[512] = {};
+    ::GetDlgItemTextA(GetSafeHwnd(), IDC_STATUS_LINE, said, sizeof said);
+    bool progressShown = false;
+    const auto progress = [this, &progressShown](std::size_t read, std::size_t total) {
+        progressShown = true;
+        SetStatusText(Format(IDS_SERIAL_SCANNING, static_cast<unsigned>(read), static_cast<unsigned>(total)).c_str());
+        PumpMessages();
+    };
+    const SerialPlan plan = PlanSerial(platform, settings, settingsPath, [&] {
+        return ScanRecordSerials(platform, settings, settingsPath, progress);
+    });
+    if (progressShown) SetStatusText(said);
+    // Without a block the row lists SN as it stands, and says every reader gets it.
+    if (!plan.block && plan.problem.empty()) {
+        const CheckedSetting& serial = settings.Checked(kSerialNumberKey);
+        if (serial.reason.empty())
+            readerList.SetItemText(serialRow, 1, Characters(Format(IDS_SERIAL_FIXED, serial.text.c_str())));
+        return;
+    }
+    readerList.SetItemText(serialRow, 1, SerialRowText(plan));
+    if (!plan.problem.empty()) readerList.SetItemImage(serialRow, kRowFailed);
 }
-
-void ProductionDialog::SetRowText(int index, const char* text) { readerList.SetItemText(index, 1, text); }
-
-void ProductionDialog::SetRowIcon(int index, int image) {
-    readerList.SetItemImage(index, image);
-    readerList.EnsureVisible(index);
-}
-
-void ProductionDialog::SetRowSpeed(int index, const char* text) { readerList.SetItemText(index, 2, text); }
-
-std::string ProductionDialog::RowText(int index) const { return readerList.GetItemText(index, 0); }
-
-void ProductionDialog::SetRowSlot(int index, std::uint32_t slot) { readerList.SetItemData(index, slot); }
-
-std::uint32_t ProductionDialog::RowSlot(int index) const {
-    return static_cast<std::uint32_t>(readerList.GetItemData(index));
-}
-
-std::uint16_t ProductionDialog::RowCount() const { return static_cast<std::uint16_t>(readerList.GetItemCount()); }
-
-void ProductionDialog::DeleteRow(int index) { readerList.DeleteItem(index); }
-
-void ProductionDialog::DeleteAllRows() { readerList.DeleteAllItems(); }
 
 }  // namespace talven

@@ -3,12 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "resources/StringTable.h"
+#include "resources/StringFormat.h"
 #include "resources/resource.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsSnapshot.h"
@@ -22,13 +21,6 @@ namespace {
 constexpr int kTestAmountLimit = 9;
 constexpr int kPowerSpinLowest = 1;
 constexpr int kPowerSpinHighest = kPowerConsumptionKey.limit;
-
-template <typename... Arguments>
-std::string Format(unsigned id, Arguments... arguments) {
-    char text[600];
-    std::snprintf(text, sizeof text, StringText(id), arguments...);
-    return text;
-}
 
 std::string WindowText(HWND window) {
     char text[kSettingsPathSize] = {};

@@ -2,12 +2,14 @@
 // configuration EEPROM, built from the settings over the EEPROM's own copy.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "reader/ScsiCommands.h"
+#include "resources/StringTable.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsSnapshot.h"
@@ -31,6 +33,13 @@ enum class FieldEncoding : std::uint8_t {
     Word,            // the number's low 16 bits, low byte first
 };
 
+// Where the main window's settings listing shows a field: its row and the
+// row's label. A field without a label is not listed.
+struct ListedAt {
+    std::size_t row = 0;
+    unsigned label = 0;
+};
+
 // One field of the image. Bytes no field covers keep the EEPROM's values.
 struct ImageField {
     const char* name;  // as talven-image lists it
@@ -38,25 +47,26 @@ struct ImageField {
     std::size_t size;
     const SettingsKey* key;  // null: the field is always 0
     FieldEncoding encoding;
+    ListedAt listed = {};
 };
 
 // The image's layout, in the order of its bytes: the builder writes these
-// fields, talven-image lists them and the record reads what was written
-// back out of them.
+// fields, talven-image and the main window list them and the record reads
+// what was written back out of them.
 inline constexpr ImageField kImageFields[] = {
     {"USB vendor ID", 0, 2, &kVendorIdKey, FieldEncoding::Word},
     {"USB product ID", 2, 2, &kProductIdKey, FieldEncoding::Word},
-    {"manufacturer string", 4, 8, &kManufactureKey, FieldEncoding::DescriptorText},
-    {"product string", 22, 32, &kProductorKey, FieldEncoding::DescriptorText},
-    {"serial-number string", 56, 34, &kSerialNumberKey, FieldEncoding::DescriptorText},
-    {"SCSI version text", 90, 8, &kScsiVersionKey, FieldEncoding::ScsiText},
-    {"CF speed", 98, 1, &kCfSpeedKey, FieldEncoding::SpeedByte},
-    {"SM speed", 99, 1, &kSmSpeedKey, FieldEncoding::SpeedByte},
-    {"SD speed", 100, 1, &kSdSpeedKey, FieldEncoding::SpeedByte},
-    {"MS Pro speed", 101, 1, &kMsProSpeedKey, FieldEncoding::SpeedByte},
-    {"MS speed", 102, 1, &kMsSpeedKey, FieldEncoding::SpeedByte},
-    {"MMC speed", 103, 1, &kMmcSpeedKey, FieldEncoding::SpeedByte},
-    {"power consumption", 104, 1, &kPowerConsumptionKey, FieldEncoding::Byte},
+    {"manufacturer string", 4, 8, &kManufactureKey, FieldEncoding::DescriptorText, {1, IDS_MANUFACTURE}},
+    {"product string", 22, 32, &kProductorKey, FieldEncoding::DescriptorText, {0, IDS_PRODUCTOR}},
+    {"serial-number string", 56, 34, &kSerialNumberKey, FieldEncoding::DescriptorText, {2, IDS_SERIAL_NO}},
+    {"SCSI version text", 90, 8, &kScsiVersionKey, FieldEncoding::ScsiText, {3, IDS_SCSI_VERSION}},
+    {"CF speed", 98, 1, &kCfSpeedKey, FieldEncoding::SpeedByte, {4, IDS_CF_SPEED}},
+    {"SM speed", 99, 1, &kSmSpeedKey, FieldEncoding::SpeedByte, {5, IDS_SM_SPEED}},
+    {"SD speed", 100, 1, &kSdSpeedKey, FieldEncoding::SpeedByte, {6, IDS_SD_SPEED}},
+    {"MS Pro speed", 101, 1, &kMsProSpeedKey, FieldEncoding::SpeedByte, {7, IDS_MS_PRO_SPEED}},
+    {"MS speed", 102, 1, &kMsSpeedKey, FieldEncoding::SpeedByte, {8, IDS_MS_SPEED}},
+    {"MMC speed", 103, 1, &kMmcSpeedKey, FieldEncoding::SpeedByte, {9, IDS_MMC_SPEED}},
+    {"power consumption", 104, 1, &kPowerConsumptionKey, FieldEncoding::Byte, {10, IDS_POWER_CONSUMPTION}},
     {"byte 105", 105, 1, &kByte105Key, FieldEncoding::Byte},
     {"always 0", 106, 1, nullptr, FieldEncoding::Byte},
 };
@@ -84,8 +94,41 @@ static_assert([] {
     return end <= kConfigurationImageSize;
 }(), "the image's fields keep their places and sizes in the reader's EEPROM");
 
+inline constexpr std::size_t kListedFieldCount = [] {
+    std::size_t listed = 0;
+    for (const ImageField& field : kImageFields) listed += field.listed.label != 0 ? 1 : 0;
+    return listed;
+}();
+
+// Each row of the main window's settings listing shows one field: the rows
+// are numbered from 0, none twice.
+static_assert([] {
+    for (std::size_t row = 0; row < kListedFieldCount; ++row) {
+        std::size_t fields = 0;
+        for (const ImageField& field : kImageFields) fields += field.listed.label != 0 && field.listed.row == row;
+        if (fields != 1) return false;
+    }
+    return true;
+}(), "every row of the window's settings listing shows one field");
+
+// The fields the main window's settings listing shows, in its order.
+inline constexpr std::array<const ImageField*, kListedFieldCount> kListedFields = [] {
+    std::array<const ImageField*, kListedFieldCount> listed{};
+    for (const ImageField& field : kImageFields)
+        if (field.listed.label != 0) listed[field.listed.row] = &field;
+    return listed;
+}();
+
 // The field `key` is written to; null for a key the image does not hold.
 const ImageField* ImageFieldOf(const SettingsKey& key);
+
+// The string id of the speed a speed field's byte selects: High for 0, Low
+// for its key's Low value; 0 for a byte that is neither.
+constexpr unsigned SpeedWord(const ImageField& field, std::uint32_t byte) {
+    if (byte == 0) return IDS_HIGH;
+    if (byte == static_cast<std::uint32_t>(field.key->limit)) return IDS_LOW;
+    return 0;
+}
 
 // Writes the characters into a text field of `fieldSize` bytes at
 // `destination`. As a string descriptor: the size, the type, then each

@@ -55,7 +55,7 @@ private:
     void ReadReaderIdentity(ReaderDevice& device, ReaderSlot& slot);
     // A new slot for row `row`, whose slot number it sets.
     ReaderSlot& AddSlot(std::uint16_t row, const std::string& chip, const std::string& drive,
-                        const std::string& product);
+                        const std::string& product, bool rowNamesDrive);
     void RunTestSequence(const SettingsSnapshot& settings);
     // The status line names a set test amount per card.
     void ShowTestAmount(const SettingsSnapshot& settings);

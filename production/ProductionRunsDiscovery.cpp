@@ -40,14 +40,15 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 ReaderSlot& ProductionRuns::AddSlot(std::uint16_t row, const std::string& chip, const std::string& drive,
-                                    const std::string& product) {
+                                    const std::string& product, bool rowNamesDrive) {
     ReaderSlot slot;
     slot.number = static_cast<std::uint32_t>(slots.size() + 1);
     slot.drive = drive;
     slot.product = Trimmed(product);
     slot.chip = chip;
     slot.row = row;
-    view.SetRowSlot(row, slot.number);
+    slot.rowNamesDrive = rowNamesDrive;
+    view.SetRowSlot(row, slot);
     slots.push_back(slot);
     return slots.back();
 }
@@ -96,10 +97,10 @@ bool ProductionRuns::ExamineDrive(const std::string& driveText, bool waitForCard
     const std::uint16_t row = view.RowCount();
     std::string product;
     std::string rowText = driveText;
-    if (device.Inquiry(product))
-        rowText = waitForCard ? Format(view.LoadText(IDS_READER_ROW), product, driveText) : product;
+    const bool answered = device.Inquiry(product);
+    if (answered) rowText = waitForCard ? Format(view.LoadText(IDS_READER_ROW), product, driveText) : product;
     view.InsertRow(row, rowText.c_str(), kRowNeutral);
-    ReaderSlot& slot = AddSlot(row, chipText, driveText, product);
+    ReaderSlot& slot = AddSlot(row, chipText, driveText, product, answered && waitForCard);
     if (!waitForCard) return true;
     ReadReaderIdentity(device, slot);
     if (WaitUntilReady(&device, true)) return true;

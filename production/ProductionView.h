@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "production/ReaderSlot.h"
+
 namespace talven {
 
 // Image index of a list row.
@@ -25,7 +27,6 @@ public:
     virtual void InsertRow(int index, const char* text, int image) = 0;
     virtual void SetRowText(int index, const char* text) = 0;  // column 1
     virtual void SetRowIcon(int index, int image) = 0;
-    virtual std::string RowText(int index) const = 0;  // column 0
     virtual std::uint16_t RowCount() const = 0;
     virtual void DeleteRow(int index) = 0;
     virtual void DeleteAllRows() = 0;
@@ -53,8 +54,8 @@ public:
 
     // A row's slot number (0 on a row of no slot: a new row has none). The
     // drive watch removes rows during a run, so a slot's row is found again
-    // by its number before it is written.
-    virtual void SetRowSlot(int index, std::uint32_t slot) = 0;
+    // by its number before it is written; the slot tells the watch its drive.
+    virtual void SetRowSlot(int index, const ReaderSlot& slot) = 0;
     virtual std::uint32_t RowSlot(int index) const = 0;
 
     // The index of slot `slot`'s row, trying `index` first; -1 when no row is

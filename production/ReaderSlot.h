@@ -13,6 +13,10 @@ struct ReaderSlot {
     std::string product;       // the INQUIRY text, the blanks after it left off
     std::string chip;          // the chip text as the status line showed it
     std::uint16_t row = 0;     // where discovery listed it; looked at first
+    // Its row reads "product(drive)", as in the read/write test when the
+    // reader answered INQUIRY: the drive watch takes that row when the drive
+    // goes. A row of the bare drive text, or of the product alone, stays.
+    bool rowNamesDrive = false;
     bool recorded = false;     // a run records one verdict a slot
     // The reader's identity as its EEPROM holds it, for the record; why it
     // is unknown when it could not be read.

@@ -118,6 +118,30 @@ FileResult WriteFlushed(const std::string& path, int flags, const void* data, st
     return ::fdatasync(file.Get()) == 0 ? FileResult::Done : FromErrno(errno);
 }
 
+// Up to `size` bytes of the file, held shared against writers, from the
+// offset `from` gives for the file's size; nothing from its end on.
+template <typename From>
+FileEnd ReadHeld(const std::string& path, char* buffer, std::uint32_t size, From from) {
+    FileEnd end;
+    const LockedFile file(path, O_RDONLY, LOCK_SH);
+    struct stat info;
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
+        end.result = file.Get() < 0 ? file.Error() : FromErrno(errno);
+        return end;
+    }
+    end.size = static_cast<std::uint64_t>(info.st_size);
+    end.result = FileResult::Done;
+    const std::uint64_t offset = from(end.size);
+    if (offset >= end.size) return end;
+    const ssize_t read = ::pread(file.Get(), buffer, size, static_cast<off_t>(offset));
+    if (read < 0) {
+        end.result = FromErrno(errno);
+        return end;
+    }
+    end.bytes = static_cast<std::uint32_t>(read);
+    return end;
+}
+
 }  // namespace
 
 HostPlatform::~HostPlatform() {
@@ -374,23 +398,8 @@ FileResult HostPlatform::FileAppend(const char* path, const void* data, std::uin
 }
 
 FileEnd HostPlatform::FileReadEnd(const char* path, char* buffer, std::uint32_t size) {
-    FileEnd end;
-    const LockedFile file(HostPath(path), O_RDONLY, LOCK_SH);
-    struct stat info;
-    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
-        end.result = file.Get() < 0 ? file.Error() : FromErrno(errno);
-        return end;
-    }
-    end.size = static_cast<std::uint64_t>(info.st_size);
-    const std::uint32_t wanted = end.size < size ? static_cast<std::uint32_t>(end.size) : size;
-    const ssize_t read = ::pread(file.Get(), buffer, wanted, static_cast<off_t>(end.size - wanted));
-    if (read < 0) {
-        end.result = FromErrno(errno);
-        return end;
-    }
-    end.bytes = static_cast<std::uint32_t>(read);
-    end.result = FileResult::Done;
-    return end;
+    return ReadHeld(HostPath(path), buffer, size,
+                    [size](std::uint64_t fileSize) { return fileSize < size ? 0 : fileSize - size; });
 }
 
 FileResult HostPlatform::FileTruncate(const char* path, std::uint64_t size) {
@@ -462,23 +471,7 @@ FileResult HostPlatform::MoveFileExA(const char* from, const char* to) {
 }
 
 FileEnd HostPlatform::FileReadAt(const char* path, std::uint64_t offset, char* buffer, std::uint32_t size) {
-    FileEnd end;
-    const LockedFile file(HostPath(path), O_RDONLY, LOCK_SH);
-    struct stat info;
-    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
-        end.result = file.Get() < 0 ? file.Error() : FromErrno(errno);
-        return end;
-    }
-    end.size = static_cast<std::uint64_t>(info.st_size);
-    end.result = FileResult::Done;
-    if (offset >= end.size) return end;
-    const ssize_t read = ::pread(file.Get(), buffer, size, static_cast<off_t>(offset));
-    if (read < 0) {
-        end.result = FromErrno(errno);
-        return end;
-    }
-    end.bytes = static_cast<std::uint32_t>(read);
-    return end;
+    return ReadHeld(HostPath(path), buffer, size, [offset](std::uint64_t) { return offset; });
 }
 
 }  // namespace talven

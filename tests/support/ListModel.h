@@ -45,9 +45,8 @@ public:
     void SetRowSpeed(int index, const char* text) override {
         if (Valid(index)) rows[index].speed = text;
     }
-    std::string RowText(int index) const override { return Valid(index) ? rows[index].name : std::string(); }
-    void SetRowSlot(int index, std::uint32_t slot) override {
-        if (Valid(index)) rows[index].slot = slot;
+    void SetRowSlot(int index, const ReaderSlot& slot) override {
+        if (Valid(index)) rows[index].slot = slot.number;
     }
     std::uint32_t RowSlot(int index) const override { return Valid(index) ? rows[index].slot : 0; }
     std::uint16_t RowCount() const override { return static_cast<std::uint16_t>(rows.size()); }

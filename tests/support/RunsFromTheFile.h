@@ -28,7 +28,7 @@ inline TestOutcome TestDrive(Platform& platform, ProductionView& view, const cha
     slot.number = row < view.RowCount() ? 1 : 0;
     slot.drive = driveText;
     slot.row = row;
-    view.SetRowSlot(row, 1);
+    view.SetRowSlot(row, slot);
     TestFigures measured;
     const TestOutcome outcome =
         ProductionRuns(platform, view, settingsPath).TestDrive(slot, SettingsNow(platform, settingsPath), measured);

@@ -16,12 +16,13 @@ std::string FieldName(const ImageField& field) {
     return std::string(field.name) + " (" + field.key->name + ")";
 }
 
-std::string SpeedText(std::uint8_t byte, std::uint8_t low) {
+std::string SpeedText(const ImageField& field, std::uint8_t byte) {
     char text[48];
-    if (byte == 0 || byte == low) {
-        std::snprintf(text, sizeof text, "%s (%02X)", byte == 0 ? "High" : "Low", byte);
+    if (const unsigned word = SpeedWord(field, byte); word != 0) {
+        std::snprintf(text, sizeof text, "%s (%02X)", StringText(word), byte);
     } else {
-        std::snprintf(text, sizeof text, "%02X, neither High (00) nor Low (%02X)", byte, low);
+        std::snprintf(text, sizeof text, "%02X, neither High (00) nor Low (%02X)", byte,
+                      static_cast<unsigned>(field.key->limit));
     }
     return text;
 }
@@ -78,7 +79,7 @@ std::string Decoded(const std::uint8_t* image, const ImageField& field) {
             std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(number));
             return text;
         case FieldEncoding::SpeedByte:
-            return SpeedText(static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(field.key->limit));
+            return SpeedText(field, static_cast<std::uint8_t>(number));
         case FieldEncoding::Byte:
             // USB counts a device's power in units of 2 mA.
             if (field.key == &kPowerConsumptionKey)

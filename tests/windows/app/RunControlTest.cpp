@@ -549,22 +549,25 @@ TEST_F(DriveWatch, TheVanishedSlotsRowGoesAndTheOthersStay) {
     ExpectIdle();
 }
 
-TEST_F(DriveWatch, RemovesEveryRowNamingTheDriveAfterItsFirstCharacter) {
-    config.drives[kFirstSlot].faults.vanishAtMs = kVanishMs;         // E:
-    config.drives[kFirstSlot + 1].faults.vanishAtMs = 2 * kVanishMs;  // F:
+TEST_F(DriveWatch, TakesTheRowsOfAVanishedDrivesSlotWhereTheyNameTheDrive) {
+    // E: does not answer INQUIRY: its row is the bare drive text.
+    config.drives[kFirstSlot].faults.commands.push_back(CommandFault{kScsiInquiry, std::nullopt, true, 0});
+    for (std::size_t slot = kFirstSlot; slot <= kDriveH; ++slot) config.drives[slot].faults.vanishAtMs = 2 * kVanishMs;
+    config.drives[kFirstSlot].faults.vanishAtMs = config.drives[kFirstSlot + 1].faults.vanishAtMs = kVanishMs;
     OpenOnStation();
-    for (const char* text : {"E:", "CF Card(E:)", "SM Card(F:)", "Spare(E:)", "E:xtra(E:)"}) {
-        window->InsertRow(RowCount(list), text, kRowNeutral);
-    }
-    window->SetStatusText(kChipText);
+    PostGo();
+    HandlePosted();
+    std::vector<Row> rows = AllPassed();
+    rows[0].text = "E:";
+    ASSERT_EQ(Rows(), rows);
     Tick();
     Tick();
-    EXPECT_EQ(RowCount(list), 5) << "no drive went";
+    EXPECT_EQ(Rows(), rows) << "no drive went";
 
     station->AdvanceClock(kVanishMs);
     Tick();
-    EXPECT_EQ(Rows(), (std::vector<Row>{{"E:", "", kRowNeutral}, {"SM Card(F:)", "", kRowNeutral}}))
-        << "a row that is the bare drive text stays";
+    rows.erase(rows.begin() + 1);
+    EXPECT_EQ(Rows(), rows) << "F:'s row goes; E:'s, the bare drive text, stays";
     EXPECT_EQ(Status(), kChipText);
     EXPECT_EQ(window->Running(), 0);
 
@@ -655,6 +658,8 @@ protected:
 };
 
 TEST_F(EepromRun, GoProgramsTheFirstReaderAndASecondGoWaitsForTheFirstRun) {
+    constexpr std::uint64_t kUnpluggedMs = 60000;
+    config.drives[kFirstSlot].faults.vanishAtMs = kUnpluggedMs;
     OpenOnStation();
     ChooseEepromModeInSetup();
     ASSERT_EQ(RowCount(list), 11);
@@ -696,6 +701,12 @@ TEST_F(EepromRun, GoProgramsTheFirstReaderAndASecondGoWaitsForTheFirstRun) {
     EXPECT_EQ(test::ItemText(dialog, IDC_SHIFT_COUNTS),
               "Tested 2   Passed 2   Failed 0   Yield 100.0 %   Not judged 0");
     EXPECT_FALSE(window->IsEnded());
+
+    ::SendMessageA(dialog, WM_TIMER, 1, 0);
+    station->AdvanceClock(kUnpluggedMs);
+    ::SendMessageA(dialog, WM_TIMER, 1, 0);
+    EXPECT_EQ(Rows().back(), (Row{"CF Card         ", "Write EEPROM success.", kRowPassed}))
+        << "the unplugged reader's result stays for the operator";
 }
 
 // The settings file edited by hand while the window is open: GO first makes
