@@ -25,14 +25,8 @@ talven_x_server
 talven_wine_draws_frames TalvenSim.exe
 talven_wine "$exe" &
 pid=$!
-window=
-for _ in $(seq 150); do
-  window=$(xdotool search --onlyvisible --name "^$talven_sim_title\$" 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
 status=0
-if [ -z "$window" ]; then
+if ! AwaitSimWindow; then
   echo "run.sh: the program's window did not appear" >&2
   status=1
 elif ! PressGo "$window"; then

@@ -246,12 +246,7 @@ StartStation() {
   set +f
   (cd "$work" && exec "$TALVEN_WINE" TalvenSim.exe) &
   program=$!
-  window=
-  for _ in $(seq 150); do
-    window=$(xdotool search --onlyvisible --name "^$talven_sim_title\$" 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && return 0
-    sleep 0.2
-  done
+  AwaitSimWindow && return 0
   Problem "the program's window did not appear"
   return 1
 }
@@ -480,12 +475,7 @@ for step in "copied into a new folder" "its state file deleted"; do
   [ "$step" = "its state file deleted" ] && rm -f "$moved/TalvenSim.state"
   (cd "$moved" && exec "$TALVEN_WINE" TalvenSim.exe) &
   program=$!
-  window=
-  for _ in $(seq 150); do
-    window=$(xdotool search --onlyvisible --name "^$talven_sim_title\$" 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    sleep 0.2
-  done
+  AwaitSimWindow || true
   want=$([ "$step" = "copied into a new folder" ] && echo TLV00000103 || echo TLV00000104)
   after=$([ "$step" = "copied into a new folder" ] && echo TLV00000102 || echo TLV00000103)
   runs=$((runs + 1))

@@ -7,6 +7,18 @@ talven_faces=$talven_scripts/../../resources/pictures
 # (resources/resource.h); Talven.exe's reads VX5308.
 talven_sim_title='VX5308 - simulated station for training'
 
+# Sets `window` to the training program's window once it shows (at most
+# 30 s); false when it never does.
+AwaitSimWindow() {
+  window=
+  for _ in $(seq 150); do
+    window=$(xdotool search --onlyvisible --name "^$talven_sim_title\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # The face GO shows in X window or picture file $1: "stop", "idle" or "none"
 # (disabled, as during an EEPROM run, or not drawn yet).
 GoFace() {
