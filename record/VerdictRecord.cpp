@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <random>
-#include <set>
 
 #include "record/RecordSerials.h"
 #include "record/VerdictRecordCsv.h"
@@ -237,9 +236,9 @@ bool VerdictRecord::Flush() {
 FileResult VerdictRecord::WriteFirstFile() {
     const std::string fileName = waiting.front().fileName;
     const std::string path = JoinPath(folder, fileName);
-    std::set<std::string> sought;
+    SoughtLines sought;
     for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i)
-        if (waiting[i].maybeWritten) sought.insert(waiting[i].fields[kRecordLineColumn]);
+        if (waiting[i].maybeWritten) sought.emplace(waiting[i].fields[kRecordLineColumn], waiting[i].fields);
     const RecordTail tail = ReadRecordTail(platform, path, sought);
     if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
     // A line a power cut left open is ended first, also when it is a waiting
@@ -254,8 +253,12 @@ FileResult VerdictRecord::WriteFirstFile() {
     Renumber(fileName, tail.highestRun);
     std::string bytes = tail.size == 0 ? std::string(kByteOrderMark) + kRecordHeader + kLineEnd : std::string();
     std::size_t count = 0;
-    for (; count < waiting.size() && waiting[count].fileName == fileName; ++count)
-        bytes += CsvLine(waiting[count].fields);
+    for (; count < waiting.size() && waiting[count].fileName == fileName; ++count) {
+        // An earlier version's line gets the columns added since, empty.
+        std::vector<std::string> fields = waiting[count].fields;
+        fields.resize(std::max(fields.size(), kRecordColumns));
+        bytes += CsvLine(fields);
+    }
     if (count == 0) return FileResult::Done;
     const FileResult appended = Append(platform, path, bytes, tail.size + tail.finish.size(), cutBack);
     for (std::size_t i = 0; i < count; ++i) waiting[i].maybeWritten = !cutBack;
@@ -263,22 +266,20 @@ FileResult VerdictRecord::WriteFirstFile() {
     return appended;
 }
 
-// A line is in the file when a whole line there has its identity, whoever
-// wrote the lines around it, or when the open last line is this very line,
-// its run perhaps renumbered. The tail was read as far back as the lines
-// that may be there, so one not found is not there.
+// A line is in the file when a whole line there is this very line, whoever
+// wrote the lines around it, or when the open last line is, its run perhaps
+// renumbered. The tail was read as far back as the lines that may be there,
+// so one not found is not there.
 void VerdictRecord::DropWritten(const std::string& fileName, const RecordTail& tail) {
     if (fileName != renumberedFile) renumbered.clear();
     renumberedFile = fileName;
     for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName;) {
         Line& line = waiting[i];
         line.maybeWritten = false;
-        std::vector<std::string> open = tail.openLine;
-        if (open.size() == line.fields.size()) open[kRecordRunColumn] = line.fields[kRecordRunColumn];
         const auto found = tail.found.find(line.fields[kRecordLineColumn]);
         bool numbered = found != tail.found.end();
         std::uint32_t run = numbered ? found->second : 0;
-        if (!numbered && open == line.fields) run = RecordRun(tail.openLine, numbered);
+        if (!numbered && SameRecordLine(tail.openLine, line.fields)) run = RecordRun(tail.openLine, numbered);
         if (!numbered) {
             ++i;
             continue;

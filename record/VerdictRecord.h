@@ -63,7 +63,8 @@ public:
 private:
     struct Line {
         std::string fileName;
-        std::vector<std::string> fields;  // as written, but for a renumbered run
+        // As written, but for a renumbered run; fewer for an earlier version's line.
+        std::vector<std::string> fields;
         std::uint32_t run = 0;            // as the run was given
         bool spooled = false;
         // A line that may be in its file already: taken from the spool, or

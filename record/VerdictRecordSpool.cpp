@@ -11,8 +11,6 @@ namespace talven {
 
 namespace {
 
-constexpr const char* kLineEnd = "\r\n";
-
 // A name the record itself gives: never a path that leads elsewhere.
 bool IsRecordFileName(const std::string& name) {
     return name.size() > 4 && name.find_first_of("\\/:") == std::string::npos &&
@@ -34,9 +32,9 @@ std::string Reason(const VerdictRecord& record, const ProductionView& view) {
 
 }  // namespace
 
-// Whole lines only: one a kill cut off was never shown as kept. A spool
-// that cannot be read (another program holds it) is left as it is and read
-// again later: its lines are still owed.
+// Whole lines only, each ended by its own CR LF: one a kill cut off was
+// never shown as kept. A spool that cannot be read (another program holds
+// it) is left as it is and read again later: its lines are still owed.
 void VerdictRecord::LoadSpool() {
     FileResult result = FileResult::Failed;
     const std::string bytes = ReadRecordFile(platform, spoolPath, result);
@@ -45,19 +43,16 @@ void VerdictRecord::LoadSpool() {
     std::deque<Line> loaded;
     std::size_t start = 0;
     for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+        if (end == start || bytes[end - 1] != '\r') continue;
         std::vector<std::string> fields = SplitCsvLine(bytes.substr(start, end - start));
-        // A line an earlier program spooled has fewer columns: the later ones stay empty.
+        // A line an earlier program spooled has fewer columns.
         if (fields.size() <= kRecordLineColumn + 1 || fields.size() > kRecordColumns + 1 ||
             !IsRecordFileName(fields[0]) || fields[kRecordLineColumn + 1].empty())
             continue;
-        fields.resize(kRecordColumns + 1);
         bool numbered = false;
         const std::uint32_t run = RecordRun(fields, numbered, 1);
         if (!numbered) continue;
-        Line line{fields[0], std::vector<std::string>(fields.begin() + 1, fields.end()), run, true, true};
-        // An earlier version's line gets the columns added since, empty.
-        if (line.fields.size() < kRecordColumns) line.fields.resize(kRecordColumns);
-        loaded.push_back(std::move(line));
+        loaded.push_back({fields[0], std::vector<std::string>(fields.begin() + 1, fields.end()), run, true, true});
     }
     waiting.insert(waiting.begin(), loaded.begin(), loaded.end());
     spoolHolds = spoolHolds || !bytes.empty();
@@ -73,8 +68,9 @@ bool VerdictRecord::Spool(const Line& line) {
     char last = '\n';
     const FileEnd end = platform.FileReadEnd(spoolPath.c_str(), &last, 1);
     if (end.result != FileResult::Done && end.result != FileResult::Missing) return false;
-    // A line a kill cut off stays apart from this one.
-    const std::string bytes = (end.size > 0 && last != '\n' ? kLineEnd : "") + CsvLine(entry);
+    // A line a kill cut off stays apart from this one, and without its CR
+    // LF no line: only one torn between its CR and LF was whole.
+    const std::string bytes = (end.size > 0 && last != '\n' ? "\n" : "") + CsvLine(entry);
     spoolHolds = true;
     const FileResult appended =
         platform.FileAppend(spoolPath.c_str(), bytes.data(), static_cast<std::uint32_t>(bytes.size()));
