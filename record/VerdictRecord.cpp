@@ -20,16 +20,6 @@ constexpr const char* kLineEnd = "\r\n";
 // Spreadsheets take a file with it for UTF-8 rather than the local code page.
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
-// The computer's name with only what every file system takes in a name.
-std::string ComputerInName(Platform& platform) {
-    char name[256] = {};
-    const std::uint32_t length = platform.GetComputerNameA(name, sizeof name);
-    std::string computer(name, std::min<std::uint32_t>(length, sizeof name - 1));
-    for (char& c : computer)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
-    return computer;
-}
-
 // Letters that make no word, no number and no date in a spreadsheet, drawn
 // afresh at every start: the lines of two starts never share an identity.
 std::string NewSession(Platform& platform) {
@@ -134,7 +124,16 @@ VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::str
       simulated(simulated),
       session(NewSession(platform)) {
     SetFolder(kRecordFolderKey.defaultValue);
+    HoldSpool();
     LoadSpool();
+    for (const std::string& other : OtherSpoolPaths(platform, this->spoolPath)) TakeSpool(other);
+}
+
+VerdictRecord::~VerdictRecord() {
+    if (spoolHold == kInvalidHandle) return;
+    platform.FileRelease(spoolHold);
+    // Another program that holds it now keeps it: Windows removes no open file.
+    platform.FileDelete((spoolPath + ".lock").c_str());
 }
 
 void VerdictRecord::SetFolder(const std::string& configured) {
@@ -163,7 +162,7 @@ std::string VerdictRecord::Computer() const {
 }
 
 std::string VerdictRecord::FileName(const LocalTime& time) const {
-    const std::string computer = ComputerInName(platform);
+    const std::string computer = ComputerInFileName(platform);
     char name[64];
     std::snprintf(name, sizeof name, "%s-%04u-%02u-%02u", simulated ? kSimulatedName : "Talven", time.year,
                   time.month, time.day);
@@ -317,11 +316,20 @@ FileResult VerdictRecord::MakeFolder(const std::string& path) {
     return parentMade == FileResult::Done ? platform.CreateDirectoryA(path.c_str()) : parentMade;
 }
 
+std::string ComputerInFileName(Platform& platform) {
+    char name[256] = {};
+    const std::uint32_t length = platform.GetComputerNameA(name, sizeof name);
+    std::string computer(name, std::min<std::uint32_t>(length, sizeof name - 1));
+    for (char& c : computer)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
+    return computer;
+}
+
 std::string DefaultSpoolPath(Platform& platform, bool simulated) {
     const std::string program = ProgramPath(platform);
     const std::size_t nameStart = program.find_last_of("\\/") + 1;
     const std::string base = simulated ? program.substr(0, nameStart) + kSimulatedName : WithoutExtension(program);
-    const std::string computer = ComputerInName(platform);
+    const std::string computer = ComputerInFileName(platform);
     return base + (computer.empty() ? "" : "-" + computer) + ".spool";
 }
 

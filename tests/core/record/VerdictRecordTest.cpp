@@ -41,7 +41,8 @@ Verdict SlotVerdict(const std::string& product, const std::string& text, std::ui
 // written (a disk that runs full), short of its last bytes (a power cut),
 // written but not flushed, or with the program killed there or before the
 // spool is emptied; whose spool may refuse appends; whose cut-backs may
-// fail; whose day's file may seem endless; and whose clock a test may set.
+// fail; whose day's file may seem endless; and whose clock and computer's
+// name a test may set.
 class TroubledPlatform final : public test::ForwardingPlatform {
 public:
     using ForwardingPlatform::ForwardingPlatform;
@@ -64,6 +65,11 @@ public:
         return {FileResult::Done, std::uint64_t{1} << 32, size};
     }
     void GetLocalTime(LocalTime& time) override { time = now; }
+    std::uint32_t GetComputerNameA(char* buffer, std::uint32_t size) override {
+        if (computer.empty()) return inner.GetComputerNameA(buffer, size);
+        return static_cast<std::uint32_t>(std::snprintf(buffer, size, "%s", computer.c_str()));
+    }
+    std::string computer;
     FileResult refusal = FileResult::Done;
     double landing = 0;  // the part of a refused append that reaches the file
     std::uint32_t shortBy = 0;
@@ -95,11 +101,12 @@ bool KilledInChild(const std::function<void()>& body) {
 class RecordFile : public ::testing::Test {
 protected:
     std::unique_ptr<VerdictRecord> Record(Platform& on, const std::filesystem::path& records) {
-        auto record = std::make_unique<VerdictRecord>(on, folder.Spool(), "1.00");
+        auto record = std::make_unique<VerdictRecord>(on, Spool(on), "1.00");
         record->SetFolder(records.string());
         return record;
     }
     std::unique_ptr<VerdictRecord> Record() { return Record(*platform, folder.path); }
+    std::string Spool(Platform& on) const { return (folder.path / ("Talven-" + ComputerInFileName(on) + ".spool")).string(); }
     std::string Note(const VerdictRecord& record) const { return RecordBehindText(record, view); }
     // Column `column` of every line after the header.
     static std::vector<std::string> Column(const test::TempFolder& records, std::size_t column) {
@@ -163,7 +170,7 @@ TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndGoesOnAfterACutOffLineAndNulByte
     EXPECT_NE(rows[1][20], rows[3][20]) << "each line its own identity";
 
     // The trainer's lines go to a file and a spool of its own, each marked.
-    VerdictRecord trainer(clock, folder.Spool(), "1.00", true);
+    VerdictRecord trainer(clock, (folder.path / "TalvenSim.spool").string(), "1.00", true);
     trainer.SetFolder(records.string());
     trainer.Add(SlotVerdict("CF Card", "Test success.", 1));
     const std::string name = trainer.FileName(clock.now);
@@ -204,7 +211,7 @@ TEST_F(RecordFile, AHeldFileGetsNothingAndLosesNothingAcrossACloseAndRestart) {
     EXPECT_EQ(Column(folder, 7),
               (std::vector<std::string>{"CF Card", "SM Card", "SD/MMC Card", "MS/MS Pro Card", "CF Card"}));
     EXPECT_EQ(Column(folder, 4), (std::vector<std::string>{"1", "2", "2", "3", "4"}));
-    EXPECT_EQ(test::ReadWhole(folder.Spool()), "");
+    EXPECT_EQ(test::ReadWhole(Spool(*platform)), "");
 }
 
 TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
@@ -253,6 +260,7 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         bool killAtTruncate = false;
         bool unspooledNext = false;  // a second line the spool refuses, then the kill
         bool otherWriter = false;    // another program's line after the kill
+        const char* computer = "";   // the computer's name then, when it was renamed since
         std::size_t rowsLeft = 2;
     } kCases[] = {
         {.what = "half written, disk full", .refusal = FileResult::DiskFull, .landing = 0.5, .rowsLeft = 1},
@@ -268,6 +276,8 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
          .unspooledNext = true, .rowsLeft = 3},
         {.what = "killed before the spool was emptied, another program wrote on", .refusal = FileResult::Done,
          .killAtTruncate = true, .otherWriter = true},
+        {.what = "spooled under the computer's earlier name", .refusal = FileResult::Denied,
+         .computer = "LINE-2 OLD", .rowsLeft = 1},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
@@ -277,7 +287,7 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         platform->GetLocalTime(troubled.now);  // the same day's file as the records around it
         std::tie(troubled.refusal, troubled.landing, troubled.truncates) = std::tie(c.refusal, c.landing, c.truncates);
         std::tie(troubled.killAtAppend, troubled.killAtTruncate) = std::tie(c.killAtAppend, c.killAtTruncate);
-        troubled.shortBy = c.shortBy;
+        std::tie(troubled.shortBy, troubled.computer) = std::tie(c.shortBy, c.computer);
         const auto interrupted = [&] {
             auto record = Record(troubled, records.path);
             record->Add(SlotVerdict("SM Card", "Read failure!"));
@@ -293,6 +303,7 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         }
         EXPECT_EQ(Column(records, 7).size(), c.rowsLeft) << "no junk row";
         std::vector<std::string> expected = {"CF Card", "SM Card"};
+        if (*c.computer) expected.pop_back();  // to the day's file of that name
         if (c.unspooledNext) expected.push_back("MS/MS Pro Card");
         if (c.otherWriter) {
             VerdictRecord other(*platform, (folder.path / "other.spool").string(), "1.00");
@@ -304,6 +315,10 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         expected.push_back("SD/MMC Card");
         EXPECT_EQ(Column(records, 7), expected);
         EXPECT_EQ(test::ReadWhole(records.RecordFile()).find("\r\r"), std::string::npos);
+        EXPECT_FALSE(*c.computer && std::filesystem::exists(Spool(troubled))) << "the earlier name's spool is gone";
+        std::string files;
+        for (const auto& file : std::filesystem::directory_iterator(records.path)) files += test::ReadWhole(file.path());
+        EXPECT_TRUE(files.find("SM Card") != std::string::npos && files.find("SM Card") == files.rfind("SM Card"));
     }
 }
 
@@ -314,14 +329,14 @@ TEST_F(RecordFile, AHeldSpoolIsLeftAsItIsAndItsLinesStillOwed) {
     refusing.refusal = FileResult::Denied;
     platform->GetLocalTime(refusing.now);
     Record(refusing, folder.path)->Add(SlotVerdict("CF Card", "Test success."));
-    test::HeldFile held(folder.Spool());
+    test::HeldFile held(Spool(*platform));
     auto record = Record();
-    EXPECT_EQ(Note(*record), "spool " + folder.Spool() + " cannot be read: its verdicts wait there");
+    EXPECT_EQ(Note(*record), "spool " + Spool(*platform) + " cannot be read: its verdicts wait there");
     held.Release();
     record->Add(SlotVerdict("SM Card", "Test success."));
     EXPECT_EQ(Note(*record), "");
     EXPECT_EQ(Column(folder, 7), (std::vector<std::string>{"CF Card", "SM Card"}));
-    EXPECT_EQ(test::ReadWhole(folder.Spool()), "");
+    EXPECT_EQ(test::ReadWhole(Spool(*platform)), "");
 }
 
 // A file whose end holds no line end as far back as it goes is read back
