@@ -80,7 +80,7 @@ private:
         std::string fileName;
         // As written, but for a renumbered run; fewer for an earlier version's line.
         std::vector<std::string> fields;
-        std::uint32_t run = 0;            // as the run was given
+        std::uint32_t run = 0;  // as the run was given
         bool spooled = false;
         // A line that may be in its file already: taken from the spool, or
         // in an append that failed and could not be cut back.

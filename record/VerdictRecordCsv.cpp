@@ -38,7 +38,8 @@ bool ScanLines(const std::string& bytes, bool fromStart, const SoughtLines& soug
         if (!numbered) continue;
         found = true;
         tail.highestRun = std::max(tail.highestRun, run);
-        const auto line = fields.size() < kIdentifiedRecordColumns ? sought.end() : sought.find(fields[kRecordLineColumn]);
+        const auto line =
+            fields.size() < kIdentifiedRecordColumns ? sought.end() : sought.find(fields[kRecordLineColumn]);
         if (line != sought.end() && SameRecordLine(fields, line->second)) tail.found[line->first] = run;
     }
     if (start < bytes.size()) {
