@@ -1,9 +1,7 @@
 // The verdict record and its spool through a sequence decoded from the input:
-// adds, flushes, failed and torn writes, a folder that refuses writes,
-// failed reads, kills, restarts, day changes and the computer renamed, its
-// earlier spool left behind. Afterwards, with every fault gone, one more
-// start must write every line a spool ever held, and no line may be in the
-// files twice.
+// adds, flushes, failed and torn writes, a folder that refuses writes, failed
+// reads, kills, restarts, day changes and a renamed computer. Afterwards, with
+// no fault left, one more start must write every line a spool held, each once.
 #include <cstdint>
 #include <map>
 #include <memory>

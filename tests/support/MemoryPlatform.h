@@ -3,7 +3,6 @@
 // refuses writes, and a kill, after which nothing reaches the files until
 // the test starts the program's objects anew. Settings are section/key
 // values. It notes the largest read asked for, as readers promise a bound.
-// A kill ends the program's holds.
 // The fuzz targets share it.
 #pragma once
 
@@ -42,7 +41,6 @@ public:
     // The program starts anew after a kill: the files stay as they are.
     void Revive() {
         dead = false;
-        holds.clear();
         Faults fresh;
         fresh.refuse = faults.refuse;
         faults = fresh;
@@ -105,12 +103,9 @@ public:
         return dead ? FileResult::Failed : FileResult::Done;
     }
     FileResult FileHold(const char* path, Handle& held) override {
-        for (const auto& [handle, holding] : holds)
-            if (holding == path) return FileResult::InUse;
-        if (dead) return FileResult::Failed;
+        held = std::hash<std::string>{}(path);
+        if (dead || !holds.emplace(held, path).second) return dead ? FileResult::Failed : FileResult::InUse;
         files.emplace(path, "");
-        held = holds.empty() ? 1 : holds.rbegin()->first + 1;
-        holds[held] = path;
         return FileResult::Done;
     }
     void FileRelease(Handle held) override { holds.erase(held); }
@@ -145,7 +140,7 @@ public:
 
     std::map<std::string, std::string> files;
     std::map<std::string, std::string> profile;  // "section\nkey": value
-    std::map<Handle, std::string> holds;         // held paths, until the program is killed
+    std::map<Handle, std::string> holds;         // held paths by their handles
     std::string computer = "STATION";
     Faults faults;
     bool dead = false;
