@@ -115,6 +115,13 @@ FileResult Append(Platform& platform, const std::string& path, const std::string
 
 constexpr const char* kSimulatedName = "TalvenSim";
 
+// A line's text as written: an earlier version's line gets the columns
+// added since, empty.
+std::string WrittenLine(std::vector<std::string> fields) {
+    fields.resize(std::max(fields.size(), kRecordColumns));
+    return CsvLine(fields);
+}
+
 }  // namespace
 
 VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::string version, bool simulated)
@@ -238,31 +245,43 @@ FileResult VerdictRecord::WriteFirstFile() {
     SoughtLines sought;
     for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i)
         if (waiting[i].maybeWritten) sought.emplace(waiting[i].fields[kRecordLineColumn], waiting[i].fields);
-    const RecordTail tail = ReadRecordTail(platform, path, sought);
-    if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
+    RecordTail tail = ReadRecordTail(platform, path, sought);
     // A line a power cut left open is ended first, also when it is a waiting
-    // line's own: only an ended line leaves the spool as written. A cut-off
-    // line or NUL bytes stay apart from the next line.
+    // line's own: only an ended line leaves the spool as written.
     bool cutBack = true;
-    if (!tail.finish.empty()) {
-        const FileResult ended = Append(platform, path, tail.finish, tail.size, cutBack);
+    if ((tail.result == FileResult::Done || tail.result == FileResult::Missing) && !tail.finish.empty()) {
+        const FileResult ended = Append(platform, path, LineEnd(fileName, tail), tail.size, cutBack);
         if (ended != FileResult::Done) return ended;
+        tail = ReadRecordTail(platform, path, sought);
     }
+    if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
     DropWritten(fileName, tail);
     Renumber(fileName, tail.highestRun);
     std::string bytes = tail.size == 0 ? std::string(kByteOrderMark) + kRecordHeader + kLineEnd : std::string();
     std::size_t count = 0;
-    for (; count < waiting.size() && waiting[count].fileName == fileName; ++count) {
-        // An earlier version's line gets the columns added since, empty.
-        std::vector<std::string> fields = waiting[count].fields;
-        fields.resize(std::max(fields.size(), kRecordColumns));
-        bytes += CsvLine(fields);
-    }
+    for (; count < waiting.size() && waiting[count].fileName == fileName; ++count)
+        bytes += WrittenLine(waiting[count].fields);
     if (count == 0) return FileResult::Done;
-    const FileResult appended = Append(platform, path, bytes, tail.size + tail.finish.size(), cutBack);
+    const FileResult appended = Append(platform, path, bytes, tail.size, cutBack);
     for (std::size_t i = 0; i < count; ++i) waiting[i].maybeWritten = !cutBack;
     if (appended == FileResult::Done) waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(count));
     return appended;
+}
+
+// What ends the open last line: the rest of a waiting line it begins, its
+// run as written there, as a power cut tore that line's append, so that it
+// is whole once; else a line end, so that a cut-off line or NUL bytes stay
+// apart from the next line.
+std::string VerdictRecord::LineEnd(const std::string& fileName, const RecordTail& tail) const {
+    for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i) {
+        std::vector<std::string> fields = waiting[i].fields;
+        if (tail.openLine.size() > kRecordRunColumn + 1) fields[kRecordRunColumn] = tail.openLine[kRecordRunColumn];
+        const std::string text = WrittenLine(fields);
+        if (waiting[i].maybeWritten && !tail.openText.empty() && text.size() > tail.openText.size() &&
+            text.compare(0, tail.openText.size(), tail.openText) == 0)
+            return text.substr(tail.openText.size());
+    }
+    return tail.finish;
 }
 
 // A line is in the file when a whole line there is this very line, whoever

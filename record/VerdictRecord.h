@@ -99,6 +99,7 @@ private:
     FileResult MakeFolder(const std::string& path);
     // Appends the waiting lines of the first one's file in one write.
     FileResult WriteFirstFile();
+    std::string LineEnd(const std::string& fileName, const RecordTail& tail) const;
     // Takes away the waiting lines the file's tail already holds.
     void DropWritten(const std::string& fileName, const RecordTail& tail);
     // Gives runs numbered while the file could not be read numbers above

@@ -42,6 +42,7 @@ bool ScanLines(const std::string& bytes, bool fromStart, const SoughtLines& soug
             fields.size() < kIdentifiedRecordColumns ? sought.end() : sought.find(fields[kRecordLineColumn]);
         if (line != sought.end() && SameRecordLine(fields, line->second)) tail.found[line->first] = run;
     }
+    tail.openText = bytes.substr(std::min(start, bytes.size()));
     if (start < bytes.size()) {
         const bool loneCr = bytes.back() == '\r';
         tail.openLine = SplitCsvLine(bytes.substr(start, bytes.size() - start - (loneCr ? 1 : 0)));

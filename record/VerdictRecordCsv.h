@@ -53,8 +53,10 @@ struct RecordTail {
     // or LF after a lone CR; empty when the file is empty or ends a line.
     std::string finish;
     std::uint32_t highestRun = 0;
-    // The fields of that open last line, a lone CR left off.
+    // The fields of that open last line, a lone CR left off, and its bytes
+    // as far as the tail holds them.
     std::vector<std::string> openLine;
+    std::string openText;
     // The sought lines that whole lines of the tail hold, by identity, with their runs.
     std::map<std::string, std::uint32_t> found;
 };

@@ -242,10 +242,11 @@ TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
 
 // An append cut short by a full disk, one that landed but whose flush
 // failed and that could not be cut back, one a power cut left without its
-// CR LF or with a lone CR, and the program killed before the day's file got
-// the line or after it, before the spool was emptied: also when the spool
-// never took the last line, and when another program's line followed. After
-// the next start, no junk row and every line once.
+// CR LF, with a lone CR or torn inside, and the program killed before the
+// day's file got the line or after it, before the spool was emptied: also
+// when the spool never took the last line, when another program's line
+// followed, and when the computer had another name. After the next start,
+// no junk row and every line once.
 TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
     const struct {
         const char* what;
@@ -268,6 +269,8 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         {.what = "power cut before the CR LF", .refusal = FileResult::Failed, .landing = 1.0, .shortBy = 2,
          .killAtAppend = true},
         {.what = "power cut between CR and LF", .refusal = FileResult::Failed, .landing = 1.0, .shortBy = 1,
+         .killAtAppend = true},
+        {.what = "power cut inside the line's identity", .refusal = FileResult::Failed, .landing = 1.0, .shortBy = 20,
          .killAtAppend = true},
         {.what = "next line unspooled, killed before the spool was emptied", .refusal = FileResult::Failed,
          .unspooledNext = true, .rowsLeft = 3},
