@@ -268,20 +268,24 @@ FileResult VerdictRecord::WriteFirstFile() {
     return appended;
 }
 
-// What ends the open last line: the rest of a waiting line it begins, its
-// run as written there, as a power cut tore that line's append, so that it
-// is whole once; else a line end, so that a cut-off line or NUL bytes stay
-// apart from the next line.
+// What ends the open last line: when a power cut tore the append of the
+// first waiting line the file does not hold, and the open line begins it,
+// the rest of that line, its run as written there, so that it is whole
+// once; else a line end, so that a cut-off line or NUL bytes stay apart
+// from the next line.
 std::string VerdictRecord::LineEnd(const std::string& fileName, const RecordTail& tail) const {
-    for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i) {
-        std::vector<std::string> fields = waiting[i].fields;
-        if (tail.openLine.size() > kRecordRunColumn + 1) fields[kRecordRunColumn] = tail.openLine[kRecordRunColumn];
-        const std::string text = WrittenLine(fields);
-        if (waiting[i].maybeWritten && !tail.openText.empty() && text.size() > tail.openText.size() &&
-            text.compare(0, tail.openText.size(), tail.openText) == 0)
-            return text.substr(tail.openText.size());
-    }
-    return tail.finish;
+    std::size_t i = 0;
+    while (i < waiting.size() && waiting[i].fileName == fileName &&
+           tail.found.count(waiting[i].fields[kRecordLineColumn]))
+        ++i;
+    if (i == waiting.size() || waiting[i].fileName != fileName || !waiting[i].maybeWritten) return tail.finish;
+    std::vector<std::string> fields = waiting[i].fields;
+    if (tail.openLine.size() > kRecordRunColumn + 1) fields[kRecordRunColumn] = tail.openLine[kRecordRunColumn];
+    const std::string text = WrittenLine(fields);
+    if (tail.openText.empty() || text.size() <= tail.openText.size() ||
+        text.compare(0, tail.openText.size(), tail.openText) != 0)
+        return tail.finish;
+    return text.substr(tail.openText.size());
 }
 
 // A line is in the file when a whole line there is this very line, whoever
