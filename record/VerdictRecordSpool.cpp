@@ -3,6 +3,8 @@
 // the line's own fields.
 #include <algorithm>
 #include <cstdio>
+#include <set>
+#include <tuple>
 
 #include "record/VerdictRecordCsv.h"
 #include "record/VerdictRecord.h"
@@ -61,7 +63,11 @@ void VerdictRecord::LoadSpool() {
     const std::string bytes = ReadRecordFile(platform, spoolPath, result);
     spoolUnread = result != FileResult::Done && result != FileResult::Missing;
     if (spoolUnread) return;
-    const std::deque<Line> loaded = SpoolLines(bytes);
+    std::set<std::string> known;  // read again: the lines taken up before stay as they are
+    for (const Line& line : waiting) known.insert(line.fields[kRecordLineColumn]);
+    std::deque<Line> loaded;
+    for (Line& line : SpoolLines(bytes))
+        if (known.insert(line.fields[kRecordLineColumn]).second) loaded.push_back(std::move(line));
     waiting.insert(waiting.begin(), loaded.begin(), loaded.end());
     spoolHolds = spoolHolds || !bytes.empty();
 }
@@ -140,10 +146,18 @@ bool VerdictRecord::Spool(const Line& line) {
     std::vector<std::string> entry = {line.fileName};
     entry.insert(entry.end(), line.fields.begin(), line.fields.end());
     char last = '\n';
-    const FileEnd end = platform.FileReadEnd(spoolPath.c_str(), &last, 1);
+    FileEnd end = platform.FileReadEnd(spoolPath.c_str(), &last, 1);
     if (end.result != FileResult::Done && end.result != FileResult::Missing) return false;
+    // A line torn between its CR and LF is whole once its LF is there, and
+    // then taken up like the others, before the spool may be emptied.
+    if (end.size > 0 && last == '\r') {
+        if (platform.FileAppend(spoolPath.c_str(), "\n", 1) != FileResult::Done) return false;
+        LoadSpool();
+        if (spoolUnread) return false;
+        std::tie(end.size, last) = std::tuple(end.size + 1, '\n');
+    }
     // A line a kill cut off stays apart from this one, and without its CR
-    // LF no line: only one torn between its CR and LF was whole.
+    // LF no line.
     const std::string bytes = (end.size > 0 && last != '\n' ? "\n" : "") + CsvLine(entry);
     spoolHolds = true;
     const FileResult appended =
