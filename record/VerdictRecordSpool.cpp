@@ -148,12 +148,13 @@ bool VerdictRecord::Spool(const Line& line) {
     char last = '\n';
     FileEnd end = platform.FileReadEnd(spoolPath.c_str(), &last, 1);
     if (end.result != FileResult::Done && end.result != FileResult::Missing) return false;
-    // A line torn between its CR and LF is whole once its LF is there, and
-    // then taken up like the others, before the spool may be emptied.
+    // A line torn between its CR and LF is whole once its LF is there, also
+    // from an append that failed, and then taken up like the others, before
+    // the spool may be emptied.
     if (end.size > 0 && last == '\r') {
-        if (platform.FileAppend(spoolPath.c_str(), "\n", 1) != FileResult::Done) return false;
+        const FileResult ended = platform.FileAppend(spoolPath.c_str(), "\n", 1);
         LoadSpool();
-        if (spoolUnread) return false;
+        if (ended != FileResult::Done || spoolUnread) return false;
         std::tie(end.size, last) = std::tuple(end.size + 1, '\n');
     }
     // A line a kill cut off stays apart from this one, and without its CR
