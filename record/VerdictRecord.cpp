@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <random>
-#include <set>
 
 #include "record/RecordSerials.h"
 #include "record/VerdictRecordCsv.h"
@@ -20,16 +19,6 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 // Spreadsheets take a file with it for UTF-8 rather than the local code page.
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
-
-// The computer's name with only what every file system takes in a name.
-std::string ComputerInName(Platform& platform) {
-    char name[256] = {};
-    const std::uint32_t length = platform.GetComputerNameA(name, sizeof name);
-    std::string computer(name, std::min<std::uint32_t>(length, sizeof name - 1));
-    for (char& c : computer)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
-    return computer;
-}
 
 // Letters that make no word, no number and no date in a spreadsheet, drawn
 // afresh at every start: the lines of two starts never share an identity.
@@ -126,6 +115,13 @@ FileResult Append(Platform& platform, const std::string& path, const std::string
 
 constexpr const char* kSimulatedName = "TalvenSim";
 
+// A line's text as written: an earlier version's line gets the columns
+// added since, empty.
+std::string WrittenLine(std::vector<std::string> fields) {
+    fields.resize(std::max(fields.size(), kRecordColumns));
+    return CsvLine(fields);
+}
+
 }  // namespace
 
 VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::string version, bool simulated)
@@ -135,7 +131,16 @@ VerdictRecord::VerdictRecord(Platform& platform, std::string spoolPath, std::str
       simulated(simulated),
       session(NewSession(platform)) {
     SetFolder(kRecordFolderKey.defaultValue);
+    HoldSpool();
     LoadSpool();
+    for (const std::string& other : OtherSpoolPaths(platform, this->spoolPath)) TakeSpool(other);
+}
+
+VerdictRecord::~VerdictRecord() {
+    if (spoolHold == kInvalidHandle) return;
+    platform.FileRelease(spoolHold);
+    // Another program that holds it now keeps it: Windows removes no open file.
+    platform.FileDelete((spoolPath + ".lock").c_str());
 }
 
 void VerdictRecord::SetFolder(const std::string& configured) {
@@ -164,7 +169,7 @@ std::string VerdictRecord::Computer() const {
 }
 
 std::string VerdictRecord::FileName(const LocalTime& time) const {
-    const std::string computer = ComputerInName(platform);
+    const std::string computer = ComputerInFileName(platform);
     char name[64];
     std::snprintf(name, sizeof name, "%s-%04u-%02u-%02u", simulated ? kSimulatedName : "Talven", time.year,
                   time.month, time.day);
@@ -237,48 +242,66 @@ bool VerdictRecord::Flush() {
 FileResult VerdictRecord::WriteFirstFile() {
     const std::string fileName = waiting.front().fileName;
     const std::string path = JoinPath(folder, fileName);
-    std::set<std::string> sought;
+    SoughtLines sought;
     for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName; ++i)
-        if (waiting[i].maybeWritten) sought.insert(waiting[i].fields[kRecordLineColumn]);
-    const RecordTail tail = ReadRecordTail(platform, path, sought);
-    if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
+        if (waiting[i].maybeWritten) sought.emplace(waiting[i].fields[kRecordLineColumn], waiting[i].fields);
+    RecordTail tail = ReadRecordTail(platform, path, sought);
     // A line a power cut left open is ended first, also when it is a waiting
-    // line's own: only an ended line leaves the spool as written. A cut-off
-    // line or NUL bytes stay apart from the next line.
+    // line's own: only an ended line leaves the spool as written.
     bool cutBack = true;
-    if (!tail.finish.empty()) {
-        const FileResult ended = Append(platform, path, tail.finish, tail.size, cutBack);
+    if ((tail.result == FileResult::Done || tail.result == FileResult::Missing) && !tail.finish.empty()) {
+        const FileResult ended = Append(platform, path, LineEnd(fileName, tail), tail.size, cutBack);
         if (ended != FileResult::Done) return ended;
+        tail = ReadRecordTail(platform, path, sought);
     }
+    if (tail.result != FileResult::Done && tail.result != FileResult::Missing) return tail.result;
     DropWritten(fileName, tail);
     Renumber(fileName, tail.highestRun);
     std::string bytes = tail.size == 0 ? std::string(kByteOrderMark) + kRecordHeader + kLineEnd : std::string();
     std::size_t count = 0;
     for (; count < waiting.size() && waiting[count].fileName == fileName; ++count)
-        bytes += CsvLine(waiting[count].fields);
+        bytes += WrittenLine(waiting[count].fields);
     if (count == 0) return FileResult::Done;
-    const FileResult appended = Append(platform, path, bytes, tail.size + tail.finish.size(), cutBack);
+    const FileResult appended = Append(platform, path, bytes, tail.size, cutBack);
     for (std::size_t i = 0; i < count; ++i) waiting[i].maybeWritten = !cutBack;
     if (appended == FileResult::Done) waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(count));
     return appended;
 }
 
-// A line is in the file when a whole line there has its identity, whoever
-// wrote the lines around it, or when the open last line is this very line,
-// its run perhaps renumbered. The tail was read as far back as the lines
-// that may be there, so one not found is not there.
+// What ends the open last line: when a power cut tore the append of the
+// first waiting line the file does not hold, and the open line begins it,
+// the rest of that line, its run as written there, so that it is whole
+// once; else a line end, so that a cut-off line or NUL bytes stay apart
+// from the next line.
+std::string VerdictRecord::LineEnd(const std::string& fileName, const RecordTail& tail) const {
+    std::size_t i = 0;
+    while (i < waiting.size() && waiting[i].fileName == fileName &&
+           tail.found.count(waiting[i].fields[kRecordLineColumn]))
+        ++i;
+    if (i == waiting.size() || waiting[i].fileName != fileName || !waiting[i].maybeWritten) return tail.finish;
+    std::vector<std::string> fields = waiting[i].fields;
+    if (tail.openLine.size() > kRecordRunColumn + 1) fields[kRecordRunColumn] = tail.openLine[kRecordRunColumn];
+    const std::string text = WrittenLine(fields);
+    if (tail.openText.empty() || text.size() <= tail.openText.size() ||
+        text.compare(0, tail.openText.size(), tail.openText) != 0)
+        return tail.finish;
+    return text.substr(tail.openText.size());
+}
+
+// A line is in the file when a whole line there is this very line, whoever
+// wrote the lines around it, or when the open last line is, its run perhaps
+// renumbered. The tail was read as far back as the lines that may be there,
+// so one not found is not there.
 void VerdictRecord::DropWritten(const std::string& fileName, const RecordTail& tail) {
     if (fileName != renumberedFile) renumbered.clear();
     renumberedFile = fileName;
     for (std::size_t i = 0; i < waiting.size() && waiting[i].fileName == fileName;) {
         Line& line = waiting[i];
         line.maybeWritten = false;
-        std::vector<std::string> open = tail.openLine;
-        if (open.size() == line.fields.size()) open[kRecordRunColumn] = line.fields[kRecordRunColumn];
         const auto found = tail.found.find(line.fields[kRecordLineColumn]);
         bool numbered = found != tail.found.end();
         std::uint32_t run = numbered ? found->second : 0;
-        if (!numbered && open == line.fields) run = RecordRun(tail.openLine, numbered);
+        if (!numbered && SameRecordLine(tail.openLine, line.fields)) run = RecordRun(tail.openLine, numbered);
         if (!numbered) {
             ++i;
             continue;
@@ -316,11 +339,20 @@ FileResult VerdictRecord::MakeFolder(const std::string& path) {
     return parentMade == FileResult::Done ? platform.CreateDirectoryA(path.c_str()) : parentMade;
 }
 
+std::string ComputerInFileName(Platform& platform) {
+    char name[256] = {};
+    const std::uint32_t length = platform.GetComputerNameA(name, sizeof name);
+    std::string computer(name, std::min<std::uint32_t>(length, sizeof name - 1));
+    for (char& c : computer)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
+    return computer;
+}
+
 std::string DefaultSpoolPath(Platform& platform, bool simulated) {
     const std::string program = ProgramPath(platform);
     const std::size_t nameStart = program.find_last_of("\\/") + 1;
     const std::string base = simulated ? program.substr(0, nameStart) + kSimulatedName : WithoutExtension(program);
-    const std::string computer = ComputerInName(platform);
+    const std::string computer = ComputerInFileName(platform);
     return base + (computer.empty() ? "" : "-" + computer) + ".spool";
 }
 

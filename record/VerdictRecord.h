@@ -32,7 +32,15 @@ public:
     // earlier program left there is taken up at once. `version` is the
     // program's, as its version record holds it. A `simulated` station (the
     // trainer) writes files of its own and marks every line.
+    //
+    // A spool this program left under another computer name beside its own
+    // (the computer renamed, or a station sharing the program's folder that
+    // does not run) is taken over at once: its lines go into this spool,
+    // then it is removed. One whose program runs is its program's own.
     VerdictRecord(Platform& platform, std::string spoolPath, std::string version, bool simulated = false);
+    ~VerdictRecord() override;
+    VerdictRecord(const VerdictRecord&) = delete;
+    VerdictRecord& operator=(const VerdictRecord&) = delete;
 
     // The folder as the settings name it (RecordFolder), taken from the
     // program's folder when relative; the runs hand it over at GO.
@@ -56,6 +64,13 @@ public:
     const std::string& SpoolPath() const { return spoolPath; }
     // The spool held by another program: its lines are still owed.
     bool SpoolUnread() const { return spoolUnread; }
+    // A spool under another computer name that could not be taken over.
+    struct OtherSpool {
+        std::string path;
+        bool read = false;
+        std::size_t lines = 0;
+    };
+    const std::vector<OtherSpool>& OtherSpools() const { return otherSpools; }
     // "Talven-YYYY-MM-DD-COMPUTER.csv": every station writes a file of its own,
     // also when several share one folder; the trainer's start "TalvenSim-".
     std::string FileName(const LocalTime& time) const;
@@ -63,8 +78,9 @@ public:
 private:
     struct Line {
         std::string fileName;
-        std::vector<std::string> fields;  // as written, but for a renumbered run
-        std::uint32_t run = 0;            // as the run was given
+        // As written, but for a renumbered run; fewer for an earlier version's line.
+        std::vector<std::string> fields;
+        std::uint32_t run = 0;  // as the run was given
         bool spooled = false;
         // A line that may be in its file already: taken from the spool, or
         // in an append that failed and could not be cut back.
@@ -74,10 +90,16 @@ private:
     std::string Computer() const;
     std::vector<std::string> Fields(const Verdict& verdict, const LocalTime& time);
     void LoadSpool();
+    // The whole lines of a spool's bytes.
+    static std::deque<Line> SpoolLines(const std::string& bytes);
     bool Spool(const Line& line);
+    void HoldSpool();
+    void TakeSpool(const std::string& path);
+    bool IsWaiting(const std::string& identity) const;
     FileResult MakeFolder(const std::string& path);
     // Appends the waiting lines of the first one's file in one write.
     FileResult WriteFirstFile();
+    std::string LineEnd(const std::string& fileName, const RecordTail& tail) const;
     // Takes away the waiting lines the file's tail already holds.
     void DropWritten(const std::string& fileName, const RecordTail& tail);
     // Gives runs numbered while the file could not be read numbers above
@@ -96,6 +118,9 @@ private:
     bool simulated;
     bool spoolHolds = false;  // the spool may hold lines
     bool spoolUnread = false;
+    // The spool's lock file, held while the program runs.
+    Handle spoolHold = kInvalidHandle;
+    std::vector<OtherSpool> otherSpools;
     std::string runFile;
     std::uint32_t lastRun = 0;
     bool runKnown = false;
@@ -114,6 +139,12 @@ std::string RecordFolderPath(const std::string& besidePath, const std::string& c
 // The spool beside the program, named after it and the computer, so that
 // stations that share the program's folder never share a spool.
 std::string DefaultSpoolPath(Platform& platform, bool simulated = false);
+// The computer's name with only what every file system takes in a name.
+std::string ComputerInFileName(Platform& platform);
+// The spools beside `spoolPath` under other computer names: its name with
+// another between the program's part ("Talven-", the trainer's
+// "TalvenSim-") and ".spool".
+std::vector<std::string> OtherSpoolPaths(Platform& platform, const std::string& spoolPath);
 
 // The status line's note on a record that is behind, or on a spool it cannot
 // read; empty when neither.

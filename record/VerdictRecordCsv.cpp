@@ -27,7 +27,7 @@ std::string Quoted(const std::string& field) {
 
 // Every whole line of `bytes`, a file's end that starts with a whole line
 // only when `fromStart`, noted in `tail`; false when none is a record line.
-bool ScanLines(const std::string& bytes, bool fromStart, const std::set<std::string>& sought, RecordTail& tail) {
+bool ScanLines(const std::string& bytes, bool fromStart, const SoughtLines& sought, RecordTail& tail) {
     bool found = false;
     std::size_t start = 0;
     if (!fromStart) start = bytes.find('\n') == std::string::npos ? bytes.size() : bytes.find('\n') + 1;
@@ -38,9 +38,11 @@ bool ScanLines(const std::string& bytes, bool fromStart, const std::set<std::str
         if (!numbered) continue;
         found = true;
         tail.highestRun = std::max(tail.highestRun, run);
-        if (fields.size() >= kIdentifiedRecordColumns && sought.count(fields[kRecordLineColumn]) != 0)
-            tail.found[fields[kRecordLineColumn]] = run;
+        const auto line =
+            fields.size() < kIdentifiedRecordColumns ? sought.end() : sought.find(fields[kRecordLineColumn]);
+        if (line != sought.end() && SameRecordLine(fields, line->second)) tail.found[line->first] = run;
     }
+    tail.openText = bytes.substr(std::min(start, bytes.size()));
     if (start < bytes.size()) {
         const bool loneCr = bytes.back() == '\r';
         tail.openLine = SplitCsvLine(bytes.substr(start, bytes.size() - start - (loneCr ? 1 : 0)));
@@ -48,11 +50,10 @@ bool ScanLines(const std::string& bytes, bool fromStart, const std::set<std::str
     return found;
 }
 
-// Whether every sought identity is in a line of the tail, the open one included.
-bool FoundAll(const RecordTail& tail, const std::set<std::string>& sought) {
-    for (const std::string& identity : sought) {
-        const bool open = tail.openLine.size() >= kIdentifiedRecordColumns && tail.openLine[kRecordLineColumn] == identity;
-        if (!open && tail.found.count(identity) == 0) return false;
+// Whether every sought line is a line of the tail, the open one included.
+bool FoundAll(const RecordTail& tail, const SoughtLines& sought) {
+    for (const auto& [identity, line] : sought) {
+        if (!SameRecordLine(tail.openLine, line) && tail.found.count(identity) == 0) return false;
     }
     return true;
 }
@@ -139,7 +140,14 @@ std::uint32_t RecordRun(const std::vector<std::string>& fields, bool& numbered, 
     return static_cast<std::uint32_t>(std::stoul(run));
 }
 
-RecordTail ReadRecordTail(Platform& platform, const std::string& path, const std::set<std::string>& sought) {
+bool SameRecordLine(const std::vector<std::string>& written, const std::vector<std::string>& line) {
+    if (written.size() < line.size() || written.size() > std::max(line.size(), kRecordColumns)) return false;
+    for (std::size_t i = 0; i < written.size(); ++i)
+        if (i != kRecordRunColumn && written[i] != (i < line.size() ? line[i] : std::string())) return false;
+    return true;
+}
+
+RecordTail ReadRecordTail(Platform& platform, const std::string& path, const SoughtLines& sought) {
     RecordTail tail;
     for (std::uint32_t size = kTailSize;; size = std::min(size * 8, kLongestTail)) {
         std::string bytes(size, '\0');

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +37,11 @@ std::vector<std::string> SplitCsvLine(const std::string& line);
 // The run number of a line of the record whose fields start at
 // `firstColumn`; `numbered` is false when it is no such line.
 std::uint32_t RecordRun(const std::vector<std::string>& fields, bool& numbered, std::size_t firstColumn = 0);
+// Whether `written`, a line of a file, is `line` as the record made it, its
+// run perhaps renumbered. A line a power cut tore and that was ended later
+// holds fewer fields than its line was made with, and is not it; a line an
+// earlier version made may be written with the columns added since, empty.
+bool SameRecordLine(const std::vector<std::string>& written, const std::vector<std::string>& line);
 
 // What the end of a record file holds. Bytes after its last line end (a
 // line cut off, NUL bytes a power cut left) are no line: they are passed
@@ -49,15 +53,20 @@ struct RecordTail {
     // or LF after a lone CR; empty when the file is empty or ends a line.
     std::string finish;
     std::uint32_t highestRun = 0;
-    // The fields of that open last line, a lone CR left off.
+    // The fields of that open last line, a lone CR left off, and its bytes
+    // as far as the tail holds them.
     std::vector<std::string> openLine;
-    // The sought identities that whole lines of the tail hold, with their runs.
+    std::string openText;
+    // The sought lines that whole lines of the tail hold, by identity, with their runs.
     std::map<std::string, std::uint32_t> found;
 };
 
-// Reads back as far as it takes to find every sought identity, up to the
+// Lines looked for in a file, by their identity: their fields.
+using SoughtLines = std::map<std::string, std::vector<std::string>>;
+
+// Reads back as far as it takes to find every sought line, up to the
 // file's start or 64 MiB.
-RecordTail ReadRecordTail(Platform& platform, const std::string& path, const std::set<std::string>& sought = {});
+RecordTail ReadRecordTail(Platform& platform, const std::string& path, const SoughtLines& sought = {});
 
 // A whole file's bytes, or as much of its end as the record ever reads.
 std::string ReadRecordFile(Platform& platform, const std::string& path, FileResult& result);

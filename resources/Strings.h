@@ -54,6 +54,7 @@
     X(176, IDS_SPOOL_UNREAD, "spool %s cannot be read: its verdicts wait there") \
     X(177, IDS_IDENTITY_UNREAD, "reader's EEPROM could not be read: VID, PID and serial unknown") \
     X(178, IDS_CARD_TOO_FULL, "Test card has too little free space!") \
+    X(179, IDS_OTHER_SPOOL, "spool %s of another computer name holds %u verdicts: they wait there") \
     X(180, IDS_SETTING_REFUSED, "%s: %s") \
     X(181, IDS_SETTINGS_WARNING, "Warning: %s") \
     X(182, IDS_BAD_HEXADECIMAL, "\"%s\" is not 1 to 4 hexadecimal digits") \

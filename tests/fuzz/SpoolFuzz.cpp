@@ -1,8 +1,7 @@
 // The verdict record and its spool through a sequence decoded from the input:
-// adds, flushes, failed and torn writes, a folder that refuses writes,
-// failed reads, kills, restarts and day changes. Afterwards, with every
-// fault gone, one more start must write every line the spool ever held,
-// and no line may be in the files twice.
+// adds, flushes, failed and torn writes, a folder that refuses writes, failed
+// reads, kills, restarts, day changes and a renamed computer. Afterwards, with
+// no fault left, one more start must write every line a spool held, each once.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -19,7 +18,6 @@ using talven::FileResult;
 using talven::test::MemoryPlatform;
 using talven::test::Require;
 
-constexpr const char* kSpool = "C:\\line\\Talven-STATION.spool";
 constexpr FileResult kTroubles[] = {FileResult::InUse, FileResult::DiskFull, FileResult::Denied, FileResult::Failed};
 
 // A line's product (unique to each add) and identity: what makes it one line.
@@ -31,7 +29,7 @@ std::string KeyOf(const std::vector<std::string>& fields, std::size_t first) {
 std::multiset<std::string> Lines(const std::string& bytes, std::size_t columns) {
     std::multiset<std::string> keys;
     std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
         const std::vector<std::string> fields = talven::SplitCsvLine(bytes.substr(start, end - start));
         bool numbered = false;  // the header is no line
         talven::RecordRun(fields, numbered, columns - talven::kRecordColumns);
@@ -50,7 +48,8 @@ struct Station {
     void Start() {
         record.reset();
         platform.Revive();
-        record = std::make_unique<talven::VerdictRecord>(platform, kSpool, "1.00");
+        const std::string spool = "C:\\line\\Talven-" + platform.computer + ".spool";
+        record = std::make_unique<talven::VerdictRecord>(platform, spool, "1.00");
         record->SetFolder("D:\\records");
     }
     void Add(bool newRun) {
@@ -85,12 +84,13 @@ struct Station {
             case 6: faults.failRead = arg & 7; break;
             default:
                 if (arg == 0) platform.now.day = static_cast<std::uint16_t>(platform.now.day % 28 + 1);
+                if (arg == 31) platform.computer = platform.computer == "STATION" ? "RENAMED" : "STATION";
                 if (arg != 0) Start();
         }
         if (platform.dead) Start();
-        const auto spool = platform.files.find(kSpool);
-        if (spool == platform.files.end()) return;
-        for (const std::string& key : Lines(spool->second, talven::kRecordColumns + 1)) held.insert(key);
+        for (const auto& [path, bytes] : platform.files)
+            if (path.size() > 6 && path.compare(path.size() - 6, 6, ".spool") == 0)
+                for (const std::string& key : Lines(bytes, talven::kRecordColumns + 1)) held.insert(key);
     }
 };
 

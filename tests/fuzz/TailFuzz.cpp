@@ -5,7 +5,6 @@
 // never ask for more than the most it ever reads of a file.
 #include <algorithm>
 #include <cstdint>
-#include <set>
 #include <string>
 
 #include "record/VerdictRecordCsv.h"
@@ -15,16 +14,14 @@ namespace {
 
 constexpr std::uint64_t kLongestRead = 64u << 20;
 
-// The identity and run of the last whole line with a run number; empty when none.
-void LastLine(const std::string& bytes, std::string& identity, std::uint32_t& run) {
+// The fields of the last whole line with a run number; empty when none.
+void LastLine(const std::string& bytes, std::vector<std::string>& last) {
     std::size_t start = 0;
     for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
         const std::vector<std::string> fields = talven::SplitCsvLine(bytes.substr(start, end - start));
         bool numbered = false;
-        const std::uint32_t number = talven::RecordRun(fields, numbered);
-        if (!numbered) continue;
-        identity = fields.size() >= talven::kIdentifiedRecordColumns ? fields[talven::kRecordLineColumn] : std::string();
-        run = number;
+        talven::RecordRun(fields, numbered);
+        if (numbered) last = fields;
     }
 }
 
@@ -39,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     talven::test::MemoryPlatform platform;
     platform.files["D:\\records\\day.csv"] = bytes;
 
-    std::string identity;
-    std::uint32_t run = 0;
-    LastLine(bytes, identity, run);
-    std::set<std::string> sought;
-    if (!identity.empty()) sought.insert(identity);
+    std::vector<std::string> last;
+    LastLine(bytes, last);
+    const std::string identity = last.size() >= talven::kIdentifiedRecordColumns ? last[talven::kRecordLineColumn] : "";
+    talven::SoughtLines sought;
+    if (!identity.empty()) sought[identity] = last;
     const talven::RecordTail tail = talven::ReadRecordTail(platform, "D:\\records\\day.csv", sought);
     Require(platform.largestRead <= kLongestRead, "the tail reader asks for more than its bound");
     Require(tail.result == talven::FileResult::Done && tail.size == bytes.size(), "the file's size");

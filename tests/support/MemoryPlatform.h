@@ -90,6 +90,25 @@ public:
         return {FileResult::Done, bytes.size(), count};
     }
     FileResult CreateDirectoryA(const char*) override { return dead ? FileResult::Failed : FileResult::Done; }
+    bool FileDelete(const char* path) override {
+        std::uint32_t reach = 0;
+        return Write(path, reach) == FileResult::Done && files.erase(path) > 0;
+    }
+    FileResult FindFiles(const char* folder, std::vector<FoundFile>& found) override {
+        found.clear();
+        const std::string in = std::string(folder) + "\\";
+        for (const auto& [path, bytes] : files)
+            if (path.rfind(in, 0) == 0 && path.find('\\', in.size()) == std::string::npos)
+                found.push_back({path.substr(in.size()), bytes.size()});
+        return dead ? FileResult::Failed : FileResult::Done;
+    }
+    FileResult FileHold(const char* path, Handle& held) override {
+        held = std::hash<std::string>{}(path);
+        if (dead || !holds.emplace(held, path).second) return dead ? FileResult::Failed : FileResult::InUse;
+        files.emplace(path, "");
+        return FileResult::Done;
+    }
+    void FileRelease(Handle held) override { holds.erase(held); }
 
     std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText,
                                            char* buffer, std::uint32_t bufferSize, const char*) override {
@@ -114,13 +133,15 @@ public:
         return static_cast<std::uint32_t>(std::snprintf(buffer, bufferSize, "C:\\line\\Talven.exe"));
     }
     std::uint32_t GetComputerNameA(char* buffer, std::uint32_t bufferSize) override {
-        return static_cast<std::uint32_t>(std::snprintf(buffer, bufferSize, "STATION"));
+        return static_cast<std::uint32_t>(std::snprintf(buffer, bufferSize, "%s", computer.c_str()));
     }
     void GetLocalTime(LocalTime& time) override { time = now; }
     std::uint64_t GetTickCount64() override { return ++ticks; }
 
     std::map<std::string, std::string> files;
     std::map<std::string, std::string> profile;  // "section\nkey": value
+    std::map<Handle, std::string> holds;         // held paths by their handles
+    std::string computer = "STATION";
     Faults faults;
     bool dead = false;
     std::uint64_t largestRead = 0;

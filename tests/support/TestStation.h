@@ -181,10 +181,10 @@ public:
     }
 
 private:
-    // The record's spool beside the program, named after the computer.
+    // The record's spool beside the program, named after the computer, and its lock file.
     void DeleteSpools() const {
         WIN32_FIND_DATAA found;
-        const HANDLE search = ::FindFirstFileA((folder + "\\*.spool").c_str(), &found);
+        const HANDLE search = ::FindFirstFileA((folder + "\\*.spool*").c_str(), &found);
         for (bool more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
             ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
         if (search != INVALID_HANDLE_VALUE) ::FindClose(search);

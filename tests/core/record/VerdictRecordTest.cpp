@@ -94,12 +94,16 @@ bool KilledInChild(const std::function<void()>& body) {
 
 class RecordFile : public ::testing::Test {
 protected:
-    std::unique_ptr<VerdictRecord> Record(Platform& on, const std::filesystem::path& records) {
-        auto record = std::make_unique<VerdictRecord>(on, folder.Spool(), "1.00");
+    std::unique_ptr<VerdictRecord> Record(Platform& on, const std::filesystem::path& records, const char* spool = "") {
+        auto record = std::make_unique<VerdictRecord>(on, Spool(spool), "1.00");
         record->SetFolder(records.string());
         return record;
     }
     std::unique_ptr<VerdictRecord> Record() { return Record(*platform, folder.path); }
+    // Beside the records, named after the computer unless a test names it.
+    std::string Spool(const std::string& name = "") const {
+        return (folder.path / (name.empty() ? "Talven-" + ComputerInFileName(*platform) + ".spool" : name)).string();
+    }
     std::string Note(const VerdictRecord& record) const { return RecordBehindText(record, view); }
     // Column `column` of every line after the header.
     static std::vector<std::string> Column(const test::TempFolder& records, std::size_t column) {
@@ -163,7 +167,7 @@ TEST_F(RecordFile, MakesItsFoldersQuotesTextsAndGoesOnAfterACutOffLineAndNulByte
     EXPECT_NE(rows[1][20], rows[3][20]) << "each line its own identity";
 
     // The trainer's lines go to a file and a spool of its own, each marked.
-    VerdictRecord trainer(clock, folder.Spool(), "1.00", true);
+    VerdictRecord trainer(clock, (folder.path / "TalvenSim.spool").string(), "1.00", true);
     trainer.SetFolder(records.string());
     trainer.Add(SlotVerdict("CF Card", "Test success.", 1));
     const std::string name = trainer.FileName(clock.now);
@@ -204,7 +208,7 @@ TEST_F(RecordFile, AHeldFileGetsNothingAndLosesNothingAcrossACloseAndRestart) {
     EXPECT_EQ(Column(folder, 7),
               (std::vector<std::string>{"CF Card", "SM Card", "SD/MMC Card", "MS/MS Pro Card", "CF Card"}));
     EXPECT_EQ(Column(folder, 4), (std::vector<std::string>{"1", "2", "2", "3", "4"}));
-    EXPECT_EQ(test::ReadWhole(folder.Spool()), "");
+    EXPECT_EQ(test::ReadWhole(Spool()), "");
 }
 
 TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
@@ -238,10 +242,11 @@ TEST_F(RecordFile, EachTroubleIsNamedInTheNoteAndTheRecordsWaitForItsEnd) {
 
 // An append cut short by a full disk, one that landed but whose flush
 // failed and that could not be cut back, one a power cut left without its
-// CR LF or with a lone CR, and the program killed before the day's file got
-// the line or after it, before the spool was emptied: also when the spool
-// never took the last line, and when another program's line followed. After
-// the next start, no junk row and every line once.
+// CR LF, with a lone CR or torn inside, and the program killed before the
+// day's file got the line or after it, before the spool was emptied: also
+// when the spool never took the last line, when another program's line
+// followed, and when the computer had another name. After the next start,
+// no junk row and every line once.
 TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
     const struct {
         const char* what;
@@ -253,6 +258,7 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         bool killAtTruncate = false;
         bool unspooledNext = false;  // a second line the spool refuses, then the kill
         bool otherWriter = false;    // another program's line after the kill
+        const char* spool = "";      // the spool of the computer's earlier name
         std::size_t rowsLeft = 2;
     } kCases[] = {
         {.what = "half written, disk full", .refusal = FileResult::DiskFull, .landing = 0.5, .rowsLeft = 1},
@@ -264,10 +270,14 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
          .killAtAppend = true},
         {.what = "power cut between CR and LF", .refusal = FileResult::Failed, .landing = 1.0, .shortBy = 1,
          .killAtAppend = true},
+        {.what = "power cut inside the line's identity", .refusal = FileResult::Failed, .landing = 1.0, .shortBy = 20,
+         .killAtAppend = true},
         {.what = "next line unspooled, killed before the spool was emptied", .refusal = FileResult::Failed,
          .unspooledNext = true, .rowsLeft = 3},
         {.what = "killed before the spool was emptied, another program wrote on", .refusal = FileResult::Done,
          .killAtTruncate = true, .otherWriter = true},
+        {.what = "spooled under the computer's earlier name", .refusal = FileResult::Denied,
+         .spool = "Talven-LINE-2_OLD.spool", .rowsLeft = 1},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
@@ -279,7 +289,7 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         std::tie(troubled.killAtAppend, troubled.killAtTruncate) = std::tie(c.killAtAppend, c.killAtTruncate);
         troubled.shortBy = c.shortBy;
         const auto interrupted = [&] {
-            auto record = Record(troubled, records.path);
+            auto record = Record(troubled, records.path, c.spool);
             record->Add(SlotVerdict("SM Card", "Read failure!"));
             if (!c.unspooledNext) return;
             std::tie(troubled.refusal, troubled.spoolRefused, troubled.killAtTruncate) =
@@ -304,6 +314,7 @@ TEST_F(RecordFile, AFailedAppendOrAKillLeavesNoJunkRowAndNoLineLostOrTwice) {
         expected.push_back("SD/MMC Card");
         EXPECT_EQ(Column(records, 7), expected);
         EXPECT_EQ(test::ReadWhole(records.RecordFile()).find("\r\r"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(Spool("Talven-LINE-2_OLD.spool"))) << "taken over, then removed";
     }
 }
 
@@ -314,14 +325,14 @@ TEST_F(RecordFile, AHeldSpoolIsLeftAsItIsAndItsLinesStillOwed) {
     refusing.refusal = FileResult::Denied;
     platform->GetLocalTime(refusing.now);
     Record(refusing, folder.path)->Add(SlotVerdict("CF Card", "Test success."));
-    test::HeldFile held(folder.Spool());
+    test::HeldFile held(Spool());
     auto record = Record();
-    EXPECT_EQ(Note(*record), "spool " + folder.Spool() + " cannot be read: its verdicts wait there");
+    EXPECT_EQ(Note(*record), "spool " + Spool() + " cannot be read: its verdicts wait there");
     held.Release();
     record->Add(SlotVerdict("SM Card", "Test success."));
     EXPECT_EQ(Note(*record), "");
     EXPECT_EQ(Column(folder, 7), (std::vector<std::string>{"CF Card", "SM Card"}));
-    EXPECT_EQ(test::ReadWhole(folder.Spool()), "");
+    EXPECT_EQ(test::ReadWhole(Spool()), "");
 }
 
 // A file whose end holds no line end as far back as it goes is read back

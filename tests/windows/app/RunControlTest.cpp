@@ -90,6 +90,7 @@ protected:
     }
 
     void OpenOnStation() {
+        window.reset();  // its record lets go of its spool on the station it was opened on
         station = std::make_unique<SimulatedStation>(folder.GetPlatform(), config);
         Open(*station);
     }
